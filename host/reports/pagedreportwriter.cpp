@@ -1,0 +1,567 @@
+#include "host/reports/pagedreportwriter.h"
+
+#include "host/errors.h"
+#include "host/reports/pagetarget.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QTextLayout>
+
+#include <algorithm>
+
+// The layout works in tenths of a point: QFont pixel sizes are whole numbers,
+// and pixel-sized fonts keep their size whatever the device resolution.
+static constexpr qreal U = 10;
+static constexpr qreal MarginX = 36 * U;
+static constexpr qreal MarginTop = 28 * U;
+static constexpr qreal MarginBottom = 26 * U;
+static constexpr qreal HeaderHeight = 30 * U;
+static constexpr qreal HeaderGap = 8 * U;
+static constexpr qreal FooterHeight = 14 * U;
+static constexpr qreal CellPadding = 2.5 * U;
+static constexpr qreal TextPadding = 4 * U;
+static constexpr qreal GroupGap = 12 * U;
+static constexpr qreal BlockGap = 5 * U;
+static constexpr qreal RuleWidth = 0.5 * U;
+static constexpr int TextKeepLines = 2;
+
+struct ReportFace
+{
+    explicit ReportFace(const QFont &f)
+        : font(f)
+        , metrics(f)
+    {
+    }
+    QFont font;
+    QFontMetricsF metrics;
+};
+
+static QFont reportFont(qreal points, bool monospace, bool bold)
+{
+    QFont font;
+    // IPA fonts carry the Japanese glyphs (half-width kana, U+3000 included);
+    // the others are what a Windows or macOS machine would have instead.
+    font.setFamilies(monospace ? QStringList{QStringLiteral("IPAGothic"),
+                                             QStringLiteral("MS Gothic"),
+                                             QStringLiteral("Noto Sans Mono CJK JP"),
+                                             QStringLiteral("DejaVu Sans Mono")}
+                               : QStringList{QStringLiteral("IPAPGothic"),
+                                             QStringLiteral("Meiryo"),
+                                             QStringLiteral("Noto Sans CJK JP"),
+                                             QStringLiteral("DejaVu Sans")});
+    font.setStyleHint(monospace ? QFont::Monospace : QFont::SansSerif);
+    font.setPixelSize(qRound(points * U));
+    font.setBold(bold);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setKerning(false);
+    return font;
+}
+
+// One cell's text broken into lines at a given width. Short single-line text
+// (most cells) is measured and drawn directly; the rest goes through
+// QTextLayout, one layout per paragraph.
+class WrappedText
+{
+public:
+    WrappedText(QString text, const ReportFace &face, qreal width, Qt::Alignment alignment)
+        : m_face(face)
+        , m_width(width)
+        , m_alignment(alignment)
+    {
+        const bool plain = !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'))
+                           && !text.contains(QLatin1Char('\t'));
+        if (plain) {
+            const qreal advance = face.metrics.horizontalAdvance(text);
+            if (advance <= width) {
+                m_single = std::move(text);
+                m_advance = advance;
+                m_lines.push_back({-1, 0, face.metrics.height()});
+                return;
+            }
+        }
+        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        QTextOption option(alignment);
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        option.setTabStopDistance(4 * face.metrics.horizontalAdvance(QLatin1Char(' ')));
+        const QStringList paragraphs = text.split(QLatin1Char('\n'));
+        m_layouts.reserve(paragraphs.size());
+        for (const QString &paragraph : paragraphs) {
+            auto layout = std::make_unique<QTextLayout>(paragraph, face.font);
+            layout->setTextOption(option);
+            layout->setCacheEnabled(true);
+            layout->beginLayout();
+            qreal y = 0;
+            for (QTextLine line = layout->createLine(); line.isValid();
+                 line = layout->createLine()) {
+                line.setLineWidth(width);
+                line.setPosition(QPointF(0, y));
+                y += line.height();
+                m_lines.push_back({int(m_layouts.size()), line.lineNumber(), line.height()});
+            }
+            layout->endLayout();
+            m_layouts.push_back(std::move(layout));
+        }
+    }
+
+    int lineCount() const { return int(m_lines.size()); }
+    qreal lineHeight(int i) const { return m_lines[i].height; }
+    qreal height() const
+    {
+        qreal h = 0;
+        for (const Line &line : m_lines)
+            h += line.height;
+        return h;
+    }
+    QString firstLine() const
+    {
+        if (m_lines.empty())
+            return {};
+        const Line &line = m_lines.front();
+        if (line.layout < 0)
+            return m_single;
+        const QTextLayout &layout = *m_layouts[line.layout];
+        const QTextLine first = layout.lineAt(line.index);
+        return layout.text().mid(first.textStart(), first.textLength());
+    }
+
+    void drawLine(QPainter *painter, int i, qreal x, qreal top) const
+    {
+        const Line &line = m_lines[i];
+        if (line.layout < 0) {
+            qreal left = x;
+            if (m_alignment & Qt::AlignRight)
+                left = x + m_width - m_advance;
+            else if (m_alignment & Qt::AlignHCenter)
+                left = x + (m_width - m_advance) / 2;
+            painter->setFont(m_face.font);
+            painter->drawText(QPointF(left, top + m_face.metrics.ascent()), m_single);
+            return;
+        }
+        const QTextLine textLine = m_layouts[line.layout]->lineAt(line.index);
+        textLine.draw(painter, QPointF(x, top - textLine.y()));
+    }
+
+private:
+    struct Line
+    {
+        int layout; // -1: the single plain line
+        int index;
+        qreal height;
+    };
+    const ReportFace &m_face;
+    qreal m_width;
+    Qt::Alignment m_alignment;
+    QString m_single;
+    qreal m_advance = 0;
+    std::vector<std::unique_ptr<QTextLayout>> m_layouts;
+    std::vector<Line> m_lines;
+};
+
+PagedReportWriter::PagedReportWriter(PageTarget &target)
+    : m_target(target)
+    , m_pageSize(target.pageSize() * U)
+    , m_body(std::make_unique<ReportFace>(reportFont(8.5, false, false)))
+    , m_mono(std::make_unique<ReportFace>(reportFont(8.5, true, false)))
+    , m_bold(std::make_unique<ReportFace>(reportFont(8.5, false, true)))
+    , m_groupFace(std::make_unique<ReportFace>(reportFont(11, false, true)))
+    , m_titleFace(std::make_unique<ReportFace>(reportFont(14, false, true)))
+    , m_small(std::make_unique<ReportFace>(reportFont(8, false, false)))
+{
+    columns({});
+}
+
+PagedReportWriter::~PagedReportWriter()
+{
+    if (m_painter) // abandoned mid-page: hand the painter back as it was given
+        m_painter->restore();
+}
+
+void PagedReportWriter::setPlacementObserver(std::function<void(const Placement &)> observer)
+{
+    m_observer = std::move(observer);
+}
+
+void PagedReportWriter::requireBegun(const char *call) const
+{
+    if (!m_painter || m_ended)
+        throw HostError::invalidCall(QStringLiteral("ReportWriter::%1 outside begin()/end()")
+                                         .arg(QLatin1String(call)));
+}
+
+qreal PagedReportWriter::bodyTop() const
+{
+    return MarginTop + HeaderHeight + HeaderGap;
+}
+
+qreal PagedReportWriter::bodyBottom() const
+{
+    return m_pageSize.height() - MarginBottom - FooterHeight;
+}
+
+qreal PagedReportWriter::bodyLeft() const
+{
+    return MarginX;
+}
+
+qreal PagedReportWriter::bodyWidth() const
+{
+    return m_pageSize.width() - 2 * MarginX;
+}
+
+void PagedReportWriter::begin(const ReportHeader &header)
+{
+    if (m_painter || m_ended)
+        throw HostError::invalidCall(QStringLiteral("ReportWriter::begin called twice"));
+    m_header = header;
+    openPage();
+}
+
+void PagedReportWriter::openPage()
+{
+    m_painter = m_target.beginPage();
+    m_painter->save();
+    m_painter->scale(1 / U, 1 / U);
+    m_painter->setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    ++m_pageNumber;
+    drawPageHeader();
+    m_y = bodyTop();
+    m_headingsDrawn = false;
+}
+
+void PagedReportWriter::closePage()
+{
+    drawFooter();
+    m_painter->restore();
+    m_painter = nullptr;
+    m_target.endPage();
+}
+
+void PagedReportWriter::newPage()
+{
+    closePage();
+    openPage();
+}
+
+void PagedReportWriter::drawPageHeader()
+{
+    QPainter *p = m_painter;
+    const qreal left = bodyLeft();
+    const qreal width = bodyWidth();
+    const qreal infoWidth = width * 0.4;
+    p->setPen(Qt::black);
+    p->setFont(m_titleFace->font);
+    const QString title = m_titleFace->metrics.elidedText(m_header.title, Qt::ElideRight,
+                                                          width - infoWidth - 6 * U);
+    p->drawText(QPointF(left, MarginTop + m_titleFace->metrics.ascent()), title);
+
+    p->setFont(m_small->font);
+    const QFontMetricsF &fm = m_small->metrics;
+    const QString database = fm.elidedText(m_header.database, Qt::ElideMiddle, infoWidth);
+    p->drawText(QPointF(left + width - fm.horizontalAdvance(database), MarginTop + fm.ascent()),
+                database);
+    p->drawText(QPointF(left + width - fm.horizontalAdvance(m_header.date),
+                        MarginTop + fm.height() + fm.ascent()),
+                m_header.date);
+
+    const qreal ruleY = MarginTop + HeaderHeight - 3 * U;
+    p->setPen(QPen(Qt::black, 1.2 * U));
+    p->drawLine(QPointF(left, ruleY), QPointF(left + width, ruleY));
+}
+
+void PagedReportWriter::drawFooter()
+{
+    QPainter *p = m_painter;
+    const QString text = QStringLiteral("%1 ページ").arg(m_pageNumber);
+    const QFontMetricsF &fm = m_small->metrics;
+    p->setPen(Qt::black);
+    p->setFont(m_small->font);
+    const qreal y = m_pageSize.height() - MarginBottom - fm.descent();
+    p->drawText(QPointF((m_pageSize.width() - fm.horizontalAdvance(text)) / 2, y), text);
+}
+
+void PagedReportWriter::notify(Placement::Kind kind, const QRectF &rect, const QString &text)
+{
+    if (m_observer)
+        m_observer({kind, m_pageNumber,
+                    QRectF(rect.x() / U, rect.y() / U, rect.width() / U, rect.height() / U),
+                    text});
+}
+
+void PagedReportWriter::columns(const QList<ReportColumn> &columns)
+{
+    if (m_pending && !m_pending->rows.empty())
+        flushGroup(); // the held rows belong to the old layout
+    m_columns = columns;
+    QList<ReportColumn> layout = columns;
+    if (layout.isEmpty())
+        layout.append(ReportColumn{});
+    qreal total = 0;
+    for (const ReportColumn &column : layout)
+        total += std::max<qreal>(column.width, 0);
+    if (total <= 0)
+        total = layout.size();
+    m_cells.clear();
+    m_headingCells.clear();
+    qreal x = bodyLeft();
+    for (const ReportColumn &column : layout) {
+        const qreal share = column.width > 0 ? column.width : (total == layout.size() ? 1 : 0);
+        const qreal width = bodyWidth() * share / total;
+        const Qt::Alignment alignment = column.alignment & Qt::AlignHorizontal_Mask;
+        m_cells.push_back({x, width, alignment, column.monospace ? m_mono.get() : m_body.get()});
+        m_headingCells.push_back({x, width, alignment, m_bold.get()});
+        x += width;
+    }
+    const bool anyHeading = std::any_of(columns.begin(), columns.end(), [](const auto &c) {
+        return !c.heading.isEmpty();
+    });
+    m_headingsHeight = 0;
+    if (anyHeading) {
+        QStringList headings;
+        for (const ReportColumn &column : columns)
+            headings.append(column.heading);
+        m_headingsHeight = measure(m_headingCells, headings, CellPadding).height;
+    }
+    m_headingsDrawn = false;
+}
+
+PagedReportWriter::Measured PagedReportWriter::measure(const std::vector<Cell> &cells,
+                                                       const QStringList &texts,
+                                                       qreal padding) const
+{
+    Measured measured;
+    measured.cells.reserve(cells.size());
+    qreal tallest = 0;
+    for (size_t i = 0; i < cells.size(); ++i) {
+        const Cell &cell = cells[i];
+        const QString text = qsizetype(i) < texts.size() ? texts[qsizetype(i)] : QString();
+        auto wrapped = std::make_unique<WrappedText>(text, *cell.face,
+                                                     std::max<qreal>(cell.width - 2 * padding, U),
+                                                     cell.alignment);
+        tallest = std::max(tallest, wrapped->height());
+        measured.cells.push_back(std::move(wrapped));
+    }
+    measured.height = tallest + 2 * padding;
+    return measured;
+}
+
+qreal PagedReportWriter::drawPart(const std::vector<Cell> &cells, Measured &row,
+                                  std::vector<int> &cursor, qreal padding, qreal available,
+                                  const QColor &background, bool ruled, bool force)
+{
+    const qreal room = available - 2 * padding;
+    std::vector<int> ends(cells.size());
+    qreal tallest = 0;
+    bool any = false;
+    for (size_t i = 0; i < cells.size(); ++i) {
+        const WrappedText &text = *row.cells[i];
+        int end = cursor[i];
+        qreal height = 0;
+        while (end < text.lineCount()
+               && (height + text.lineHeight(end) <= room || (force && end == cursor[i]))) {
+            height += text.lineHeight(end);
+            ++end;
+        }
+        any = any || end > cursor[i];
+        ends[i] = end;
+        tallest = std::max(tallest, height);
+    }
+    if (!any)
+        return 0;
+    const qreal used = tallest + 2 * padding;
+    QPainter *p = m_painter;
+    const qreal left = cells.front().x;
+    const qreal right = cells.back().x + cells.back().width;
+    if (background.isValid())
+        p->fillRect(QRectF(left, m_y, right - left, used), background);
+    p->setPen(Qt::black);
+    for (size_t i = 0; i < cells.size(); ++i) {
+        qreal y = m_y + padding;
+        for (int line = cursor[i]; line < ends[i]; ++line) {
+            row.cells[i]->drawLine(p, line, cells[i].x + padding, y);
+            y += row.cells[i]->lineHeight(line);
+        }
+        cursor[i] = ends[i];
+    }
+    if (ruled) {
+        p->setPen(QPen(QColor(0x80, 0x80, 0x80), RuleWidth));
+        p->setBrush(Qt::NoBrush);
+        for (const Cell &cell : cells)
+            p->drawRect(QRectF(cell.x, m_y, cell.width, used));
+    }
+    return used;
+}
+
+void PagedReportWriter::placeMeasured(const std::vector<Cell> &cells, Measured &row,
+                                      qreal padding, const QColor &background, bool ruled,
+                                      const std::function<void()> &onNewPage)
+{
+    std::vector<int> cursor(cells.size(), 0);
+    bool force = pageFresh();
+    for (;;) {
+        m_y += drawPart(cells, row, cursor, padding, remaining(), background, ruled, force);
+        bool done = true;
+        for (size_t i = 0; i < cells.size(); ++i)
+            done = done && cursor[i] >= row.cells[i]->lineCount();
+        if (done)
+            return;
+        newPage();
+        if (onNewPage)
+            onNewPage();
+        force = true; // a fresh page always takes at least one line
+    }
+}
+
+void PagedReportWriter::drawHeadings()
+{
+    m_headingsDrawn = true;
+    if (m_headingsHeight <= 0)
+        return;
+    QStringList headings;
+    for (const ReportColumn &column : m_columns)
+        headings.append(column.heading);
+    Measured measured = measure(m_headingCells, headings, CellPadding);
+    std::vector<int> cursor(m_headingCells.size(), 0);
+    const QRectF rect(bodyLeft(), m_y, bodyWidth(), measured.height);
+    m_y += drawPart(m_headingCells, measured, cursor, CellPadding, remaining(),
+                    QColor(0xe4, 0xe4, 0xe4), true, true);
+    notify(Placement::ColumnHeadings, rect, headings.value(0));
+}
+
+void PagedReportWriter::placeRow(Measured &row)
+{
+    const qreal headings = m_headingsDrawn ? 0 : m_headingsHeight;
+    if (headings + row.height > remaining() && !pageFresh())
+        newPage();
+    if (!m_headingsDrawn)
+        drawHeadings();
+    const int page = m_pageNumber;
+    const qreal top = m_y;
+    placeMeasured(m_cells, row, CellPadding, QColor(), true, [this] { drawHeadings(); });
+    if (m_observer) {
+        const qreal bottom = m_pageNumber == page ? m_y : bodyBottom();
+        m_observer({Placement::Row, page,
+                    QRectF(bodyLeft() / U, top / U, bodyWidth() / U, (bottom - top) / U),
+                    row.cells.front()->firstLine()});
+    }
+}
+
+std::vector<PagedReportWriter::Cell> PagedReportWriter::factCells() const
+{
+    const qreal labelWidth = bodyWidth() * 0.22;
+    return {{bodyLeft(), labelWidth, Qt::AlignLeft, m_bold.get()},
+            {bodyLeft() + labelWidth, bodyWidth() - labelWidth, Qt::AlignLeft, m_body.get()}};
+}
+
+void PagedReportWriter::flushGroup(qreal followingNeed)
+{
+    if (!m_pending)
+        return;
+    PendingGroup group = std::move(*m_pending);
+    m_pending.reset();
+
+    const qreal headingHeight = m_groupFace->metrics.height() + 2 * CellPadding;
+    const std::vector<Cell> factLayout = factCells();
+    std::vector<Measured> facts;
+    qreal block = headingHeight + BlockGap;
+    for (const auto &fact : std::as_const(group.facts)) {
+        facts.push_back(measure(factLayout, {fact.first, fact.second}, 1.5 * U));
+        block += facts.back().height;
+    }
+    std::vector<Measured> rows;
+    qreal rowsHeight = 0;
+    for (const QStringList &cells : group.rows) {
+        rows.push_back(measure(m_cells, cells, CellPadding));
+        rowsHeight += rows.back().height;
+    }
+    const qreal bodyHeight = bodyBottom() - bodyTop();
+    qreal need = block + followingNeed + (rows.empty() ? 0 : m_headingsHeight + rowsHeight);
+    if (need > bodyHeight && !rows.empty()) // cannot share a page anyway: keep one line
+        need = block + m_headingsHeight + rows.front().cells.front()->lineHeight(0)
+               + 2 * CellPadding;
+    const qreal gap = pageFresh() ? 0 : GroupGap;
+    if (gap + need > remaining() && !pageFresh())
+        newPage();
+    else
+        m_y += gap;
+
+    QPainter *p = m_painter;
+    const QRectF bar(bodyLeft(), m_y, bodyWidth(), headingHeight);
+    p->fillRect(bar, QColor(0xd8, 0xe0, 0xea));
+    p->setPen(Qt::black);
+    p->setFont(m_groupFace->font);
+    const QString title = m_groupFace->metrics.elidedText(group.title, Qt::ElideRight,
+                                                          bodyWidth() - 4 * CellPadding);
+    p->drawText(QPointF(bodyLeft() + 2 * CellPadding,
+                        m_y + CellPadding + m_groupFace->metrics.ascent()),
+                title);
+    notify(Placement::GroupHeading, bar, group.title);
+    m_y += headingHeight + BlockGap / 2;
+    for (Measured &fact : facts)
+        placeMeasured(factLayout, fact, 1.5 * U, QColor(), false, {});
+    m_y += BlockGap / 2;
+    m_headingsDrawn = false;
+    for (Measured &row : rows)
+        placeRow(row);
+}
+
+void PagedReportWriter::group(const QString &title, const ReportFacts &facts)
+{
+    requireBegun("group");
+    flushGroup();
+    m_pending = PendingGroup{title, facts, {}};
+    m_headingsDrawn = false;
+}
+
+void PagedReportWriter::row(const QStringList &cells)
+{
+    requireBegun("row");
+    if (m_pending) {
+        m_pending->rows.push_back(cells);
+        if (m_pending->rows.size() >= size_t(KeepRows))
+            flushGroup();
+        return;
+    }
+    Measured measured = measure(m_cells, cells, CellPadding);
+    placeRow(measured);
+}
+
+void PagedReportWriter::textBlock(const QString &text, bool monospace)
+{
+    requireBegun("textBlock");
+    const std::vector<Cell> cells{{bodyLeft(), bodyWidth(), Qt::AlignLeft,
+                                   monospace ? m_mono.get() : m_body.get()}};
+    Measured measured = measure(cells, {text}, TextPadding);
+    const WrappedText &wrapped = *measured.cells.front();
+    qreal keep = 2 * TextPadding;
+    for (int i = 0; i < std::min(TextKeepLines, wrapped.lineCount()); ++i)
+        keep += wrapped.lineHeight(i);
+    if (m_pending && m_pending->rows.empty()) {
+        flushGroup(BlockGap + keep);
+    } else {
+        flushGroup();
+    }
+    if (!pageFresh())
+        m_y += BlockGap;
+    if (keep > remaining() && !pageFresh())
+        newPage();
+    const int page = m_pageNumber;
+    const QRectF rect(bodyLeft(), m_y, bodyWidth(), std::min(measured.height, remaining()));
+    placeMeasured(cells, measured, TextPadding,
+                  monospace ? QColor(0xf3, 0xf3, 0xf3) : QColor(), false, {});
+    m_y += BlockGap;
+    m_headingsDrawn = false;
+    if (m_observer)
+        m_observer({Placement::Text, page,
+                    QRectF(rect.x() / U, rect.y() / U, rect.width() / U, rect.height() / U),
+                    wrapped.firstLine()});
+}
+
+void PagedReportWriter::end()
+{
+    requireBegun("end");
+    flushGroup();
+    closePage();
+    m_ended = true;
+    m_target.finish();
+}

@@ -1,0 +1,92 @@
+#include "host/reports/pagetarget.h"
+
+#include "host/errors.h"
+
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+
+QSizeF a4PageSize()
+{
+    return QPageSize(QPageSize::A4).size(QPageSize::Point);
+}
+
+static HostError fileAccessError(const QString &path, const QString &why)
+{
+    return HostError(Err::PathFileAccess,
+                     QStringLiteral("Path/File access error: %1 (%2)").arg(path, why));
+}
+
+PdfPageTarget::PdfPageTarget(const QString &path, const QString &documentTitle)
+    : m_path(path)
+    , m_file(path)
+{
+    if (!m_file.open(QIODevice::WriteOnly))
+        throw fileAccessError(path, m_file.errorString());
+    m_pdf = std::make_unique<QPdfWriter>(&m_file);
+    m_pdf->setTitle(documentTitle);
+    m_pdf->setCreator(QStringLiteral("Quillmark"));
+    m_pdf->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                     QMarginsF(0, 0, 0, 0), QPageLayout::Point));
+}
+
+PdfPageTarget::~PdfPageTarget()
+{
+    if (m_painter.isActive())
+        m_painter.end();
+    if (!m_finished)
+        m_file.cancelWriting(); // the temporary file goes, the old file stays
+}
+
+QSizeF PdfPageTarget::pageSize() const
+{
+    return a4PageSize();
+}
+
+QPainter *PdfPageTarget::beginPage()
+{
+    if (m_pages++ == 0) {
+        if (!m_painter.begin(m_pdf.get()))
+            throw fileAccessError(m_path, QStringLiteral("cannot start the PDF"));
+    } else {
+        m_pdf->newPage();
+    }
+    m_painter.resetTransform();
+    const qreal scale = m_pdf->resolution() / 72.0;
+    m_painter.scale(scale, scale);
+    return &m_painter;
+}
+
+void PdfPageTarget::endPage()
+{
+    // Pages are written as they are drawn; the next beginPage() starts a new one.
+}
+
+void PdfPageTarget::finish()
+{
+    if (m_pages == 0) // a PDF needs at least one page
+        beginPage();
+    m_painter.end();
+    if (!m_file.commit())
+        throw fileAccessError(m_path, m_file.errorString());
+    m_finished = true;
+}
+
+PicturePageTarget::PicturePageTarget(QSizeF pageSize)
+    : m_pageSize(pageSize)
+{
+}
+
+QPainter *PicturePageTarget::beginPage()
+{
+    m_current = QPicture();
+    m_painter.begin(&m_current);
+    return &m_painter;
+}
+
+void PicturePageTarget::endPage()
+{
+    m_painter.end();
+    m_current.setBoundingRect(QRectF(QPointF(0, 0), m_pageSize).toAlignedRect());
+    m_pages.append(m_current);
+}

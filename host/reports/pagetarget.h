@@ -1,0 +1,84 @@
+#pragma once
+
+// A PageTarget is the surface PagedReportWriter draws on, one page at a time.
+// Every painter it hands out works in points (1/72 inch) with the origin at
+// the page's top-left corner, whatever the device resolution, so one layout
+// serves the PDF file, the preview pictures and the printer. Only the current
+// page is open; finished pages go to the device and are not kept (except by
+// PicturePageTarget, whose purpose is to keep them).
+
+#include <QList>
+#include <QPainter>
+#include <QPicture>
+#include <QSaveFile>
+#include <QSizeF>
+#include <QString>
+
+#include <memory>
+
+class QPdfWriter;
+
+// A4 portrait in points.
+QSizeF a4PageSize();
+
+class PageTarget
+{
+public:
+    virtual ~PageTarget() = default;
+    // The page size in points; the writer lays out to it.
+    virtual QSizeF pageSize() const = 0;
+    // Opens the next page; the painter belongs to the target and is valid
+    // until endPage().
+    virtual QPainter *beginPage() = 0;
+    virtual void endPage() = 0;
+    // Publishes the document (after the last endPage()). A target destroyed
+    // without finish() discards what it holds.
+    virtual void finish() = 0;
+};
+
+// Writes a PDF file through a temporary file that replaces `path` only on
+// finish(), so a failure never leaves a half-written file. Fonts are
+// embedded, so Japanese text shows on any reader.
+class PdfPageTarget : public PageTarget
+{
+public:
+    // Raises HostError 75 (path/file access) naming the path when the file
+    // cannot be created.
+    PdfPageTarget(const QString &path, const QString &documentTitle);
+    ~PdfPageTarget() override;
+
+    QSizeF pageSize() const override;
+    QPainter *beginPage() override;
+    void endPage() override;
+    // Raises HostError 75 when the file cannot be completed.
+    void finish() override;
+
+private:
+    QString m_path;
+    QSaveFile m_file;
+    std::unique_ptr<QPdfWriter> m_pdf;
+    QPainter m_painter;
+    int m_pages = 0;
+    bool m_finished = false;
+};
+
+// Records each page as a QPicture, in points, for the on-screen preview.
+class PicturePageTarget : public PageTarget
+{
+public:
+    explicit PicturePageTarget(QSizeF pageSize = a4PageSize());
+
+    QSizeF pageSize() const override { return m_pageSize; }
+    QPainter *beginPage() override;
+    void endPage() override;
+    void finish() override {}
+
+    const QList<QPicture> &pages() const { return m_pages; }
+    QList<QPicture> takePages() { return std::exchange(m_pages, {}); }
+
+private:
+    QSizeF m_pageSize;
+    QPicture m_current;
+    QPainter m_painter;
+    QList<QPicture> m_pages;
+};
