@@ -1,0 +1,689 @@
+#include "host/jet/jetfile.h"
+
+#include "host/errors.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QUuid>
+#include <QtEndian>
+#include <cstring>
+
+namespace {
+
+// libmdb reads its text encodings from the environment when a file is
+// opened; this lock keeps concurrent opens from seeing each other's values.
+std::mutex &environmentLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+
+quint16 u16(const QByteArray &b, qsizetype at)
+{
+    return qFromLittleEndian<quint16>(b.constData() + at);
+}
+
+quint32 u32(const QByteArray &b, qsizetype at)
+{
+    return qFromLittleEndian<quint32>(b.constData() + at);
+}
+
+// The header area after 0x18 is masked with RC4 under a fixed key.
+void rc4(const uchar *key, int keyLength, uchar *data, int length)
+{
+    uchar s[256];
+    for (int i = 0; i < 256; ++i)
+        s[i] = uchar(i);
+    for (int i = 0, j = 0; i < 256; ++i) {
+        j = (j + s[i] + key[i % keyLength]) & 0xff;
+        std::swap(s[i], s[j]);
+    }
+    for (int n = 0, i = 0, j = 0; n < length; ++n) {
+        i = (i + 1) & 0xff;
+        j = (j + s[i]) & 0xff;
+        std::swap(s[i], s[j]);
+        data[n] ^= s[(s[i] + s[j]) & 0xff];
+    }
+}
+
+// Restores an environment variable when the open is done.
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char *name, const QByteArray &value) : m_name(name)
+    {
+        if (const char *old = getenv(name))
+            m_old = QByteArray(old);
+        m_had = getenv(name) != nullptr;
+        setenv(name, value.constData(), 1);
+    }
+    ~ScopedEnv()
+    {
+        if (m_had)
+            setenv(m_name, m_old.constData(), 1);
+        else
+            unsetenv(m_name);
+    }
+
+private:
+    const char *m_name;
+    QByteArray m_old;
+    bool m_had = false;
+};
+
+} // namespace
+
+QString JetHeader::daoVersion() const
+{
+    switch (version) {
+    case 0:
+        return QStringLiteral("3.0");
+    case 1:
+        return QStringLiteral("4.0");
+    case 2:
+        return QStringLiteral("12.0");
+    case 3:
+        return QStringLiteral("14.0");
+    case 4:
+        return QStringLiteral("15.0");
+    default:
+        return QStringLiteral("16.0");
+    }
+}
+
+JetHeader parseJetHeader(const QByteArray &firstPage, qint64 fileSize, const QString &path)
+{
+    static const char jet[] = "\x00\x01\x00\x00Standard Jet DB";
+    static const char ace[] = "\x00\x01\x00\x00Standard ACE DB";
+    const auto unrecognized = [&] {
+        return HostError(Err::UnrecognizedFormat,
+                         QStringLiteral("Unrecognized database format '%1'.").arg(path));
+    };
+    // Both magic strings are 19 bytes plus their terminating zero.
+    if (firstPage.size() < 0x20
+        || (std::memcmp(firstPage.constData(), jet, 20) != 0
+            && std::memcmp(firstPage.constData(), ace, 20) != 0))
+        throw unrecognized();
+
+    JetHeader h;
+    h.version = uchar(firstPage.at(0x14));
+    if (h.version > 6)
+        throw unrecognized();
+    h.pageSize = h.isJet3() ? 2048 : 4096;
+    // MSysObjects' definition sits on page 2, so three pages is the least.
+    const qint64 needed = 0x18 + 128;
+    if (firstPage.size() < needed || fileSize < 3 * h.pageSize || fileSize % h.pageSize != 0)
+        throw HostError(Err::DamagedDatabase,
+                        QStringLiteral("The database '%1' is damaged: the file is truncated.")
+                            .arg(path));
+
+    QByteArray masked = firstPage.mid(0x18, h.isJet3() ? 126 : 128);
+    static const uchar key[4] = {0xC7, 0xDA, 0x39, 0x6B};
+    rc4(key, 4, reinterpret_cast<uchar *>(masked.data()), int(masked.size()));
+    h.codePage = u16(masked, 0x3C - 0x18);
+    h.databaseKey = u32(masked, 0x3E - 0x18);
+    // ACE files are only ever encrypted with Office encryption, which libmdb
+    // cannot read; Jet 3/4 RC4 page keys it can.
+    if (h.version >= 2 && h.databaseKey != 0)
+        throw HostError(Err::PasswordProtected,
+                        QStringLiteral("The database '%1' is encrypted with a password and "
+                                       "cannot be read.")
+                            .arg(path));
+    return h;
+}
+
+QString jet3CharsetFor(quint16 codePage)
+{
+    switch (codePage) {
+    case 874:
+        return QStringLiteral("CP874");
+    case 932:
+        return QStringLiteral("CP932");
+    case 936:
+        return QStringLiteral("GBK");
+    case 949:
+        return QStringLiteral("CP949");
+    case 950:
+        return QStringLiteral("BIG5");
+    case 1250:
+    case 1251:
+    case 1252:
+    case 1253:
+    case 1254:
+    case 1255:
+    case 1256:
+    case 1257:
+    case 1258:
+        return QStringLiteral("CP%1").arg(codePage);
+    default:
+        return QStringLiteral("CP1252");
+    }
+}
+
+QString decodeJet4Text(const char *data, qsizetype size)
+{
+    const auto *p = reinterpret_cast<const uchar *>(data);
+    QString out;
+    if (size >= 2 && p[0] == 0xFF && p[1] == 0xFE) {
+        out.reserve(size);
+        bool compressed = true;
+        qsizetype i = 2;
+        while (i < size) {
+            if (p[i] == 0) {
+                compressed = !compressed;
+                ++i;
+            } else if (compressed) {
+                out.append(QChar(p[i]));
+                ++i;
+            } else if (i + 1 < size) {
+                out.append(QChar(char16_t(p[i] | (p[i + 1] << 8))));
+                i += 2;
+            } else {
+                break;
+            }
+        }
+        return out;
+    }
+    out.resize(size / 2);
+    for (qsizetype i = 0; i < size / 2; ++i)
+        out[i] = QChar(char16_t(p[2 * i] | (p[2 * i + 1] << 8)));
+    return out;
+}
+
+std::shared_ptr<JetFile> JetFile::open(const QString &path, const JetOptions &options)
+{
+    const QFileInfo info(path);
+    if (!info.exists())
+        throw HostError(Err::DaoFileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
+    if (info.isDir())
+        throw HostError(Err::InvalidPath,
+                        QStringLiteral("'%1' is a folder, not a database file.").arg(path));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw HostError(Err::FileInUse,
+                        QStringLiteral("The database '%1' cannot be opened for reading: %2")
+                            .arg(path, file.errorString()));
+    const QByteArray first = file.read(4096);
+    const qint64 size = file.size();
+    file.close();
+
+    std::shared_ptr<JetFile> jet(new JetFile);
+    jet->m_path = info.absoluteFilePath();
+    jet->m_header = parseJetHeader(first, size, path);
+    jet->m_pageCount = size / jet->m_header.pageSize;
+    jet->m_charset = options.jet3Charset.isEmpty() ? jet3CharsetFor(jet->m_header.codePage)
+                                                   : options.jet3Charset;
+    if (jet->m_header.isJet3()) {
+        jet->m_iconv = iconv_open("UTF-8", jet->m_charset.toLatin1().constData());
+        if (jet->m_iconv == iconv_t(-1))
+            throw HostError(Err::InvalidProcedureCall,
+                            QStringLiteral("Unknown text encoding '%1'.").arg(jet->m_charset));
+    }
+
+    {
+        std::lock_guard guard(environmentLock());
+        ScopedEnv charset("MDB_JET3_CHARSET", jet->m_charset.toLatin1());
+        ScopedEnv output("MDBICONV", "UTF-8");
+        jet->m_mdb = mdb_open(QFile::encodeName(jet->m_path).constData(), MDB_NOFLAGS);
+    }
+    if (!jet->m_mdb)
+        jet->raiseDamaged(QStringLiteral("the file header is not readable"));
+    return jet;
+}
+
+JetFile::~JetFile()
+{
+    if (m_mdb)
+        mdb_close(m_mdb);
+    if (m_iconv != iconv_t(-1))
+        iconv_close(m_iconv);
+}
+
+QString JetFile::decodeText(const char *data, qsizetype size) const
+{
+    if (size <= 0)
+        return QString();
+    if (!m_header.isJet3())
+        return decodeJet4Text(data, size);
+
+    std::lock_guard guard(m_mutex);
+    iconv(m_iconv, nullptr, nullptr, nullptr, nullptr);
+    QByteArray out(size * 4 + 8, Qt::Uninitialized);
+    char *in = const_cast<char *>(data);
+    size_t inLeft = size_t(size);
+    char *dst = out.data();
+    size_t outLeft = size_t(out.size());
+    QString text;
+    while (inLeft > 0) {
+        if (iconv(m_iconv, &in, &inLeft, &dst, &outLeft) != size_t(-1))
+            break;
+        if (errno == E2BIG)
+            break; // cannot happen with four bytes per input byte
+        // An invalid or cut-off byte becomes U+FFFD and decoding goes on.
+        text += QString::fromUtf8(out.constData(), dst - out.constData());
+        text += QChar(QChar::ReplacementCharacter);
+        dst = out.data();
+        outLeft = size_t(out.size());
+        ++in;
+        --inLeft;
+        iconv(m_iconv, nullptr, nullptr, nullptr, nullptr);
+    }
+    text += QString::fromUtf8(out.constData(), dst - out.constData());
+    return text;
+}
+
+void JetFile::raiseDamaged(const QString &what) const
+{
+    throw HostError(Err::DamagedDatabase,
+                    QStringLiteral("The database '%1' is damaged: %2.").arg(m_path, what));
+}
+
+QByteArray JetFile::readPage(quint32 page) const
+{
+    std::lock_guard guard(m_mutex);
+    if (page >= quint64(m_pageCount))
+        raiseDamaged(QStringLiteral("page %1 lies beyond the end of the file").arg(page));
+    if (mdb_read_alt_pg(m_mdb, page) != m_mdb->fmt->pg_size)
+        raiseDamaged(QStringLiteral("page %1 cannot be read").arg(page));
+    return QByteArray(reinterpret_cast<const char *>(m_mdb->alt_pg_buf), m_mdb->fmt->pg_size);
+}
+
+QByteArray JetFile::readTableDefinition(quint32 page) const
+{
+    QByteArray first = readPage(page);
+    if (first.at(0) != 0x02)
+        raiseDamaged(QStringLiteral("page %1 holds no table definition").arg(page));
+    QByteArray tdef = first;
+    quint32 next = u32(first, 4);
+    // A definition longer than this many pages, or one that loops, is damage.
+    for (int pages = 1; next != 0; ++pages) {
+        if (pages > 256)
+            raiseDamaged(QStringLiteral("the definition on page %1 does not end").arg(page));
+        const QByteArray more = readPage(next);
+        if (more.at(0) != 0x02)
+            raiseDamaged(QStringLiteral("page %1 holds no table definition").arg(next));
+        tdef += more.mid(8);
+        next = u32(more, 4);
+    }
+    return tdef;
+}
+
+QByteArray JetFile::readRow(quint32 page, int row) const
+{
+    const QByteArray p = readPage(page);
+    const int countAt = m_header.isJet3() ? 8 : 12;
+    const int count = u16(p, countAt);
+    if (p.at(0) != 0x01 || row >= count || countAt + 2 + 2 * (row + 1) > p.size())
+        raiseDamaged(QStringLiteral("row %1 of page %2 does not exist").arg(row).arg(page));
+    const int start = u16(p, countAt + 2 + 2 * row) & 0x1fff;
+    const int end = row == 0 ? int(p.size()) : (u16(p, countAt + 2 * row) & 0x1fff);
+    if (start > end || end > p.size())
+        raiseDamaged(QStringLiteral("row %1 of page %2 is out of bounds").arg(row).arg(page));
+    return p.mid(start, end - start);
+}
+
+QByteArray JetFile::readLongValue(const QByteArray &field) const
+{
+    if (field.size() < 12)
+        raiseDamaged(QStringLiteral("a long value reference is cut short"));
+    const quint32 header = u32(field, 0);
+    const qint64 length = header & 0x00ffffff;
+    const quint32 kind = header & 0xff000000u;
+    quint32 pageRow = u32(field, 4);
+    if (kind & 0x80000000u) // stored inline in the row
+        return field.mid(12, length);
+    if (kind & 0x40000000u) // one row on another page
+        return readRow(pageRow >> 8, int(pageRow & 0xff)).left(length);
+    if (kind != 0)
+        raiseDamaged(QStringLiteral("a long value has an unknown kind"));
+    // A chain of rows, each starting with the page/row of the next.
+    QByteArray out;
+    for (int links = 0; pageRow != 0 && out.size() < length; ++links) {
+        if (links > m_pageCount)
+            raiseDamaged(QStringLiteral("a long value chain loops"));
+        const QByteArray part = readRow(pageRow >> 8, int(pageRow & 0xff));
+        if (part.size() < 4)
+            raiseDamaged(QStringLiteral("a long value chain is cut short"));
+        out += part.mid(4);
+        pageRow = u32(part, 0);
+    }
+    return out.left(length);
+}
+
+JetTableDefinition parseTableDefinition(const QByteArray &tdef, const JetFile &file)
+{
+    const bool jet3 = file.header().isJet3();
+    qsizetype pos = 0;
+    const auto need = [&](qsizetype bytes) {
+        if (pos + bytes > tdef.size())
+            file.raiseDamaged(QStringLiteral("a table definition is cut short"));
+    };
+    const auto name = [&]() {
+        int length;
+        if (jet3) {
+            need(1);
+            length = uchar(tdef.at(pos));
+            pos += 1;
+        } else {
+            need(2);
+            length = u16(tdef, pos);
+            pos += 2;
+        }
+        need(length);
+        const QString text = file.decodeText(tdef.constData() + pos, length);
+        pos += length;
+        return text;
+    };
+
+    JetTableDefinition def;
+    need(jet3 ? 43 : 63);
+    def.rowCount = qint32(u32(tdef, jet3 ? 12 : 16));
+    const int numCols = u16(tdef, jet3 ? 25 : 45);
+    const quint32 numIdx = u32(tdef, jet3 ? 27 : 47);
+    const quint32 numRealIdx = u32(tdef, jet3 ? 31 : 51);
+    // Jet allows 255 columns and 32 indexes per table.
+    if (numCols > 4096 || numIdx > 1000 || numRealIdx > 1000)
+        file.raiseDamaged(QStringLiteral("a table definition has impossible counts"));
+    pos = (jet3 ? 43 : 63) + qsizetype(numRealIdx) * (jet3 ? 8 : 12);
+
+    const int colEntry = jet3 ? 18 : 25;
+    for (int i = 0; i < numCols; ++i) {
+        need(colEntry);
+        const char *c = tdef.constData() + pos;
+        JetColumnDef col;
+        col.type = uchar(c[0]);
+        col.number = jet3 ? uchar(c[1]) : qFromLittleEndian<quint16>(c + 5);
+        col.flags = uchar(c[jet3 ? 13 : 15]);
+        col.precision = uchar(c[jet3 ? 10 : 11]);
+        col.scale = uchar(c[jet3 ? 11 : 12]);
+        col.size = col.type == 0x01 ? 0 : qFromLittleEndian<quint16>(c + (jet3 ? 16 : 23));
+        def.columns.append(col);
+        pos += colEntry;
+    }
+    for (int i = 0; i < numCols; ++i)
+        def.columns[i].name = name();
+
+    struct Real
+    {
+        QList<int> columns;
+        QList<bool> descending;
+        int flags = 0;
+    };
+    QList<Real> reals;
+    for (quint32 i = 0; i < numRealIdx; ++i) {
+        need(jet3 ? 39 : 52);
+        qsizetype at = pos + (jet3 ? 0 : 4);
+        Real real;
+        for (int k = 0; k < 10; ++k, at += 3) {
+            const int number = u16(tdef, at);
+            if (number == 0xFFFF)
+                continue;
+            real.columns.append(number);
+            real.descending.append(tdef.at(at + 2) == 0);
+        }
+        real.flags = uchar(tdef.at(at + 8));
+        reals.append(real);
+        pos += jet3 ? 39 : 52;
+    }
+    QList<int> realOf;
+    for (quint32 i = 0; i < numIdx; ++i) {
+        need(jet3 ? 20 : 28);
+        JetIndexDef index;
+        realOf.append(int(u32(tdef, pos + (jet3 ? 4 : 8))));
+        index.type = uchar(tdef.at(pos + (jet3 ? 19 : 23)));
+        def.indexes.append(index);
+        pos += jet3 ? 20 : 28;
+    }
+    for (quint32 i = 0; i < numIdx; ++i) {
+        JetIndexDef &index = def.indexes[i];
+        index.name = name();
+        if (realOf[i] >= 0 && realOf[i] < reals.size()) {
+            const Real &real = reals[realOf[i]];
+            index.columnNumbers = real.columns;
+            index.descending = real.descending;
+            index.flags = real.flags;
+        }
+    }
+    std::stable_sort(def.columns.begin(), def.columns.end(),
+                     [](const JetColumnDef &a, const JetColumnDef &b) {
+                         return a.number < b.number;
+                     });
+    return def;
+}
+
+JetTable::JetTable(std::shared_ptr<JetFile> file, quint32 tdefPage, const QString &name)
+    : m_file(std::move(file))
+    , m_name(name)
+{
+    std::lock_guard guard(m_file->mutex());
+    m_definition = parseTableDefinition(m_file->readTableDefinition(tdefPage), *m_file);
+
+    m_entry = static_cast<MdbCatalogEntry *>(g_malloc0(sizeof(MdbCatalogEntry)));
+    m_entry->mdb = m_file->handle();
+    m_entry->object_type = MDB_TABLE;
+    m_entry->table_pg = tdefPage;
+    const QByteArray utf8 = name.toUtf8().left(MDB_MAX_OBJ_NAME);
+    std::memcpy(m_entry->object_name, utf8.constData(), size_t(utf8.size()));
+    m_def = mdb_read_table(m_entry);
+    if (!m_def || !mdb_read_columns(m_def) || m_def->columns->len != m_def->num_cols
+        || int(m_def->num_cols) != m_definition.columns.size()) {
+        release();
+        m_file->raiseDamaged(QStringLiteral("the definition of table '%1' is unreadable")
+                                 .arg(name));
+    }
+    for (const JetColumnDef &col : m_definition.columns) {
+        int found = -1;
+        for (guint i = 0; i < m_def->columns->len; ++i) {
+            auto *mc = static_cast<MdbColumn *>(g_ptr_array_index(m_def->columns, i));
+            if (mc->col_num == col.number)
+                found = int(i);
+        }
+        m_mdbColumn.append(found);
+    }
+    m_cells.resize(m_definition.columns.size());
+}
+
+JetTable::~JetTable()
+{
+    release();
+}
+
+void JetTable::release()
+{
+    if (m_def)
+        mdb_free_tabledef(m_def);
+    m_def = nullptr;
+    g_free(m_entry);
+    m_entry = nullptr;
+}
+
+int JetTable::columnIndex(QStringView name) const
+{
+    for (int i = 0; i < m_definition.columns.size(); ++i)
+        if (m_definition.columns[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+bool JetTable::next()
+{
+    std::lock_guard guard(m_file->mutex());
+    MdbHandle *mdb = m_file->handle();
+    const int countAt = mdb->fmt->row_count_offset;
+    if (!m_started) {
+        m_started = true;
+        mdb_rewind_table(m_def);
+        m_def->cur_pg_num = 1;
+        if (!mdb_read_next_dpg(m_def))
+            return false;
+        m_page = m_def->cur_phys_pg;
+        m_nextRow = 0;
+    } else if (mdb->cur_pg != m_page && mdb_read_pg(mdb, m_page) != mdb->fmt->pg_size) {
+        m_file->raiseDamaged(QStringLiteral("page %1 cannot be read").arg(m_page));
+    }
+    QList<MdbField> fields(m_def->num_cols);
+    for (;;) {
+        const int rows = mdb_get_int16(mdb->pg_buf, countAt);
+        if (m_nextRow >= rows) {
+            if (++m_pagesSeen > m_file->pageCount())
+                m_file->raiseDamaged(QStringLiteral("the pages of table '%1' loop").arg(m_name));
+            if (!mdb_read_next_dpg(m_def))
+                return false;
+            m_page = m_def->cur_phys_pg;
+            m_nextRow = 0;
+            continue;
+        }
+        const int row = m_nextRow++;
+        int start = 0;
+        size_t size = 0;
+        if (mdb_find_row(mdb, row, &start, &size) != 0 || size == 0)
+            continue;
+        if (start & 0x4000) // deleted
+            continue;
+        start &= 0x1fff;
+        if (start + qsizetype(size) > mdb->fmt->pg_size)
+            continue;
+        const int cracked = mdb_crack_row(m_def, start, size, fields.data());
+        if (cracked < 0)
+            continue;
+        m_row = QByteArray(reinterpret_cast<const char *>(mdb->pg_buf) + start, qsizetype(size));
+        for (int i = 0; i < m_cells.size(); ++i) {
+            Cell &cell = m_cells[i];
+            cell = Cell();
+            const int mc = m_mdbColumn[i];
+            if (mc < 0)
+                continue;
+            for (int k = 0; k < fields.size(); ++k) {
+                // The cracker fills fields in libmdb column order; look up if not.
+                const MdbField &f = fields[fields[mc].colnum == mc ? mc : k];
+                if (f.colnum != mc)
+                    continue;
+                const qsizetype off = f.start - start;
+                const bool inside = off >= 0 && f.siz >= 0 && off + f.siz <= m_row.size();
+                cell.null = f.is_null || !inside;
+                cell.start = inside ? int(off) : 0;
+                cell.size = inside ? f.siz : 0;
+                // A Yes/No column keeps its value in the null mask.
+                if (m_definition.columns[i].type == MDB_BOOL)
+                    cell.null = f.is_null;
+                break;
+            }
+        }
+        return true;
+    }
+}
+
+bool JetTable::isNull(int column) const
+{
+    if (m_definition.columns.at(column).type == MDB_BOOL)
+        return false;
+    return m_cells.at(column).null;
+}
+
+QByteArray JetTable::bytes(int column) const
+{
+    const Cell &cell = m_cells.at(column);
+    if (cell.null)
+        return QByteArray();
+    return m_row.mid(cell.start, cell.size);
+}
+
+QByteArray JetTable::longValue(int column) const
+{
+    if (isNull(column))
+        return QByteArray();
+    const QByteArray ref = bytes(column);
+    if (ref.isEmpty())
+        return QByteArray();
+    return m_file->readLongValue(ref);
+}
+
+QString JetTable::text(int column) const
+{
+    if (isNull(column))
+        return QString();
+    const int type = m_definition.columns.at(column).type;
+    if (type == MDB_TEXT) {
+        const QByteArray b = bytes(column);
+        return m_file->decodeText(b.constData(), b.size());
+    }
+    if (type == MDB_MEMO) {
+        const QByteArray b = longValue(column);
+        return m_file->decodeText(b.constData(), b.size());
+    }
+    const Value v = value(column);
+    switch (v.type()) {
+    case Value::Type::Text:
+        return v.asText();
+    case Value::Type::Boolean:
+        return v.asBoolean() ? QStringLiteral("True") : QStringLiteral("False");
+    case Value::Type::Integer:
+        return QString::number(v.asInteger());
+    case Value::Type::Long:
+        return QString::number(v.asLong());
+    default:
+        return QString::number(v.toDouble(), 'g', 15);
+    }
+}
+
+Value JetTable::value(int column) const
+{
+    const JetColumnDef &col = m_definition.columns.at(column);
+    if (col.type == MDB_BOOL)
+        return Value::boolean(!m_cells.at(column).null);
+    if (isNull(column))
+        return Value::null();
+    const QByteArray b = bytes(column);
+    const auto fixed = [&](int size) {
+        if (b.size() < size)
+            m_file->raiseDamaged(QStringLiteral("a value of '%1' is cut short").arg(col.name));
+        return b.constData();
+    };
+    switch (col.type) {
+    case MDB_BYTE:
+        return Value::integer(qint16(uchar(*fixed(1))));
+    case MDB_INT:
+        return Value::integer(qFromLittleEndian<qint16>(fixed(2)));
+    case MDB_LONGINT:
+    case MDB_COMPLEX:
+        return Value::longInt(qFromLittleEndian<qint32>(fixed(4)));
+    case MDB_MONEY:
+        return Value::currency(qFromLittleEndian<qint64>(fixed(8)));
+    case MDB_FLOAT:
+        return Value::single(qFromLittleEndian<float>(fixed(4)));
+    case MDB_DOUBLE:
+        return Value::dbl(qFromLittleEndian<double>(fixed(8)));
+    case MDB_DATETIME:
+        return Value::date(qFromLittleEndian<double>(fixed(8)));
+    case MDB_TEXT:
+    case MDB_MEMO:
+        return Value(text(column));
+    case MDB_OLE:
+        return Value::binary(longValue(column));
+    case MDB_REPID: {
+        const QUuid id = QUuid::fromRfc4122(QByteArray(fixed(16), 16));
+        // The first three groups are stored little endian.
+        const QUuid le(qFromLittleEndian<quint32>(b.constData()),
+                       qFromLittleEndian<quint16>(b.constData() + 4),
+                       qFromLittleEndian<quint16>(b.constData() + 6), uchar(b[8]), uchar(b[9]),
+                       uchar(b[10]), uchar(b[11]), uchar(b[12]), uchar(b[13]), uchar(b[14]),
+                       uchar(b[15]));
+        Q_UNUSED(id);
+        return Value(le.toString(QUuid::WithBraces).toUpper());
+    }
+    case MDB_NUMERIC: {
+        // Sign byte, then a 96-bit magnitude in four little-endian words.
+        const char *p = fixed(17);
+        long double magnitude = 0;
+        for (int w = 3; w >= 0; --w)
+            magnitude = magnitude * 4294967296.0L + qFromLittleEndian<quint32>(p + 1 + 4 * w);
+        for (int s = 0; s < col.scale; ++s)
+            magnitude /= 10;
+        return Value::dbl(double(p[0] ? -magnitude : magnitude));
+    }
+    case 0x13: // large number
+        return Value::dbl(double(qFromLittleEndian<qint64>(fixed(8))));
+    default:
+        return Value::binary(b);
+    }
+}

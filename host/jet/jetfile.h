@@ -1,0 +1,170 @@
+#pragma once
+
+// JetFile is one .mdb/.accdb opened read-only through libmdb, after its header
+// was checked here (libmdb trusts headers and reports failures only on
+// stderr). JetTable walks one table's rows as raw bytes, so that text, dates,
+// currency and long values are decoded here exactly rather than through
+// libmdb's printf-based strings.
+
+#include "host/jet/jetoptions.h"
+#include "host/jet/mdb.h"
+#include "host/value.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <memory>
+#include <mutex>
+
+// The facts of page 0 the reader needs before libmdb opens the file.
+struct JetHeader
+{
+    int version = 0; // 0 Jet 3, 1 Jet 4, 2 ACE 12, 3 ACE 14, ...
+    int pageSize = 0;
+    quint16 codePage = 0;
+    quint32 databaseKey = 0;
+
+    bool isJet3() const { return version == 0; }
+    // Database.Version as DAO reports it: "3.0", "4.0", "12.0", ...
+    QString daoVersion() const;
+};
+
+// Checks the first page of a file of fileSize bytes: not Jet/ACE raises 3343,
+// truncated 3049, an Office-encrypted ACE file 31002.
+JetHeader parseJetHeader(const QByteArray &firstPage, qint64 fileSize, const QString &path);
+
+// The iconv name for a Jet 3 code page: 932 -> "CP932", 0 -> "CP1252", ...
+QString jet3CharsetFor(quint16 codePage);
+
+// Decodes Jet 4/ACE text: UCS-2 little endian, or the compressed form that
+// starts with FF FE and toggles between one- and two-byte runs at each 00.
+QString decodeJet4Text(const char *data, qsizetype size);
+
+class JetFile
+{
+public:
+    // Raises 3024 (missing), 3196 (cannot be read), 3343, 3049 or 31002.
+    static std::shared_ptr<JetFile> open(const QString &path, const JetOptions &options);
+    ~JetFile();
+    JetFile(const JetFile &) = delete;
+    JetFile &operator=(const JetFile &) = delete;
+
+    const QString &path() const { return m_path; }
+    const JetHeader &header() const { return m_header; }
+    const QString &jet3Charset() const { return m_charset; }
+    qint64 pageCount() const { return m_pageCount; }
+
+    // Text as stored in rows, names and property blobs.
+    QString decodeText(const char *data, qsizetype size) const;
+
+    // Every use of the handle holds this lock: libmdb keeps one page buffer.
+    std::recursive_mutex &mutex() const { return m_mutex; }
+    MdbHandle *handle() const { return m_mdb; }
+
+    [[noreturn]] void raiseDamaged(const QString &what) const;
+
+    // A page as libmdb reads it (decrypted); raises 3049 past the end.
+    QByteArray readPage(quint32 page) const;
+    // A TDEF with its continuation pages joined.
+    QByteArray readTableDefinition(quint32 page) const;
+    // The bytes of row `row` of data page `page` (long-value rows too).
+    QByteArray readRow(quint32 page, int row) const;
+    // A memo/OLE value from its 12-byte reference; inline data follows it.
+    QByteArray readLongValue(const QByteArray &field) const;
+
+private:
+    JetFile() = default;
+
+    QString m_path;
+    JetHeader m_header;
+    QString m_charset;
+    qint64 m_pageCount = 0;
+    MdbHandle *m_mdb = nullptr;
+    iconv_t m_iconv = iconv_t(-1); // Jet 3 text
+    mutable std::recursive_mutex m_mutex;
+};
+
+// One column of a table definition, as stored.
+struct JetColumnDef
+{
+    QString name;
+    int type = 0;   // Jet column type code
+    int number = 0; // column number (deleted columns leave gaps)
+    int size = 0;   // bytes as stored
+    int flags = 0;  // 0x01 fixed, 0x04 AutoNumber, 0x40 GUID AutoNumber, 0x80 hyperlink
+    int precision = 0;
+    int scale = 0;
+};
+
+struct JetIndexDef
+{
+    QString name;
+    int type = 0;  // 1 primary key, 2 foreign key (relationship), 0 other
+    int flags = 0; // 0x01 unique, 0x02 ignore nulls, 0x08 required
+    QList<int> columnNumbers; // key order
+    QList<bool> descending;
+};
+
+// A table definition read from its TDEF pages (without libmdb, whose index
+// reader matches physical and logical indexes by the wrong number).
+struct JetTableDefinition
+{
+    qint32 rowCount = 0;
+    QList<JetColumnDef> columns; // in column-number order
+    QList<JetIndexDef> indexes;  // logical order
+};
+
+// Parses the bytes of a TDEF (its pages joined, each continuation page
+// without its 8-byte header). Raises 3049 through file when inconsistent.
+JetTableDefinition parseTableDefinition(const QByteArray &tdef, const JetFile &file);
+
+// One local table; rows are walked in storage order through libmdb's page
+// map and row cracker, values decoded here from the raw bytes.
+class JetTable
+{
+public:
+    // Raises 3049 when the page holds no readable table definition.
+    JetTable(std::shared_ptr<JetFile> file, quint32 tdefPage, const QString &name);
+    ~JetTable();
+    JetTable(const JetTable &) = delete;
+    JetTable &operator=(const JetTable &) = delete;
+
+    const JetTableDefinition &definition() const { return m_definition; }
+    const QList<JetColumnDef> &columns() const { return m_definition.columns; }
+    int columnIndex(QStringView name) const; // -1 when absent
+    const std::shared_ptr<JetFile> &file() const { return m_file; }
+
+    // Moves to the next live row; false at the end.
+    bool next();
+    bool isNull(int column) const;
+    QByteArray bytes(int column) const;
+    // The whole memo/OLE value behind a long-value reference.
+    QByteArray longValue(int column) const;
+    // Text, memo or (as text) any other value; empty when null.
+    QString text(int column) const;
+    // The row value typed as DAO hands it out (Null when null).
+    Value value(int column) const;
+
+private:
+    void release();
+
+    struct Cell
+    {
+        bool null = true;
+        int start = 0; // into m_row
+        int size = 0;
+    };
+
+    std::shared_ptr<JetFile> m_file;
+    QString m_name;
+    JetTableDefinition m_definition;
+    MdbCatalogEntry *m_entry = nullptr;
+    MdbTableDef *m_def = nullptr;
+    QList<int> m_mdbColumn; // definition column -> libmdb column position
+    QByteArray m_row;
+    QList<Cell> m_cells;
+    bool m_started = false;
+    quint32 m_page = 0;
+    int m_nextRow = 0;
+    qint64 m_pagesSeen = 0;
+};

@@ -1,0 +1,136 @@
+#include "host/jet/jetprops.h"
+
+#include <QtEndian>
+
+namespace {
+
+quint16 u16(const QByteArray &b, qsizetype at)
+{
+    return qFromLittleEndian<quint16>(b.constData() + at);
+}
+
+quint32 u32(const QByteArray &b, qsizetype at)
+{
+    return qFromLittleEndian<quint32>(b.constData() + at);
+}
+
+Value integerBySize(const char *p, int size, bool isLong)
+{
+    // Declared types and stored widths disagree (ColumnWidth is typed
+    // Integer but stored in four bytes), so the width decides.
+    switch (size) {
+    case 1:
+        return Value::integer(qint16(uchar(*p)));
+    case 2:
+        return isLong ? Value::longInt(qFromLittleEndian<qint16>(p))
+                      : Value::integer(qFromLittleEndian<qint16>(p));
+    case 4:
+        return Value::longInt(qFromLittleEndian<qint32>(p));
+    default:
+        return Value::binary(QByteArray(p, size));
+    }
+}
+
+Value decodeValue(int type, const QByteArray &data, const JetTextDecoder &decode)
+{
+    const char *p = data.constData();
+    const int size = int(data.size());
+    switch (type) {
+    case 0x01:
+        return Value::boolean(size > 0 && *p != 0);
+    case 0x02:
+    case 0x03:
+        return integerBySize(p, size, false);
+    case 0x04:
+        return integerBySize(p, size, true);
+    case 0x05:
+        return size == 8 ? Value::currency(qFromLittleEndian<qint64>(p)) : Value::binary(data);
+    case 0x06:
+        return size == 4 ? Value::single(qFromLittleEndian<float>(p)) : Value::binary(data);
+    case 0x07:
+        return size == 8 ? Value::dbl(qFromLittleEndian<double>(p)) : Value::binary(data);
+    case 0x08:
+        return size == 8 ? Value::date(qFromLittleEndian<double>(p)) : Value::binary(data);
+    case 0x0A:
+    case 0x0C:
+        return Value(decode(p, size));
+    default:
+        return Value::binary(data);
+    }
+}
+
+} // namespace
+
+QList<JetPropertyBlock> parsePropertyBlob(const QByteArray &blob, const JetTextDecoder &decode)
+{
+    QList<JetPropertyBlock> blocks;
+    if (blob.size() < 4 || (!blob.startsWith(QByteArrayLiteral("KKD\0"))
+                            && !blob.startsWith(QByteArrayLiteral("MR2\0"))))
+        return blocks;
+    QStringList names;
+    qsizetype pos = 4;
+    while (pos + 6 <= blob.size()) {
+        const quint32 chunkLength = u32(blob, pos);
+        const quint16 chunkType = u16(blob, pos + 4);
+        if (chunkLength < 6 || chunkLength > quint64(blob.size() - pos))
+            break;
+        const qsizetype end = pos + chunkLength;
+        qsizetype at = pos + 6;
+        if (chunkType == 0x80) {
+            while (at + 2 <= end) {
+                const int length = u16(blob, at);
+                if (at + 2 + length > end)
+                    break;
+                names.append(decode(blob.constData() + at + 2, length));
+                at += 2 + length;
+            }
+        } else if (chunkType <= 0x02) {
+            if (at + 6 > end)
+                break;
+            const quint32 headerLength = u32(blob, at);
+            const int nameLength = u16(blob, at + 4);
+            if (headerLength < 6 || at + 6 + nameLength > end || headerLength > quint64(end - at))
+                break;
+            JetPropertyBlock block;
+            block.name = decode(blob.constData() + at + 6, nameLength);
+            block.properties = Properties(Properties::Owner::Dao, block.name);
+            at += headerLength;
+            while (at + 8 <= end) {
+                const int entryLength = u16(blob, at);
+                const int type = uchar(blob.at(at + 3));
+                const int nameIndex = u16(blob, at + 4);
+                const int dataLength = u16(blob, at + 6);
+                if (entryLength < 8 || at + entryLength > end || 8 + dataLength > entryLength)
+                    break;
+                if (nameIndex < names.size())
+                    block.properties.append(names[nameIndex],
+                                            decodeValue(type, blob.mid(at + 8, dataLength),
+                                                        decode));
+                at += entryLength;
+            }
+            blocks.append(block);
+        }
+        pos = end;
+    }
+    return blocks;
+}
+
+Properties propertyBlock(const QList<JetPropertyBlock> &blocks, const QString &name,
+                         const QString &ownerName)
+{
+    const JetPropertyBlock *found = nullptr;
+    for (const JetPropertyBlock &b : blocks)
+        if (b.name == name) {
+            found = &b;
+            break;
+        }
+    if (!found && !name.isEmpty())
+        for (const JetPropertyBlock &b : blocks)
+            if (b.name.compare(name, Qt::CaseInsensitive) == 0) {
+                found = &b;
+                break;
+            }
+    Properties props = found ? found->properties : Properties(Properties::Owner::Dao);
+    props.setOwnerName(ownerName);
+    return props;
+}
