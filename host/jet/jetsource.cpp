@@ -393,6 +393,45 @@ std::shared_ptr<JetSource> JetSource::open(const QString &path, const JetOptions
     return source;
 }
 
+JetTableReader JetSource::readTable(const QString &name) const
+{
+    const CatalogRow *row = m_catalog->find(name, {LocalTable});
+    if (!row)
+        throw HostError(Err::ObjectNotFound,
+                        QStringLiteral("The table '%1' does not exist in this database.")
+                            .arg(name));
+    return JetTableReader(std::make_shared<JetTable>(m_file, quint32(row->id) & 0x00FFFFFF,
+                                                     row->name));
+}
+
+JetTableReader::JetTableReader(std::shared_ptr<JetTable> table) : m_table(std::move(table)) {}
+
+QStringList JetTableReader::fieldNames() const
+{
+    QStringList names;
+    for (const JetColumnDef &c : m_table->columns())
+        names.append(c.name);
+    return names;
+}
+
+bool JetTableReader::next()
+{
+    return m_table->next();
+}
+
+Value JetTableReader::value(int field) const
+{
+    return m_table->value(field);
+}
+
+QList<Value> JetTableReader::row() const
+{
+    QList<Value> values;
+    for (int i = 0; i < m_table->columns().size(); ++i)
+        values.append(m_table->value(i));
+    return values;
+}
+
 SourceOpener JetSource::opener(const JetOptions &options)
 {
     return [options](const QString &path) -> std::shared_ptr<DatabaseSource> {
@@ -427,8 +466,9 @@ QList<TableDef> JetSource::tableDefs()
         t.DateCreated = row.created;
         t.LastUpdated = row.updated;
         // Either system bit (engine or Access) makes DAO report dbSystemObject.
-        t.Attributes = row.flags & (DaoTableAttr::HiddenObject | DaoTableAttr::AttachExclusive
-                                    | 0x20000);
+        t.Attributes = row.flags & DaoTableAttr::HiddenObject;
+        if (row.type != LocalTable) // exclusive / saved-password bits of a link
+            t.Attributes |= row.flags & (DaoTableAttr::AttachExclusive | 0x20000);
         if (row.flags & DaoTableAttr::SystemObject)
             t.Attributes |= DaoTableAttr::SystemObject;
         if (row.type == LinkedTable) {

@@ -15,7 +15,27 @@
 #include <memory>
 
 class JetFile;
+class JetTable;
 struct JetCatalog;
+
+// Reads the rows of one local table in storage order as typed Values: memo
+// as text and OLE as raw bytes (both read whole, not cut at a buffer size),
+// Currency as exact ten-thousandths, dates as OLE dates, Yes/No as Boolean,
+// Byte as Integer, GUIDs as "{...}" text, Decimal as Double.
+class JetTableReader
+{
+public:
+    explicit JetTableReader(std::shared_ptr<JetTable> table);
+
+    QStringList fieldNames() const;
+    // Moves to the next row; false after the last. Raises 3049 on damage.
+    bool next();
+    Value value(int field) const;
+    QList<Value> row() const;
+
+private:
+    std::shared_ptr<JetTable> m_table;
+};
 
 class JetSource : public DatabaseSource
 {
@@ -31,8 +51,8 @@ public:
     QList<QueryDef> queryDefs() override;
     QList<Container> containers() override;
 
-    // The underlying file, for readers of table rows (JetTableReader).
-    const std::shared_ptr<JetFile> &file() const { return m_file; }
+    // The rows of a local table; raises 3011 when there is no such table.
+    JetTableReader readTable(const QString &name) const;
 
 private:
     JetSource() = default;
