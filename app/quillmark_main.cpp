@@ -1,0 +1,33 @@
+// quillmark: the desktop program. One main window; its start-up may end the
+// program at once (the environment question), and both ways out run the
+// same shut-down.
+
+#include "app/wiring.h"
+#include "host/mainstate.h"
+#include "host/reports/storereports.h"
+#include "shell/mainwindow.h"
+#include "shell/platform.h"
+#include "shell/startup.h"
+#include "shell/widgetui.h"
+
+#include <QApplication>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillmark"));
+    QApplication::setApplicationVersion(QStringLiteral(QUILLMARK_VERSION));
+
+    DesktopPlatform platform(qEnvironmentVariable("QUILLMARK_PROGRAM_FOLDER"));
+    MainState state;
+    state.opener = jetOpener(JetOptions());
+    registerStoreReports();
+
+    MainWindow window;
+    WidgetUi ui(window);
+    if (!Form_Load(state, ui, platform))
+        return 0;
+    QObject::connect(&window, &MainWindow::closing, [&] { shutDown(state, ui, platform); });
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+// Application is an Access instance of this build: it opens a database as
+// its current database, is hidden until made visible, and tells its HostView
+// (if any) what to show. The target instance, each report instance and the
+// maintenance instance are separate Application objects.
+
+#include "host/database.h"
+#include "host/hostview.h"
+#include "host/source.h"
+
+#include <memory>
+#include <optional>
+
+class Application
+{
+public:
+    explicit Application(SourceOpener opener, HostView *view = nullptr);
+
+    // Opens the file read-only and shared (the exclusive flag is accepted as
+    // designed but a target is never locked or written). Raises what the
+    // opener raises; a failed open leaves no current database.
+    void OpenCurrentDatabase(const QString &path, bool exclusive = false);
+    // Closing with nothing open is not an error.
+    void CloseCurrentDatabase();
+
+    bool hasCurrentDatabase() const { return m_database.has_value(); }
+    // DBEngine.Workspaces(0).Databases(0): raises 91 when no database is open.
+    Database &CurrentDb();
+
+    bool Visible() const { return m_visible; }
+    void setVisible(bool visible);
+
+private:
+    SourceOpener m_opener;
+    HostView *m_view;
+    std::optional<Database> m_database;
+    bool m_visible = false;
+};

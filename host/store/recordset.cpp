@@ -1,0 +1,171 @@
+#include "host/store/recordset.h"
+
+#include "host/errors.h"
+#include "host/store/store.h"
+#include "host/vb.h"
+
+#include <QSqlError>
+
+Recordset::Recordset(Store &store, QString table, QList<Column> columns)
+    : m_store(store)
+    , m_table(std::move(table))
+    , m_columns(std::move(columns))
+{
+}
+
+const Recordset::Column &Recordset::column(const QString &field) const
+{
+    for (const Column &c : m_columns) {
+        if (c.name.compare(field, Qt::CaseInsensitive) == 0) // Jet field names ignore case
+            return c;
+    }
+    throw HostError::itemNotFound(QStringLiteral("%1.Fields").arg(m_table), field);
+}
+
+void Recordset::AddNew()
+{
+    m_adding = true;
+    m_pending.clear();
+    m_assignedOrder.clear();
+}
+
+void Recordset::setField(const QString &field, const Value &value)
+{
+    const Column &c = column(field);
+    if (!m_adding)
+        throw HostError(
+            Err::UpdateWithoutAddNew,
+            QStringLiteral("Update or CancelUpdate without AddNew or Edit on %1").arg(m_table));
+    const QVariant stored = toStored(c, value);
+    if (!m_pending.contains(c.name))
+        m_assignedOrder.append(c.name);
+    m_pending.insert(c.name, stored);
+}
+
+Value Recordset::field(const QString &field) const
+{
+    const Column &c = column(field);
+    const auto it = m_pending.constFind(c.name);
+    return toValue(c.type, it != m_pending.constEnd() ? *it : c.defaultValue);
+}
+
+void Recordset::Update(int /*updateType*/, bool /*force*/)
+{
+    if (!m_adding)
+        throw HostError(
+            Err::UpdateWithoutAddNew,
+            QStringLiteral("Update or CancelUpdate without AddNew or Edit on %1").arg(m_table));
+    m_store.beginWrite();
+    QSqlQuery &insert = insertFor(m_assignedOrder);
+    for (int i = 0; i < m_assignedOrder.size(); ++i)
+        insert.bindValue(i, m_pending.value(m_assignedOrder[i]));
+    if (!insert.exec())
+        m_store.raise(QStringLiteral("add a row to %1").arg(m_table), insert.lastError().text());
+    m_adding = false;
+    m_pending.clear();
+    m_assignedOrder.clear();
+}
+
+QSqlQuery &Recordset::insertFor(const QStringList &fields)
+{
+    const QString key = fields.join(u'\x1f');
+    auto it = m_inserts.find(key);
+    if (it != m_inserts.end())
+        return *it;
+    QString sql;
+    if (fields.isEmpty()) {
+        sql = QStringLiteral("INSERT INTO \"%1\" DEFAULT VALUES").arg(m_table);
+    } else {
+        QStringList names, marks;
+        for (const QString &f : fields) {
+            names << QLatin1Char('"') + f + QLatin1Char('"');
+            marks << QStringLiteral("?");
+        }
+        sql = QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
+                  .arg(m_table, names.join(u','), marks.join(u','));
+    }
+    QSqlQuery query(m_store.connection());
+    if (!query.prepare(sql))
+        m_store.raise(QStringLiteral("prepare a row of %1").arg(m_table), query.lastError().text());
+    return *m_inserts.insert(key, query);
+}
+
+QVariant Recordset::toStored(const Column &c, const Value &value) const
+{
+    if (value.isNull())
+        return QVariant();
+    switch (c.type) {
+    case ColumnType::SmallInt:
+        return int(vb::CInt(value));
+    case ColumnType::Integer:
+        return int(vb::CLng(value));
+    case ColumnType::Double:
+        return vb::CDbl(value);
+    case ColumnType::Boolean:
+        if (value.isText()) {
+            const QString t = value.asText().trimmed();
+            if (t.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
+                return -1;
+            if (t.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
+                return 0;
+        }
+        return vb::CDbl(value) != 0 ? -1 : 0;
+    case ColumnType::DateTime:
+        if (value.isText())
+            throw HostError(Err::TypeMismatch,
+                            QStringLiteral("Type mismatch: text assigned to the date field %1.%2")
+                                .arg(m_table, c.name));
+        return vb::CDbl(value);
+    case ColumnType::Text:
+        return vb::CStr(value);
+    case ColumnType::Untyped:
+        break;
+    }
+    // A field kept "as returned": numbers stay numbers, the rest is its text.
+    switch (value.type()) {
+    case Value::Type::Integer:
+    case Value::Type::Long:
+        return qlonglong(vb::CLng(value));
+    case Value::Type::Single:
+    case Value::Type::Double:
+    case Value::Type::Currency:
+        return vb::CDbl(value);
+    case Value::Type::Binary:
+        return value.asBinary();
+    default:
+        return vb::CStr(value);
+    }
+}
+
+Value Recordset::toValue(ColumnType type, const QVariant &stored)
+{
+    if (stored.isNull() || !stored.isValid())
+        return Value::null();
+    switch (type) {
+    case ColumnType::SmallInt:
+        return Value::integer(qint16(stored.toInt()));
+    case ColumnType::Integer:
+        return Value::longInt(stored.toInt());
+    case ColumnType::Double:
+        return Value::dbl(stored.toDouble());
+    case ColumnType::Boolean:
+        return Value::boolean(stored.toInt() != 0);
+    case ColumnType::DateTime:
+        return Value::date(stored.toDouble());
+    case ColumnType::Text:
+        return Value(stored.toString());
+    case ColumnType::Untyped:
+        break;
+    }
+    switch (stored.typeId()) {
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+        return Value::longInt(stored.toInt());
+    case QMetaType::Double:
+        return Value::dbl(stored.toDouble());
+    case QMetaType::QByteArray:
+        return Value::binary(stored.toByteArray());
+    default:
+        return Value(stored.toString());
+    }
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+// Recordset is a dynaset on one store table, as a harvester uses it: AddNew,
+// assignment of fields by name, reading back a field of the row being added,
+// Update. Rows are appended inside the store's open transaction. Values are
+// converted by the column's declared type (see schema.sql) when assigned, so
+// a value that does not fit raises at the assignment, as DAO does.
+
+#include "host/value.h"
+
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+class Store;
+
+class Recordset
+{
+public:
+    enum class ColumnType { Untyped, SmallInt, Integer, Double, Boolean, DateTime, Text };
+    struct Column
+    {
+        QString name;
+        ColumnType type;
+        QVariant defaultValue;
+    };
+
+    // Opened by Store::OpenRecordset; the store outlives its recordsets.
+    Recordset(Store &store, QString table, QList<Column> columns);
+
+    const QString &name() const { return m_table; }
+
+    // Starts a new row with every field at the table's default; a row being
+    // added and not yet updated is dropped, as DAO does.
+    void AddNew();
+    // Assigns a field of the row being added. An unknown field raises 3265;
+    // no row being added raises 3020; a value the column cannot hold raises
+    // 6 (overflow) or 13 (type mismatch).
+    void setField(const QString &field, const Value &value);
+    // Value of a field of the row being added: what was assigned or the
+    // table's default.
+    Value field(const QString &field) const;
+    // Appends the row (update type 1, force False as designed); without
+    // AddNew raises 3020.
+    void Update(int updateType = 1, bool force = false);
+
+private:
+    const Column &column(const QString &field) const;
+    QVariant toStored(const Column &column, const Value &value) const;
+    static Value toValue(ColumnType type, const QVariant &stored);
+    QSqlQuery &insertFor(const QStringList &fields);
+
+    Store &m_store;
+    QString m_table;
+    QList<Column> m_columns;
+    bool m_adding = false;
+    QStringList m_assignedOrder;
+    QHash<QString, QVariant> m_pending;
+    QHash<QString, QSqlQuery> m_inserts; // one prepared statement per set of fields
+};

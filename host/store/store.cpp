@@ -1,0 +1,223 @@
+#include "host/store/store.h"
+
+#include "host/errors.h"
+
+#include <QAtomicInt>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+QAtomicInt connectionSerial;
+
+const char *const storeTables[] = {"T_DataBase",   "T_Object",     "T_TableInfo",   "T_TableItem",
+                                   "T_QueryInfo",  "T_QueryItem",  "T_FormInfo",    "T_FormItem",
+                                   "T_ReportInfo", "T_ReportItem", "T_ReportGroup", "T_ProcName",
+                                   "T_DimCall",    "T_AcProc"};
+
+[[noreturn]] void raiseAccess(const QString &path, const QString &why)
+{
+    throw HostError(
+        Err::PathFileAccess,
+        QStringLiteral("Path/File access error: the documentation store %1 %2").arg(path, why));
+}
+
+// An existing file must be an SQLite database; checked before the driver sees
+// it so that a foreign file is reported as such and never modified.
+void checkExistingFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        raiseAccess(path, QStringLiteral("cannot be read"));
+    const QByteArray head = file.read(16);
+    if (head.isEmpty())
+        return; // an empty file becomes a new store
+    if (head != QByteArray("SQLite format 3\0", 16))
+        throw HostError(Err::StoreUnusable,
+                        QStringLiteral("The documentation store %1 is not an SQLite database; "
+                                       "move it away and a new store is created")
+                            .arg(path));
+}
+
+QString quoted(const QString &identifier)
+{
+    return QLatin1Char('"') +
+           QString(identifier).replace(QLatin1String("\""), QLatin1String("\"\"")) +
+           QLatin1Char('"');
+}
+
+} // namespace
+
+Store::Store(QString path, QString connectionName)
+    : m_path(std::move(path))
+    , m_connectionName(std::move(connectionName))
+{
+}
+
+Store::~Store()
+{
+    try {
+        commit();
+    } catch (const HostError &) {
+        // Nothing more can be saved while closing; the error was the command's to report.
+    }
+    m_recordsets.clear();
+    m_db.close();
+    m_db = QSqlDatabase();
+    QSqlDatabase::removeDatabase(m_connectionName);
+}
+
+std::unique_ptr<Store> Store::open(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists()) {
+        if (info.isDir())
+            raiseAccess(path, QStringLiteral("is a folder"));
+        checkExistingFile(path);
+        if (!info.isWritable())
+            raiseAccess(path, QStringLiteral("is read-only"));
+    } else {
+        const QFileInfo folder(info.absolutePath());
+        if (!folder.isDir())
+            raiseAccess(path, QStringLiteral("lies in a folder that does not exist"));
+        if (!folder.isWritable())
+            raiseAccess(path, QStringLiteral("cannot be created: the folder is not writable"));
+    }
+
+    const QString name =
+        QStringLiteral("quillmark-store-%1").arg(connectionSerial.fetchAndAddRelaxed(1));
+    std::unique_ptr<Store> store(new Store(path, name));
+    store->m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    store->m_db.setDatabaseName(path);
+    store->m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=3000"));
+    if (!store->m_db.open())
+        store->raise(QStringLiteral("open"), store->m_db.lastError().text());
+    store->createSchemaIfNew();
+    return store;
+}
+
+// The schema is a resource of this static library, which must be registered by hand.
+static void registerSchemaResource()
+{
+    Q_INIT_RESOURCE(schema);
+}
+
+void Store::createSchemaIfNew()
+{
+    registerSchemaResource();
+    QSqlQuery query(m_db);
+    if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table'")))
+        raise(QStringLiteral("read"), query.lastError().text());
+    query.next();
+    if (query.value(0).toInt() > 0)
+        return;
+
+    QFile schema(QStringLiteral(":/store/schema.sql"));
+    schema.open(QIODevice::ReadOnly);
+    QString script = QString::fromUtf8(schema.readAll());
+    script.remove(QRegularExpression(QStringLiteral("--[^\n]*")));
+    beginWrite();
+    for (const QString &statement : script.split(u';', Qt::SkipEmptyParts)) {
+        if (statement.trimmed().isEmpty())
+            continue;
+        if (!query.exec(statement))
+            raise(QStringLiteral("create tables"), query.lastError().text());
+    }
+    commit();
+}
+
+void Store::beginWrite()
+{
+    if (m_inTransaction)
+        return;
+    if (!m_db.transaction())
+        raise(QStringLiteral("begin a transaction"), m_db.lastError().text());
+    m_inTransaction = true;
+}
+
+void Store::commit()
+{
+    if (!m_inTransaction)
+        return;
+    m_inTransaction = false;
+    if (!m_db.commit())
+        raise(QStringLiteral("commit"), m_db.lastError().text());
+}
+
+QList<Recordset::Column> Store::columnsOf(const QString &table)
+{
+    QList<Recordset::Column> columns;
+    QSqlQuery query(m_db);
+    if (!query.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quoted(table))))
+        raise(QStringLiteral("read the table %1").arg(table), query.lastError().text());
+    while (query.next()) {
+        const QString declared = query.value(2).toString().toUpper();
+        Recordset::ColumnType type = Recordset::ColumnType::Untyped;
+        if (declared == QLatin1String("SMALLINT"))
+            type = Recordset::ColumnType::SmallInt;
+        else if (declared == QLatin1String("INTEGER"))
+            type = Recordset::ColumnType::Integer;
+        else if (declared == QLatin1String("DOUBLE"))
+            type = Recordset::ColumnType::Double;
+        else if (declared == QLatin1String("BOOLEAN"))
+            type = Recordset::ColumnType::Boolean;
+        else if (declared == QLatin1String("DATETIME"))
+            type = Recordset::ColumnType::DateTime;
+        else if (declared == QLatin1String("TEXT") || declared == QLatin1String("MEMO"))
+            type = Recordset::ColumnType::Text;
+        QVariant defaultValue;
+        const QString dflt = query.value(4).toString();
+        if (dflt.startsWith(u'\'') && dflt.endsWith(u'\'') && dflt.size() >= 2)
+            defaultValue =
+                dflt.mid(1, dflt.size() - 2).replace(QLatin1String("''"), QLatin1String("'"));
+        columns.append({query.value(1).toString(), type, defaultValue});
+    }
+    if (columns.isEmpty())
+        throw HostError(Err::ObjectNotFound,
+                        QStringLiteral("The documentation store %1 has no table %2; move the "
+                                       "store away and a complete one is created")
+                            .arg(m_path, table));
+    return columns;
+}
+
+Recordset &Store::OpenRecordset(const QString &table, int /*type*/)
+{
+    auto recordset = std::make_unique<Recordset>(*this, table, columnsOf(table));
+    Recordset &result = *recordset;
+    m_recordsets[table] = std::move(recordset); // replaces an earlier one on the same table
+    return result;
+}
+
+void Store::Execute(const QString &sql)
+{
+    static const QRegularExpression deleteAll(
+        QStringLiteral("^\\s*delete\\s+\\*\\s+from\\s+([A-Za-z_][A-Za-z0-9_]*)\\s*;?\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = deleteAll.match(sql);
+    if (!match.hasMatch())
+        throw HostError(
+            Err::InvalidSqlStatement,
+            QStringLiteral("Invalid SQL statement for the documentation store: %1").arg(sql));
+    const QString table = match.captured(1);
+    columnsOf(table); // a missing table raises 3011 by name
+    beginWrite();
+    QSqlQuery query(m_db);
+    if (!query.exec(QStringLiteral("DELETE FROM %1").arg(quoted(table))))
+        raise(QStringLiteral("empty %1").arg(table), query.lastError().text());
+}
+
+void Store::raise(const QString &what, const QString &driverText) const
+{
+    const QString description =
+        QStringLiteral("The documentation store %1 could not %2: %3").arg(m_path, what, driverText);
+    const QString lower = driverText.toLower();
+    if (lower.contains(QLatin1String("locked")) || lower.contains(QLatin1String("busy")))
+        throw HostError(Err::FileInUse, description);
+    if (lower.contains(QLatin1String("readonly")) || lower.contains(QLatin1String("read-only")) ||
+        lower.contains(QLatin1String("unable to open")) || lower.contains(QLatin1String("disk")))
+        throw HostError(Err::PathFileAccess, description);
+    throw HostError(Err::StoreUnusable, description);
+}

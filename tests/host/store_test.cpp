@@ -1,0 +1,195 @@
+// The documentation store: created on first use, cleared and appended as the
+// harvesters do, conversions by column type, errors that name their cause,
+// and rows kept when a command fails halfway.
+
+#include "host/errors.h"
+#include "host/store/store.h"
+#include "support/testsupport.h"
+
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+int errorOf(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const HostError &e) {
+        return e.code();
+    }
+    return 0;
+}
+
+// Reads a table through an independent connection, as a report would.
+QList<QVariantList> rowsOf(const QString &path, const QString &sql)
+{
+    QList<QVariantList> rows;
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("check"));
+        db.setDatabaseName(path);
+        db.open();
+        QSqlQuery q(db);
+        q.exec(sql);
+        while (q.next()) {
+            QVariantList row;
+            for (int i = 0; i < q.record().count(); ++i)
+                row << q.value(i);
+            rows << row;
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("check"));
+    return rows;
+}
+
+void addObject(Recordset &rs, int number, const QString &name)
+{
+    rs.AddNew();
+    rs.setField(QStringLiteral("DbNo"), Value::integer(0));
+    rs.setField(QStringLiteral("objectNo"), Value::integer(qint16(number)));
+    rs.setField(QStringLiteral("objectName"), name);
+    rs.Update(1, false);
+}
+
+} // namespace
+
+TEST(Store, CreatesAllTablesAndAppendsInOrder)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Analize.mdb"));
+    {
+        auto store = Store::open(path);
+        for (const char *table :
+             {"T_DataBase", "T_Object", "T_TableInfo", "T_TableItem", "T_QueryInfo", "T_QueryItem",
+              "T_FormInfo", "T_FormItem", "T_ReportInfo", "T_ReportItem", "T_ReportGroup",
+              "T_ProcName", "T_DimCall", "T_AcProc"})
+            EXPECT_NO_THROW(store->OpenRecordset(QString::fromLatin1(table), 2)) << table;
+        Recordset &objects = store->OpenRecordset(QStringLiteral("T_Object"), 2);
+        addObject(objects, 1, QStringLiteral("ﾃｰﾌﾞﾙ　一"));
+        addObject(objects, 2, QStringLiteral("Orders"));
+        store->commit();
+    }
+    const auto rows = rowsOf(
+        path,
+        QStringLiteral("SELECT objectNo, objectName, QueryType FROM T_Object ORDER BY rowid"));
+    ASSERT_EQ(rows.size(), 2);
+    EXPECT_EQ(rows[0][1].toString(), QStringLiteral("ﾃｰﾌﾞﾙ　一"));
+    EXPECT_EQ(rows[1][0].toInt(), 2);
+    EXPECT_TRUE(rows[1][2].isNull()); // not written: the store's default
+
+    // Reopening keeps the rows; the designed delete empties one table only.
+    auto store = Store::open(path);
+    store->OpenRecordset(QStringLiteral("T_DataBase"), 2).AddNew();
+    store->OpenRecordset(QStringLiteral("T_DataBase"), 2);
+    store->Execute(QStringLiteral("delete * from T_Object;"));
+    store->commit();
+    EXPECT_TRUE(rowsOf(path, QStringLiteral("SELECT * FROM T_Object")).isEmpty());
+    EXPECT_EQ(errorOf([&] { store->Execute(QStringLiteral("drop table T_Object")); }), 3129);
+}
+
+TEST(Store, FieldsConvertAndReadBack)
+{
+    QTemporaryDir dir;
+    auto store = Store::open(dir.filePath(QStringLiteral("Analize.mdb")));
+    Recordset &form = store->OpenRecordset(QStringLiteral("T_FormInfo"), 2);
+    form.AddNew();
+    // Event slots read as the empty text until written.
+    EXPECT_EQ(form.field(QStringLiteral("Ibent1")), Value(QString()));
+    EXPECT_TRUE(form.field(QStringLiteral("FormName")).isNull());
+    form.setField(QStringLiteral("ibent1"), QStringLiteral("ｸﾘｯｸ時")); // names ignore case
+    EXPECT_EQ(form.field(QStringLiteral("Ibent1")), Value(QStringLiteral("ｸﾘｯｸ時")));
+    form.setField(QStringLiteral("AllowEdits"), Value::boolean(true));
+    EXPECT_EQ(form.field(QStringLiteral("AllowEdits")), Value(QStringLiteral("True")));
+    EXPECT_EQ(errorOf([&] { form.setField(QStringLiteral("NoSuchField"), Value::integer(1)); }),
+              3265);
+    form.Update(1, false);
+    EXPECT_EQ(errorOf([&] { form.Update(1, false); }), 3020);
+
+    Recordset &items = store->OpenRecordset(QStringLiteral("T_TableItem"), 2);
+    items.AddNew();
+    items.setField(QStringLiteral("PrimaryKey"), Value::boolean(true));
+    EXPECT_EQ(items.field(QStringLiteral("PrimaryKey")), Value::boolean(true));
+    items.setField(QStringLiteral("FieldSize"), Value::integer(255));
+    EXPECT_EQ(items.field(QStringLiteral("FieldSize")), Value::longInt(255));
+    EXPECT_EQ(errorOf([&] { items.setField(QStringLiteral("FieldNo"), Value::longInt(40000)); }),
+              6);
+    EXPECT_EQ(errorOf([&] { items.setField(QStringLiteral("FieldNo"), QStringLiteral("x")); }), 13);
+    items.setField(QStringLiteral("DefaultValue"), Value::null());
+    EXPECT_TRUE(items.field(QStringLiteral("DefaultValue")).isNull());
+
+    Recordset &objects = store->OpenRecordset(QStringLiteral("T_Object"), 2);
+    objects.AddNew();
+    objects.setField(QStringLiteral("DateCreate"), Value::date(45383.5));
+    EXPECT_EQ(objects.field(QStringLiteral("DateCreate")), Value::date(45383.5));
+    objects.setField(QStringLiteral("Description"), Value::longInt(7));
+    EXPECT_EQ(objects.field(QStringLiteral("Description")), Value::longInt(7));
+
+    Recordset &sql = store->OpenRecordset(QStringLiteral("T_QueryInfo"), 2);
+    sql.AddNew();
+    const QString longSql = QString(70000, u'x');
+    sql.setField(QStringLiteral("QuerySQL"), longSql);
+    sql.Update(1, false);
+    store->commit();
+}
+
+TEST(Store, BadStoresEndWithClearErrorsAndLoseNothing)
+{
+    QTemporaryDir dir;
+    // Not an SQLite file: refused, and left exactly as it was.
+    const QByteArray foreign("Standard Jet DB\0 not a store at all", 35);
+    const QString foreignPath = writeFile(dir, QStringLiteral("Analize.mdb"), foreign);
+    EXPECT_EQ(errorOf([&] { Store::open(foreignPath); }), 31003);
+    QFile check(foreignPath);
+    ASSERT_TRUE(check.open(QIODevice::ReadOnly));
+    EXPECT_EQ(check.readAll(), foreign);
+
+    // A folder that does not exist, or a path that is a folder.
+    EXPECT_EQ(errorOf([&] { Store::open(dir.filePath(QStringLiteral("missing/Analize.mdb"))); }),
+              75);
+    EXPECT_EQ(errorOf([&] { Store::open(dir.path()); }), 75);
+
+    // A store that lost a table: the table is named, the other rows stay.
+    const QString path = dir.filePath(QStringLiteral("store.mdb"));
+    {
+        auto store = Store::open(path);
+        addObject(store->OpenRecordset(QStringLiteral("T_Object"), 2), 1, QStringLiteral("kept"));
+        store->commit();
+        QSqlQuery(store->connection()).exec(QStringLiteral("DROP TABLE T_DimCall"));
+    }
+    auto store = Store::open(path);
+    try {
+        store->OpenRecordset(QStringLiteral("T_DimCall"), 2);
+        ADD_FAILURE() << "a missing table must raise";
+    } catch (const HostError &e) {
+        EXPECT_EQ(e.code(), 3011);
+        EXPECT_TRUE(e.description().contains(QStringLiteral("T_DimCall")));
+    }
+    EXPECT_EQ(rowsOf(path, QStringLiteral("SELECT objectName FROM T_Object"))
+                  .value(0)
+                  .value(0)
+                  .toString(),
+              QStringLiteral("kept"));
+}
+
+TEST(Store, UncommittedRowsAreInvisibleUntilCommit)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Analize.mdb"));
+    auto store = Store::open(path);
+    Recordset &objects = store->OpenRecordset(QStringLiteral("T_Object"), 2);
+    for (int i = 1; i <= 1000; ++i)
+        addObject(objects, i, QStringLiteral("o%1").arg(i));
+    // One transaction for the whole run: another connection sees nothing yet.
+    EXPECT_TRUE(
+        rowsOf(path, QStringLiteral("SELECT count(*) FROM T_Object")).value(0).value(0).toInt() ==
+        0);
+    store->commit();
+    EXPECT_EQ(
+        rowsOf(path, QStringLiteral("SELECT count(*) FROM T_Object")).value(0).value(0).toInt(),
+        1000);
+}

@@ -1,0 +1,25 @@
+#include "support/testsupport.h"
+
+#include <QDir>
+#include <QFile>
+
+QString corpusDir()
+{
+    const QString dir = QStringLiteral(QUILLMARK_CORPUS_DIR);
+    return QDir(dir).exists() ? QDir(dir).absolutePath() : QString();
+}
+
+QString corpusFile(const QString &relativePath)
+{
+    const QString dir = corpusDir();
+    return dir.isEmpty() ? QString() : dir + QLatin1Char('/') + relativePath;
+}
+
+QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly))
+        file.write(bytes);
+    return path;
+}

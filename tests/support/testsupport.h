@@ -1,0 +1,21 @@
+#pragma once
+
+// Helpers shared by the test suites: temporary folders and the corpus.
+
+#include <QString>
+#include <QTemporaryDir>
+#include <ostream>
+
+// Readable QStrings in test failure messages.
+inline void PrintTo(const QString &s, std::ostream *os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
+
+// The folder of real Access files beside the repository; empty when absent
+// (corpus tests then GTEST_SKIP()).
+QString corpusDir();
+QString corpusFile(const QString &relativePath);
+
+// Writes bytes to a new file in dir and returns its path.
+QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes);
