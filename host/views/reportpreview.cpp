@@ -18,11 +18,13 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
 #include <cmath>
+#include <functional>
 
 static constexpr int PageGap = 16; // pixels between and around pages
 static const qreal ZoomSteps[] = {0.5, 0.75, 1.0, 1.25, 1.5, 2.0, 3.0};
@@ -107,6 +109,8 @@ public:
         updateSize();
     }
 
+    std::function<void(qreal)> onZoomed; // zoom changed by the wheel
+
     int pageCount() const { return int(m_pages.size()); }
     qreal zoom() const { return m_zoom; }
     void setZoom(qreal zoom)
@@ -147,6 +151,8 @@ protected:
         }
         const qreal factor = event->angleDelta().y() > 0 ? 1.1 : 1 / 1.1;
         setZoom(std::clamp(m_zoom * factor, 0.25, 4.0));
+        if (onZoomed)
+            onZoomed(m_zoom);
         event->accept();
     }
 
@@ -235,6 +241,7 @@ ReportPreviewWindow::ReportPreviewWindow(std::shared_ptr<const RecordedReport> r
 
     m_pagesLabel->setText(QStringLiteral("全 %1 ページ").arg(m_view->pageCount()));
     m_zoomBox->setCurrentIndex(2); // 100%
+    m_view->onZoomed = [this](qreal zoom) { showZoom(zoom); };
     connect(m_zoomBox, &QComboBox::currentIndexChanged, this,
             &ReportPreviewWindow::zoomChosen);
     connect(printButton, &QPushButton::clicked, this, &ReportPreviewWindow::print);
@@ -257,6 +264,19 @@ qreal ReportPreviewWindow::zoom() const
 void ReportPreviewWindow::setZoom(qreal zoom)
 {
     m_view->setZoom(zoom);
+    showZoom(zoom);
+}
+
+void ReportPreviewWindow::showZoom(qreal zoom)
+{
+    const QSignalBlocker blocker(m_zoomBox);
+    const int index = m_zoomBox->findData(zoom);
+    if (index >= 0) {
+        m_zoomBox->setCurrentIndex(index);
+    } else {
+        m_zoomBox->setCurrentIndex(-1);
+        m_zoomBox->setPlaceholderText(QStringLiteral("%1%").arg(qRound(zoom * 100)));
+    }
 }
 
 void ReportPreviewWindow::zoomChosen(int index)

@@ -70,6 +70,7 @@ public slots:
 
 private:
     void zoomChosen(int index);
+    void showZoom(qreal zoom);
 
     std::shared_ptr<const RecordedReport> m_report;
     ReportPageView *m_view = nullptr;

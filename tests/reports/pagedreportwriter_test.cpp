@@ -158,6 +158,24 @@ TEST(PagedReportWriter, GroupHeadingKeepsWithItsFactsHeadingsAndFirstRows)
             EXPECT_GT(b->rect.top(), aLast->rect.bottom());
         }
     }
+    // The same for a group whose facts are followed by a text block (SQL).
+    bool textMoved = false;
+    for (int n = 30; n < 75; ++n) {
+        Layout layout = layOut([n](ReportWriter &out) {
+            out.columns(threeColumns);
+            writeRows(out, 0, n);
+            out.group(QStringLiteral("Q"), {{QStringLiteral("種類"), QStringLiteral("選択")}});
+            out.textBlock(QStringLiteral("SELECT *\nFROM 表\nWHERE 1 = 1;"), true);
+        });
+        const Placement *q = layout.find(Placement::GroupHeading, QStringLiteral("Q"));
+        const auto texts = layout.of(Placement::Text);
+        ASSERT_TRUE(q && texts.size() == 1);
+        EXPECT_EQ(q->page, texts[0].page) << "n=" << n;
+        EXPECT_GT(texts[0].rect.height(), 20) << "n=" << n << ": at least two lines";
+        textMoved = textMoved || q->page == 2;
+    }
+    EXPECT_TRUE(textMoved);
+
     ASSERT_FALSE(moved.empty());
     const qreal barHeight = moved.front().second.find(Placement::GroupHeading, QStringLiteral("B"))->rect.height();
     for (const auto &[bottom, layout] : moved)
