@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages Quillmark needs to build, test and run.
+# Safe to run again: apt-get installs only what is missing.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl1-mesa-dev
+    libgtest-dev
+    mdbtools mdbtools-dev libgsf-1-dev libxlsxwriter-dev
+    fonts-ipafont-gothic
+)
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q
+$sudo apt-get install -y -q --no-install-recommends "${packages[@]}"
