@@ -431,7 +431,14 @@ void PagedReportWriter::drawHeadings()
 void PagedReportWriter::placeRow(Measured &row)
 {
     const qreal headings = m_headingsDrawn ? 0 : m_headingsHeight;
-    if (headings + row.height > remaining() && !pageFresh())
+    // A row taller than a page is split anyway, so it starts where it is as
+    // long as its first lines fit; any other row moves whole.
+    qreal firstLines = 0;
+    for (const auto &cell : row.cells)
+        firstLines = std::max(firstLines, cell->lineHeight(0));
+    const bool fitsOnAPage = m_headingsHeight + row.height <= bodyBottom() - bodyTop();
+    const qreal need = headings + (fitsOnAPage ? row.height : firstLines + 2 * CellPadding);
+    if (need > remaining() && !pageFresh())
         newPage();
     if (!m_headingsDrawn)
         drawHeadings();

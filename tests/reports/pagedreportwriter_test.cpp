@@ -199,6 +199,8 @@ TEST(PagedReportWriter, TallRowsAndTextBlocksBreakOnlyWhenTheyMust)
         // continues on the next pages under repeated headings.
         for (int i = 0; i < 30; ++i)
             out.row({QStringLiteral("五行%1").arg(i), QString(), fiveLines});
+        out.group(QStringLiteral("長"), {});
+        out.columns(threeColumns);
         out.row({QStringLiteral("長い行"), QString(), sql});
         out.row({QStringLiteral("次の行"), QString(), QString()});
         out.textBlock(sql, true);
@@ -214,6 +216,9 @@ TEST(PagedReportWriter, TallRowsAndTextBlocksBreakOnlyWhenTheyMust)
     const Placement *tall = layout.find(Placement::Row, QStringLiteral("長い行"));
     const Placement *next = layout.find(Placement::Row, QStringLiteral("次の行"));
     ASSERT_TRUE(tall && next);
+    const Placement *tallGroup = layout.find(Placement::GroupHeading, QStringLiteral("長"));
+    ASSERT_TRUE(tallGroup);
+    EXPECT_EQ(tallGroup->page, tall->page) << "a page-tall row starts under its heading";
     EXPECT_GE(next->page, tall->page + 3) << "250 lines need more than two pages";
     for (int page = tall->page + 1; page <= next->page; ++page) {
         bool headings = false;
