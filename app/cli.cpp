@@ -28,12 +28,14 @@ const char *const usage =
     "Usage:\n"
     "  quillmark-cli --version\n"
     "  quillmark-cli --help\n"
-    "  quillmark-cli document DB [--listing objects] [--out DIR] [--format pdf|html]\n"
+    "  quillmark-cli document DB [--listing NAME] [--out DIR] [--format pdf|html]\n"
     "                [--store FILE] [--jet3-charset NAME]\n"
     "\n"
     "document  writes the listing of the database DB into the documentation store\n"
     "          (Analize.mdb beside the program, or --store FILE) and writes its report\n"
     "          into DIR (default: the current folder) as PDF (default) or HTML.\n"
+    "NAME is one of the listings this build has (default: objects); a wrong name\n"
+    "prints the list.\n"
     "Errors print the place, the error number and a description; the exit status\n"
     "is then 1 (2 for wrong arguments).\n";
 
@@ -65,6 +67,34 @@ public:
                      .arg(error.description()));
     }
 };
+
+// The listings the command line runs, by their --listing name. Each entry is
+// the window's command for that listing.
+struct ListingCommand
+{
+    const char *name;
+    void (*command)(MainState &, Ui &);
+};
+const ListingCommand listingCommands[] = {
+    {"objects", cmdObject_Click},
+};
+
+const ListingCommand *findListing(const QString &name)
+{
+    for (const ListingCommand &listing : listingCommands) {
+        if (name == QLatin1String(listing.name))
+            return &listing;
+    }
+    return nullptr;
+}
+
+QString listingNames()
+{
+    QStringList names;
+    for (const ListingCommand &listing : listingCommands)
+        names << QString::fromLatin1(listing.name);
+    return names.join(QLatin1String(", "));
+}
 
 struct DocumentOptions
 {
@@ -106,8 +136,7 @@ int document(const DocumentOptions &options)
         return 1;
     }
 
-    if (options.listing == QLatin1String("objects"))
-        cmdObject_Click(state, ui);
+    findListing(options.listing)->command(state, ui);
     if (ui.failed)
         return 1;
     printOut(output.lastPath());
@@ -159,8 +188,8 @@ int runCli(const QStringList &arguments)
         printErr(QStringLiteral("document: name the database to document"));
         return 2;
     }
-    if (options.listing != QLatin1String("objects")) {
-        printErr(QStringLiteral("--listing: this build documents: objects"));
+    if (!findListing(options.listing)) {
+        printErr(QStringLiteral("--listing: one of %1").arg(listingNames()));
         return 2;
     }
     if (options.format != QLatin1String("pdf") && options.format != QLatin1String("html")) {
