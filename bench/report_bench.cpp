@@ -66,8 +66,7 @@ int main(int argc, char **argv)
     const qint64 htmlMs = timer.elapsed();
     std::printf("rows %d\nPDF  %lld ms, %d pages, %lld bytes\nHTML %lld ms, %lld bytes\n", rows,
                 static_cast<long long>(pdfMs), pages,
-                static_cast<long long>(QFileInfo(pdfPath).size()),
-                static_cast<long long>(htmlMs),
+                static_cast<long long>(QFileInfo(pdfPath).size()), static_cast<long long>(htmlMs),
                 static_cast<long long>(QFileInfo(htmlPath).size()));
     return 0;
 }

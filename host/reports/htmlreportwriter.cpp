@@ -53,8 +53,9 @@ HtmlReportWriter::HtmlReportWriter(const QString &path)
     , m_file(path)
 {
     if (!m_file.open(QIODevice::WriteOnly))
-        throw HostError(Err::PathFileAccess, QStringLiteral("Path/File access error: %1 (%2)")
-                                                 .arg(path, m_file.errorString()));
+        throw HostError(
+            Err::PathFileAccess,
+            QStringLiteral("Path/File access error: %1 (%2)").arg(path, m_file.errorString()));
 }
 
 HtmlReportWriter::~HtmlReportWriter()
@@ -140,8 +141,8 @@ void HtmlReportWriter::row(const QStringList &cells)
         if (anyHeading) {
             html += QStringLiteral("<thead><tr>");
             for (const ReportColumn &column : std::as_const(m_columns))
-                html += QStringLiteral("<th%1>%2</th>")
-                            .arg(cellClass(column), escaped(column.heading));
+                html +=
+                    QStringLiteral("<th%1>%2</th>").arg(cellClass(column), escaped(column.heading));
             html += QStringLiteral("</tr></thead>\n");
         }
         html += QStringLiteral("<tbody>\n");
@@ -171,7 +172,8 @@ void HtmlReportWriter::end()
     write(QStringLiteral("</body>\n</html>\n"));
     flush();
     if (!m_file.commit())
-        throw HostError(Err::PathFileAccess, QStringLiteral("Path/File access error: %1 (%2)")
-                                                 .arg(m_path, m_file.errorString()));
+        throw HostError(
+            Err::PathFileAccess,
+            QStringLiteral("Path/File access error: %1 (%2)").arg(m_path, m_file.errorString()));
     m_done = true;
 }

@@ -41,14 +41,12 @@ static QFont reportFont(qreal points, bool monospace, bool bold)
     QFont font;
     // IPA fonts carry the Japanese glyphs (half-width kana, U+3000 included);
     // the others are what a Windows or macOS machine would have instead.
-    font.setFamilies(monospace ? QStringList{QStringLiteral("IPAGothic"),
-                                             QStringLiteral("MS Gothic"),
-                                             QStringLiteral("Noto Sans Mono CJK JP"),
-                                             QStringLiteral("DejaVu Sans Mono")}
-                               : QStringList{QStringLiteral("IPAPGothic"),
-                                             QStringLiteral("Meiryo"),
-                                             QStringLiteral("Noto Sans CJK JP"),
-                                             QStringLiteral("DejaVu Sans")});
+    font.setFamilies(
+        monospace ? QStringList{QStringLiteral("IPAGothic"), QStringLiteral("MS Gothic"),
+                                QStringLiteral("Noto Sans Mono CJK JP"),
+                                QStringLiteral("DejaVu Sans Mono")}
+                  : QStringList{QStringLiteral("IPAPGothic"), QStringLiteral("Meiryo"),
+                                QStringLiteral("Noto Sans CJK JP"), QStringLiteral("DejaVu Sans")});
     font.setStyleHint(monospace ? QFont::Monospace : QFont::SansSerif);
     font.setPixelSize(qRound(points * U));
     font.setBold(bold);
@@ -68,8 +66,8 @@ public:
         , m_width(width)
         , m_alignment(alignment)
     {
-        const bool plain = !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r'))
-                           && !text.contains(QLatin1Char('\t'));
+        const bool plain = !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')) &&
+                           !text.contains(QLatin1Char('\t'));
         if (plain) {
             const qreal advance = face.metrics.horizontalAdvance(text);
             if (advance <= width) {
@@ -185,8 +183,8 @@ void PagedReportWriter::setPlacementObserver(std::function<void(const Placement 
 void PagedReportWriter::requireBegun(const char *call) const
 {
     if (!m_painter || m_ended)
-        throw HostError::invalidCall(QStringLiteral("ReportWriter::%1 outside begin()/end()")
-                                         .arg(QLatin1String(call)));
+        throw HostError::invalidCall(
+            QStringLiteral("ReportWriter::%1 outside begin()/end()").arg(QLatin1String(call)));
 }
 
 qreal PagedReportWriter::bodyTop() const
@@ -251,8 +249,8 @@ void PagedReportWriter::drawPageHeader()
     const qreal infoWidth = width * 0.4;
     p->setPen(Qt::black);
     p->setFont(m_titleFace->font);
-    const QString title = m_titleFace->metrics.elidedText(m_header.title, Qt::ElideRight,
-                                                          width - infoWidth - 6 * U);
+    const QString title =
+        m_titleFace->metrics.elidedText(m_header.title, Qt::ElideRight, width - infoWidth - 6 * U);
     p->drawText(QPointF(left, MarginTop + m_titleFace->metrics.ascent()), title);
 
     p->setFont(m_small->font);
@@ -284,8 +282,7 @@ void PagedReportWriter::notify(Placement::Kind kind, const QRectF &rect, const Q
 {
     if (m_observer)
         m_observer({kind, m_pageNumber,
-                    QRectF(rect.x() / U, rect.y() / U, rect.width() / U, rect.height() / U),
-                    text});
+                    QRectF(rect.x() / U, rect.y() / U, rect.width() / U, rect.height() / U), text});
 }
 
 void PagedReportWriter::columns(const QList<ReportColumn> &columns)
@@ -312,9 +309,8 @@ void PagedReportWriter::columns(const QList<ReportColumn> &columns)
         m_headingCells.push_back({x, width, alignment, m_bold.get()});
         x += width;
     }
-    const bool anyHeading = std::any_of(columns.begin(), columns.end(), [](const auto &c) {
-        return !c.heading.isEmpty();
-    });
+    const bool anyHeading = std::any_of(columns.begin(), columns.end(),
+                                        [](const auto &c) { return !c.heading.isEmpty(); });
     m_headingsHeight = 0;
     if (anyHeading) {
         QStringList headings;
@@ -335,9 +331,8 @@ PagedReportWriter::Measured PagedReportWriter::measure(const std::vector<Cell> &
     for (size_t i = 0; i < cells.size(); ++i) {
         const Cell &cell = cells[i];
         const QString text = qsizetype(i) < texts.size() ? texts[qsizetype(i)] : QString();
-        auto wrapped = std::make_unique<WrappedText>(text, *cell.face,
-                                                     std::max<qreal>(cell.width - 2 * padding, U),
-                                                     cell.alignment);
+        auto wrapped = std::make_unique<WrappedText>(
+            text, *cell.face, std::max<qreal>(cell.width - 2 * padding, U), cell.alignment);
         tallest = std::max(tallest, wrapped->height());
         measured.cells.push_back(std::move(wrapped));
     }
@@ -357,8 +352,8 @@ qreal PagedReportWriter::drawPart(const std::vector<Cell> &cells, Measured &row,
         const WrappedText &text = *row.cells[i];
         int end = cursor[i];
         qreal height = 0;
-        while (end < text.lineCount()
-               && (height + text.lineHeight(end) <= room || (force && end == cursor[i]))) {
+        while (end < text.lineCount() &&
+               (height + text.lineHeight(end) <= room || (force && end == cursor[i]))) {
             height += text.lineHeight(end);
             ++end;
         }
@@ -392,8 +387,8 @@ qreal PagedReportWriter::drawPart(const std::vector<Cell> &cells, Measured &row,
     return used;
 }
 
-void PagedReportWriter::placeMeasured(const std::vector<Cell> &cells, Measured &row,
-                                      qreal padding, const QColor &background, bool ruled,
+void PagedReportWriter::placeMeasured(const std::vector<Cell> &cells, Measured &row, qreal padding,
+                                      const QColor &background, bool ruled,
                                       const std::function<void()> &onNewPage)
 {
     std::vector<int> cursor(cells.size(), 0);
@@ -484,8 +479,8 @@ void PagedReportWriter::flushGroup(qreal followingNeed)
     const qreal bodyHeight = bodyBottom() - bodyTop();
     qreal need = block + followingNeed + (rows.empty() ? 0 : m_headingsHeight + rowsHeight);
     if (need > bodyHeight && !rows.empty()) // cannot share a page anyway: keep one line
-        need = block + m_headingsHeight + rows.front().cells.front()->lineHeight(0)
-               + 2 * CellPadding;
+        need =
+            block + m_headingsHeight + rows.front().cells.front()->lineHeight(0) + 2 * CellPadding;
     const qreal gap = pageFresh() ? 0 : GroupGap;
     if (gap + need > remaining() && !pageFresh())
         newPage();
@@ -497,11 +492,11 @@ void PagedReportWriter::flushGroup(qreal followingNeed)
     p->fillRect(bar, QColor(0xd8, 0xe0, 0xea));
     p->setPen(Qt::black);
     p->setFont(m_groupFace->font);
-    const QString title = m_groupFace->metrics.elidedText(group.title, Qt::ElideRight,
-                                                          bodyWidth() - 4 * CellPadding);
-    p->drawText(QPointF(bodyLeft() + 2 * CellPadding,
-                        m_y + CellPadding + m_groupFace->metrics.ascent()),
-                title);
+    const QString title =
+        m_groupFace->metrics.elidedText(group.title, Qt::ElideRight, bodyWidth() - 4 * CellPadding);
+    p->drawText(
+        QPointF(bodyLeft() + 2 * CellPadding, m_y + CellPadding + m_groupFace->metrics.ascent()),
+        title);
     notify(Placement::GroupHeading, bar, group.title);
     m_y += headingHeight + BlockGap / 2;
     for (Measured &fact : facts)
@@ -536,8 +531,8 @@ void PagedReportWriter::row(const QStringList &cells)
 void PagedReportWriter::textBlock(const QString &text, bool monospace)
 {
     requireBegun("textBlock");
-    const std::vector<Cell> cells{{bodyLeft(), bodyWidth(), Qt::AlignLeft,
-                                   monospace ? m_mono.get() : m_body.get()}};
+    const std::vector<Cell> cells{
+        {bodyLeft(), bodyWidth(), Qt::AlignLeft, monospace ? m_mono.get() : m_body.get()}};
     Measured measured = measure(cells, {text}, TextPadding);
     const WrappedText &wrapped = *measured.cells.front();
     qreal keep = 2 * TextPadding;
@@ -554,8 +549,8 @@ void PagedReportWriter::textBlock(const QString &text, bool monospace)
         newPage();
     const int page = m_pageNumber;
     const QRectF rect(bodyLeft(), m_y, bodyWidth(), std::min(measured.height, remaining()));
-    placeMeasured(cells, measured, TextPadding,
-                  monospace ? QColor(0xf3, 0xf3, 0xf3) : QColor(), false, {});
+    placeMeasured(cells, measured, TextPadding, monospace ? QColor(0xf3, 0xf3, 0xf3) : QColor(),
+                  false, {});
     m_y += BlockGap;
     m_headingsDrawn = false;
     if (m_observer)

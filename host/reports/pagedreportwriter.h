@@ -35,8 +35,8 @@ public:
     {
         enum Kind { GroupHeading, ColumnHeadings, Row, Text };
         Kind kind;
-        int page; // 1-based
-        QRectF rect; // in points; for split rows and text, the first part
+        int page;     // 1-based
+        QRectF rect;  // in points; for split rows and text, the first part
         QString text; // group title, first heading or first cell, first text line
     };
 
@@ -101,8 +101,7 @@ private:
     qreal drawPart(const std::vector<Cell> &cells, Measured &row, std::vector<int> &cursor,
                    qreal padding, qreal available, const QColor &background, bool ruled,
                    bool force);
-    Measured measure(const std::vector<Cell> &cells, const QStringList &texts,
-                     qreal padding) const;
+    Measured measure(const std::vector<Cell> &cells, const QStringList &texts, qreal padding) const;
     std::vector<Cell> factCells() const;
     void drawHeadings();
     void notify(Placement::Kind kind, const QRectF &rect, const QString &text);

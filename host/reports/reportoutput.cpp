@@ -17,8 +17,8 @@ ReportHeader reportHeader(const StoreReport &report, QSqlDatabase &store)
     header.title = report.title();
     header.date = QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd"));
     QSqlQuery query(store);
-    if (query.exec(QStringLiteral("SELECT DbName FROM T_DataBase ORDER BY rowid LIMIT 1"))
-        && query.next())
+    if (query.exec(QStringLiteral("SELECT DbName FROM T_DataBase ORDER BY rowid LIMIT 1")) &&
+        query.next())
         header.database = query.value(0).toString();
     return header;
 }
@@ -46,8 +46,8 @@ QString FileReportOutput::pathFor(const QString &reportName) const
     }
     if (name.isEmpty())
         name = QStringLiteral("_");
-    return QDir(m_folder).filePath(name + (m_format == Format::Pdf ? QStringLiteral(".pdf")
-                                                                   : QStringLiteral(".html")));
+    return QDir(m_folder).filePath(
+        name + (m_format == Format::Pdf ? QStringLiteral(".pdf") : QStringLiteral(".html")));
 }
 
 void FileReportOutput::show(const QString &reportName, const StoreReport &report,
@@ -55,9 +55,9 @@ void FileReportOutput::show(const QString &reportName, const StoreReport &report
 {
     const QString path = pathFor(reportName);
     if (!QDir().mkpath(m_folder))
-        throw HostError(Err::PathFileAccess,
-                        QStringLiteral("Path/File access error: %1 (cannot create the folder)")
-                            .arg(path));
+        throw HostError(
+            Err::PathFileAccess,
+            QStringLiteral("Path/File access error: %1 (cannot create the folder)").arg(path));
     const ReportHeader header = reportHeader(report, store);
     if (m_format == Format::Pdf) {
         PdfPageTarget target(path, header.title);

@@ -40,8 +40,7 @@ public:
 
     FileReportOutput(const QString &folder, Format format);
 
-    void show(const QString &reportName, const StoreReport &report,
-              QSqlDatabase &store) override;
+    void show(const QString &reportName, const StoreReport &report, QSqlDatabase &store) override;
 
     // Where show() writes the report `reportName` (characters a file name
     // cannot hold become '_').

@@ -24,7 +24,7 @@ struct ReportHeader
 struct ReportColumn
 {
     QString heading;
-    qreal width = 1;                       // relative to the other columns
+    qreal width = 1;                         // relative to the other columns
     Qt::Alignment alignment = Qt::AlignLeft; // horizontal part only
     bool monospace = false;
 };

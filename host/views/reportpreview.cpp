@@ -54,8 +54,7 @@ bool PrinterPageTarget::inRange(int page) const
 {
     if (m_printer.printRange() != QPrinter::PageRange || m_printer.fromPage() <= 0)
         return true;
-    return page >= m_printer.fromPage()
-           && (m_printer.toPage() <= 0 || page <= m_printer.toPage());
+    return page >= m_printer.fromPage() && (m_printer.toPage() <= 0 || page <= m_printer.toPage());
 }
 
 QPainter *PrinterPageTarget::beginPage()
@@ -68,9 +67,9 @@ QPainter *PrinterPageTarget::beginPage()
     }
     if (m_printed++ == 0) {
         if (!m_painter.begin(&m_printer))
-            throw HostError(Err::PathFileAccess,
-                            QStringLiteral("Path/File access error: printer %1")
-                                .arg(m_printer.printerName()));
+            throw HostError(
+                Err::PathFileAccess,
+                QStringLiteral("Path/File access error: printer %1").arg(m_printer.printerName()));
     } else {
         m_printer.newPage();
     }
@@ -170,8 +169,8 @@ private:
         image.setDevicePixelRatio(ratio);
         image.fill(Qt::white);
         QPainter painter(&image);
-        painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing
-                               | QPainter::SmoothPixmapTransform);
+        painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
+                               QPainter::SmoothPixmapTransform);
         painter.scale(scale(), scale());
         painter.drawPicture(0, 0, m_pages[index]);
         painter.end();
@@ -184,8 +183,7 @@ private:
     void updateSize()
     {
         const QSize page = pagePixels();
-        resize(page.width() + 2 * PageGap,
-               PageGap + pageCount() * (page.height() + PageGap));
+        resize(page.width() + 2 * PageGap, PageGap + pageCount() * (page.height() + PageGap));
     }
 
     QList<QPicture> m_pages;
@@ -242,8 +240,7 @@ ReportPreviewWindow::ReportPreviewWindow(std::shared_ptr<const RecordedReport> r
     m_pagesLabel->setText(QStringLiteral("全 %1 ページ").arg(m_view->pageCount()));
     m_zoomBox->setCurrentIndex(2); // 100%
     m_view->onZoomed = [this](qreal zoom) { showZoom(zoom); };
-    connect(m_zoomBox, &QComboBox::currentIndexChanged, this,
-            &ReportPreviewWindow::zoomChosen);
+    connect(m_zoomBox, &QComboBox::currentIndexChanged, this, &ReportPreviewWindow::zoomChosen);
     connect(printButton, &QPushButton::clicked, this, &ReportPreviewWindow::print);
     connect(pdfButton, &QPushButton::clicked, this, &ReportPreviewWindow::savePdf);
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
@@ -312,8 +309,8 @@ void ReportPreviewWindow::savePdf()
 void ReportPreviewWindow::print()
 {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                      QMarginsF(0, 0, 0, 0)));
+    printer.setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     printer.setDocName(m_report->header().title);
     QPrintDialog dialog(&printer, this);
     dialog.setMinMax(1, pageCount());

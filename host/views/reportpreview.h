@@ -82,8 +82,7 @@ private:
 class PreviewReportOutput : public ReportOutput
 {
 public:
-    void show(const QString &reportName, const StoreReport &report,
-              QSqlDatabase &store) override;
+    void show(const QString &reportName, const StoreReport &report, QSqlDatabase &store) override;
     // The window of the latest launch while it is open.
     ReportPreviewWindow *lastWindow() const { return m_last; }
 

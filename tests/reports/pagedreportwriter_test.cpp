@@ -93,8 +93,8 @@ TEST(PagedReportWriter, ManyRowsFillPagesEvenlyWithHeadingsOnEveryPage)
         EXPECT_GT(rows[i].rect.top(), 30);
         EXPECT_LT(rows[i].rect.bottom(), a4.height() - 30);
         if (i > 0) {
-            EXPECT_TRUE(rows[i].page > rows[i - 1].page
-                        || rows[i].rect.top() >= rows[i - 1].rect.bottom() - 0.01)
+            EXPECT_TRUE(rows[i].page > rows[i - 1].page ||
+                        rows[i].rect.top() >= rows[i - 1].rect.bottom() - 0.01)
                 << "row " << i << " overlaps the row before";
         }
         ++perPage[rows[i].page];
@@ -146,9 +146,9 @@ TEST(PagedReportWriter, GroupHeadingKeepsWithItsFactsHeadingsAndFirstRows)
         EXPECT_EQ(b->page, b1->page) << "n=" << n;
         bool headingsBetween = false;
         for (const Placement &h : layout.of(Placement::ColumnHeadings))
-            headingsBetween = headingsBetween
-                              || (h.page == b->page && h.rect.top() > b->rect.top()
-                                  && h.rect.bottom() <= b0->rect.top() + 0.01);
+            headingsBetween =
+                headingsBetween || (h.page == b->page && h.rect.top() > b->rect.top() &&
+                                    h.rect.bottom() <= b0->rect.top() + 0.01);
         EXPECT_TRUE(headingsBetween) << "n=" << n;
         if (aLast->page == 1)
             lowestRowBottom = std::max(lowestRowBottom, aLast->rect.bottom());
@@ -177,10 +177,11 @@ TEST(PagedReportWriter, GroupHeadingKeepsWithItsFactsHeadingsAndFirstRows)
     EXPECT_TRUE(textMoved);
 
     ASSERT_FALSE(moved.empty());
-    const qreal barHeight = moved.front().second.find(Placement::GroupHeading, QStringLiteral("B"))->rect.height();
+    const qreal barHeight =
+        moved.front().second.find(Placement::GroupHeading, QStringLiteral("B"))->rect.height();
     for (const auto &[bottom, layout] : moved)
-        movedWithRoomForHeadingAlone = movedWithRoomForHeadingAlone
-                                       || bottom + 3 * barHeight < lowestRowBottom;
+        movedWithRoomForHeadingAlone =
+            movedWithRoomForHeadingAlone || bottom + 3 * barHeight < lowestRowBottom;
     EXPECT_TRUE(movedWithRoomForHeadingAlone);
 }
 

@@ -91,10 +91,9 @@ TEST(FileReportOutput, PdfHasOnePageObjectPerLaidOutPageAndEmbedsTheJapaneseFont
 TEST(FileReportOutput, HtmlIsEscapedUtf8WithATablePerGroup)
 {
     TestStore store;
-    store.addRow(QStringLiteral("Q_<選択>"), QStringLiteral("a<b & \"c\""),
-                 QStringLiteral("ﾃｷｽﾄ"), QStringLiteral("全角　空白\n二行目"));
-    store.addRow(QStringLiteral("Q_<選択>"), QStringLiteral("</td><script>"), QString(),
-                 QString());
+    store.addRow(QStringLiteral("Q_<選択>"), QStringLiteral("a<b & \"c\""), QStringLiteral("ﾃｷｽﾄ"),
+                 QStringLiteral("全角　空白\n二行目"));
+    store.addRow(QStringLiteral("Q_<選択>"), QStringLiteral("</td><script>"), QString(), QString());
     store.addRows(QStringLiteral("T_顧客"), 3);
     ListReport report;
     QSqlDatabase db = store.db();
@@ -133,19 +132,16 @@ TEST(FileReportOutput, FailuresLeaveNoFileAndKeepTheOldOne)
     QFile(blocker).open(QIODevice::WriteOnly);
     for (auto format : {FileReportOutput::Format::Pdf, FileReportOutput::Format::Html}) {
         FileReportOutput output(blocker + QStringLiteral("/sub"), format);
-        const HostError e = expectHostError([&] {
-            output.show(QStringLiteral("R_Test"), ListReport(), db);
-        });
+        const HostError e =
+            expectHostError([&] { output.show(QStringLiteral("R_Test"), ListReport(), db); });
         EXPECT_EQ(e.code(), 75);
         EXPECT_TRUE(e.description().contains(blocker)) << e.description().toStdString();
         EXPECT_TRUE(output.lastPath().isEmpty());
     }
-    EXPECT_EQ(expectHostError([&] { PdfPageTarget(blocker + QStringLiteral("/x.pdf"), {}); })
-                  .code(),
-              75);
-    EXPECT_EQ(expectHostError([&] { HtmlReportWriter(blocker + QStringLiteral("/x.html")); })
-                  .code(),
-              75);
+    EXPECT_EQ(
+        expectHostError([&] { PdfPageTarget(blocker + QStringLiteral("/x.pdf"), {}); }).code(), 75);
+    EXPECT_EQ(
+        expectHostError([&] { HtmlReportWriter(blocker + QStringLiteral("/x.html")); }).code(), 75);
 
     // A report that breaks midway leaves the earlier file as it was.
     for (auto format : {FileReportOutput::Format::Pdf, FileReportOutput::Format::Html}) {
@@ -153,9 +149,8 @@ TEST(FileReportOutput, FailuresLeaveNoFileAndKeepTheOldOne)
         output.show(QStringLiteral("R_Test"), ListReport(), db);
         const QByteArray before = readAll(output.lastPath());
         ASSERT_FALSE(before.isEmpty());
-        const HostError e = expectHostError([&] {
-            output.show(QStringLiteral("R_Test"), ListReport(20), db);
-        });
+        const HostError e =
+            expectHostError([&] { output.show(QStringLiteral("R_Test"), ListReport(20), db); });
         EXPECT_EQ(e.number(), Err::StoreUnusable);
         EXPECT_EQ(readAll(output.lastPath()), before);
     }
@@ -165,8 +160,7 @@ TEST(FileReportOutput, FailuresLeaveNoFileAndKeepTheOldOne)
 
 TEST(ReportRegistry, CreatesRegisteredReportsAndRejectsUnknownNames)
 {
-    registerReport(QStringLiteral("R_RegistryTest"),
-                   [] { return std::make_unique<ListReport>(); });
+    registerReport(QStringLiteral("R_RegistryTest"), [] { return std::make_unique<ListReport>(); });
     EXPECT_TRUE(hasReport(QStringLiteral("R_RegistryTest")));
     EXPECT_TRUE(hasReport(QStringLiteral("r_registrytest")));
     EXPECT_TRUE(reportNames().contains(QStringLiteral("R_RegistryTest")));

@@ -44,8 +44,7 @@ public:
         if (!query.exec(sql))
             throw HostError(Err::StoreUnusable, query.lastError().text());
     }
-    void addRow(const QString &group, const QString &name, const QString &kind,
-                const QString &note)
+    void addRow(const QString &group, const QString &name, const QString &kind, const QString &note)
     {
         QSqlQuery query(db());
         query.prepare(QStringLiteral("INSERT INTO T_Rows VALUES (?, ?, ?, ?)"));
@@ -98,8 +97,8 @@ public:
             }
             if (written++ == m_failAfter)
                 throw HostError(Err::StoreUnusable, QStringLiteral("store went away"));
-            out.row({query.value(1).toString(), query.value(2).toString(),
-                     query.value(3).toString()});
+            out.row(
+                {query.value(1).toString(), query.value(2).toString(), query.value(3).toString()});
         }
     }
 
