@@ -2,6 +2,8 @@
 
 #include "app/wiring.h"
 #include "harvest/objectlist.h"
+#include "harvest/queryfields.h"
+#include "harvest/tablefields.h"
 #include "host/errors.h"
 #include "host/headlessui.h"
 #include "host/mainstate.h"
@@ -77,6 +79,8 @@ struct ListingCommand
 };
 const ListingCommand listingCommands[] = {
     {"objects", cmdObject_Click},
+    {"tables", cmdTableF_Click},
+    {"queries", cmdQueryF_Click},
 };
 
 const ListingCommand *findListing(const QString &name)
