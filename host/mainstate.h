@@ -7,6 +7,7 @@
 // reports go). One instance per program run; commands take it by reference.
 
 #include "host/application.h"
+#include "host/modulesource.h"
 #include "host/store/store.h"
 
 #include <QString>
@@ -52,6 +53,7 @@ public:
     qint16 exportPanelFlag = 0;
     qint32 captureDelay = 5000; // milliseconds
     qint16 objectCounter = 0;
+    ModuleScanState moduleScan; // how modules are read; the shared procedure counter
 
     // Wiring given by the front end.
     SourceOpener opener;                  // opens a target file
