@@ -5,6 +5,8 @@
 #include "app/wiring.h"
 #include "host/mainstate.h"
 #include "host/reports/storereports.h"
+#include "host/views/reportpreview.h"
+#include "shell/maincontroller.h"
 #include "shell/mainwindow.h"
 #include "shell/platform.h"
 #include "shell/startup.h"
@@ -23,11 +25,14 @@ int main(int argc, char **argv)
     state.opener = jetOpener(JetOptions());
     registerStoreReports();
 
+    PreviewReportOutput previews;
+    state.reportOutput = &previews;
+
     MainWindow window;
     WidgetUi ui(window);
     if (!Form_Load(state, ui, platform))
         return 0;
-    QObject::connect(&window, &MainWindow::closing, [&] { shutDown(state, ui, platform); });
+    MainController controller(window, state, ui, platform);
     window.show();
     return app.exec();
 }

@@ -31,9 +31,27 @@ public:
     bool Visible() const { return m_visible; }
     void setVisible(bool visible);
 
+    // DoCmd. Each checks the object exists in the current database: a
+    // table, query or module that is not there raises 3011, a form 2102, a
+    // report 2103; no database open raises 2486. Opening a report in the
+    // normal view prints it (through the view's print dialog).
+    void OpenTable(const QString &name, AcView view, int dataMode);
+    void OpenQuery(const QString &name, AcView view, int dataMode);
+    void OpenForm(const QString &name, AcView view, int dataMode);
+    void OpenReport(const QString &name, AcView view);
+    void OpenModule(const QString &name);
+    // Closing an object that is not open does nothing.
+    void Close(AcObjectType type, const QString &name);
+    void Maximize();
+    void Minimize();
+    const QList<OpenedObject> &openObjects() const { return m_open; }
+
 private:
     SourceOpener m_opener;
     HostView *m_view;
     std::optional<Database> m_database;
     bool m_visible = false;
+    QList<OpenedObject> m_open;
+
+    void open(const OpenedObject &object);
 };

@@ -84,3 +84,14 @@ MsgAnswer HeadlessUi::messageBox(const QString &text, MsgButtons buttons, MsgIco
         return answer(shown);
     return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
 }
+
+QString HeadlessUi::OpenFileDlg(const QString &filter, const QString &)
+{
+    dialogFilters << filter;
+    return fileChoices.isEmpty() ? QString() : fileChoices.takeFirst();
+}
+
+QString HeadlessUi::SaveFileDlg(const QString &filter, const QString &initialFolder)
+{
+    return OpenFileDlg(filter, initialFolder);
+}

@@ -45,12 +45,18 @@ public:
                          const std::optional<QString> &title) override;
     void describeError(const QString &, const HostError &) override {}
     void processEvents() override {}
+    QString OpenFileDlg(const QString &filter, const QString &initialFolder) override;
+    QString SaveFileDlg(const QString &filter, const QString &initialFolder) override;
 
     int mousePointer() const { return m_pointer; }
     int windowHeight() const { return m_height; }
     // Every message box shown, in order; answered by `answer` (Ok/Yes by default).
     QList<ShownMessage> messages;
     std::function<MsgAnswer(const ShownMessage &)> answer;
+    // Paths the file dialogs return, in order (empty: cancelled); each call
+    // records its filter.
+    QStringList fileChoices;
+    QStringList dialogFilters;
     // Every text txtMesege showed, in order.
     QStringList statusHistory;
 

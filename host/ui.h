@@ -126,6 +126,10 @@ public:
     // Called by the error trap next to the standard message: the command line
     // prints place, number and description; the window shows nothing more.
     virtual void describeError(const QString &place, const HostError &error) = 0;
+    // The file dialogs: the chosen full path, or the empty text when the user
+    // cancels. filter is "description NUL pattern NUL".
+    virtual QString OpenFileDlg(const QString &filter, const QString &initialFolder) = 0;
+    virtual QString SaveFileDlg(const QString &filter, const QString &initialFolder) = 0;
     // Lets the status line repaint during a long walk (user input excluded).
     virtual void processEvents() = 0;
 };

@@ -1,5 +1,6 @@
 #include "shell/widgetui.h"
 
+#include "shell/filedialogs.h"
 #include "shell/mainwindow.h"
 
 #include <QAbstractButton>
@@ -151,4 +152,14 @@ void WidgetUi::describeError(const QString &, const HostError &)
 void WidgetUi::processEvents()
 {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+QString WidgetUi::OpenFileDlg(const QString &filter, const QString &initialFolder)
+{
+    return ::OpenFileDlg(&m_window, filter, initialFolder);
+}
+
+QString WidgetUi::SaveFileDlg(const QString &filter, const QString &initialFolder)
+{
+    return ::SaveFileDlg(&m_window, filter, initialFolder);
 }

@@ -32,6 +32,8 @@ public:
                          const std::optional<QString> &title) override;
     void describeError(const QString &place, const HostError &error) override;
     void processEvents() override;
+    QString OpenFileDlg(const QString &filter, const QString &initialFolder) override;
+    QString SaveFileDlg(const QString &filter, const QString &initialFolder) override;
 
 private:
     MainWindow &m_window;

@@ -1,0 +1,120 @@
+#include "shell/maincontroller.h"
+
+#include "harvest/objectlist.h"
+#include "host/listings.h"
+#include "shell/helpviewer.h"
+#include "shell/hints.h"
+#include "shell/mainwindow.h"
+#include "shell/openobject.h"
+#include "shell/panels.h"
+#include "shell/startup.h"
+#include "shell/targetselection.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QEvent>
+#include <QMenuBar>
+#include <QProcess>
+#include <QStandardPaths>
+
+MainController::MainController(MainWindow &window, MainState &state, Ui &ui, Platform &platform)
+    : QObject(&window)
+    , m_window(window)
+    , m_state(state)
+    , m_ui(ui)
+    , m_platform(platform)
+{
+    connectButtons();
+    connectMenus();
+    installHints();
+    connect(&window, &MainWindow::closing, this, [this] { shutDown(m_state, m_ui, m_platform); });
+}
+
+void MainController::connectButtons()
+{
+    auto onClick = [this](Ctl id, auto handler) {
+        auto *button = qobject_cast<QAbstractButton *>(m_window.control(id));
+        connect(button, &QAbstractButton::clicked, this, handler);
+    };
+    onClick(Ctl::cmdExport, [this] { cmdExport_Click(m_state, m_ui); });
+    onClick(Ctl::cmdKaiseki, [this] { cmdKaiseki_Click(m_state, m_ui, m_platform); });
+    onClick(Ctl::cmdCompact, [this] { cmdCompact_Click(m_state, m_ui); });
+    onClick(Ctl::cmdModosu, [this] { cmdModosu_Click(m_state, m_ui); });
+    onClick(Ctl::cmdOpen, [this] { cmdOpen_Click(m_state, m_ui); });
+    onClick(Ctl::chkVisible, [this] { chkVisible_Click(m_state, m_ui); });
+    onClick(Ctl::cmdObject, [this] { cmdObject_Click(m_state, m_ui); });
+    for (int i = 0; i <= 4; ++i)
+        onClick(OptMode(i), [this, i] { OptMode_Click(m_state, m_ui, i); });
+    for (int i = 0; i <= 8; ++i)
+        onClick(optPrint(i), [this, i] { optPrint_Click(m_state, m_ui, i); });
+}
+
+void MainController::connectMenus()
+{
+    QMenuBar *bar = m_window.menuBar();
+    QMenu *file = bar->addMenu(QStringLiteral("File"));
+    file->addAction(QStringLiteral("SelectFile"), this, [this] { m1a_Click(m_state, m_ui); })
+        ->setObjectName(QStringLiteral("m1a"));
+    // The capture delay dialog comes with form capture; until then the item is shown disabled.
+    QAction *setup = file->addAction(QStringLiteral("Setup"));
+    setup->setObjectName(QStringLiteral("m1b"));
+    setup->setEnabled(false);
+    file->addAction(QStringLiteral("Quit"), this, [this] { m_window.close(); })
+        ->setObjectName(QStringLiteral("m1z"));
+    bar->addAction(QStringLiteral("ScreenSaver"), this, [this] { m2_Click(); })
+        ->setObjectName(QStringLiteral("m2"));
+    bar->addAction(QStringLiteral("help"), this, [this] { m3_Click(); })
+        ->setObjectName(QStringLiteral("m3"));
+    QAction *about = bar->addAction(QStringLiteral("About..."));
+    about->setObjectName(QStringLiteral("m4"));
+    about->setEnabled(false);
+}
+
+void MainController::m2_Click()
+{
+    // The desktop's own screen-saver settings, where one of the known tools is there.
+    static const char *const tools[][2] = {
+        {"xscreensaver-settings", ""},        {"xscreensaver-demo", ""},
+        {"gnome-control-center", "privacy"},  {"cinnamon-settings", "screensaver"},
+        {"mate-screensaver-preferences", ""}, {"xfce4-screensaver-preferences", ""}};
+    for (const auto &tool : tools) {
+        const QString program = QStandardPaths::findExecutable(QString::fromLatin1(tool[0]));
+        if (program.isEmpty())
+            continue;
+        QStringList arguments;
+        if (*tool[1])
+            arguments << QString::fromLatin1(tool[1]);
+        if (QProcess::startDetached(program, arguments))
+            return;
+    }
+    m_ui.setText(Ctl::txtMesege,
+                 QStringLiteral("この環境にはスクリーンセーバーの設定画面がありません"));
+}
+
+void MainController::m3_Click()
+{
+    showHelp(m_state.programFolder + QStringLiteral("Quillmark.hlp"));
+}
+
+void MainController::installHints()
+{
+    m_window.centralWidget()->setMouseTracking(true);
+    m_window.centralWidget()->installEventFilter(this);
+    for (QWidget *w : m_window.findChildren<QWidget *>()) {
+        if (hintFor(w->objectName())) {
+            w->setMouseTracking(true);
+            w->installEventFilter(this);
+        }
+    }
+}
+
+bool MainController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseMove) {
+        const QString name =
+            watched == m_window.centralWidget() ? m_window.objectName() : watched->objectName();
+        if (const std::optional<QString> hint = hintFor(name))
+            m_ui.setText(Ctl::txtMesege, *hint);
+    }
+    return QObject::eventFilter(watched, event);
+}
