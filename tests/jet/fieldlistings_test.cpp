@@ -1,0 +1,199 @@
+// The table and query field listings over every readable corpus file, with
+// mdbtools' command-line tools as the independent count of what they list.
+
+#include "harvest/listingharness.h"
+#include "harvest/queryfields.h"
+#include "harvest/tablefields.h"
+#include "host/errors.h"
+#include "host/jet/jetsource.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString run(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(120000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+// The ui of the command line, keeping the trap's description for messages.
+class DescribingUi : public HeadlessUi
+{
+public:
+    QString described;
+    void describeError(const QString &place, const HostError &error) override
+    {
+        described =
+            QStringLiteral("%1: %2 %3").arg(place).arg(error.code()).arg(error.description());
+    }
+};
+
+struct CatalogEntry
+{
+    int type;
+    qint64 flags;
+    QString name;
+};
+
+// MSysObjects as mdbtools reads it.
+QList<CatalogEntry> catalogOf(const QString &path)
+{
+    const QStringList rows =
+        run(QStringLiteral("mdb-export"),
+            {QStringLiteral("-Q"), QStringLiteral("-b"), QStringLiteral("strip"),
+             QStringLiteral("-d"), QStringLiteral("\x01"), QStringLiteral("-R"),
+             QStringLiteral("\x02"), path, QStringLiteral("MSysObjects")})
+            .split(QChar(2), Qt::SkipEmptyParts);
+    QList<CatalogEntry> entries;
+    if (rows.isEmpty())
+        return entries;
+    const QStringList header = rows[0].split(QChar(1));
+    const qsizetype type = header.indexOf(QStringLiteral("Type"));
+    const qsizetype flags = header.indexOf(QStringLiteral("Flags"));
+    const qsizetype name = header.indexOf(QStringLiteral("Name"));
+    for (qsizetype i = 1; i < rows.size(); ++i) {
+        const QStringList cells = rows[i].split(QChar(1));
+        if (cells.size() == header.size())
+            entries.append({cells[type].toInt(), cells[flags].toLongLong(), cells[name]});
+    }
+    return entries;
+}
+
+QStringList corpusDatabases()
+{
+    QStringList files;
+    for (const char *folder : {"jet3", "jet4", "ace"}) {
+        const QDir dir(corpusFile(QString::fromLatin1(folder)));
+        for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
+            files.append(dir.filePath(name));
+    }
+    return files;
+}
+
+bool readable(const QString &path)
+{
+    try {
+        JetSource::open(path);
+        return true;
+    } catch (const HostError &) {
+        return false;
+    }
+}
+
+} // namespace
+
+TEST(FieldListingsCorpus, CountsMatchMdbtoolsAndEveryQueryHasSql)
+{
+    if (corpusDir().isEmpty())
+        GTEST_SKIP() << "no corpus";
+    registerStoreReports();
+    int files = 0, tablesSeen = 0, queriesSeen = 0;
+    for (const QString &path : corpusDatabases()) {
+        if (!readable(path))
+            continue;
+        SCOPED_TRACE(path.toStdString());
+        ++files;
+        QTemporaryDir dir;
+        MainState state;
+        state.storePath = dir.filePath(QStringLiteral("Analize.mdb"));
+        state.opener = JetSource::opener();
+        TextReportOutput output;
+        state.reportOutput = &output;
+        state.newTargetInstance().OpenCurrentDatabase(path);
+        state.targetPath = path;
+        DescribingUi ui;
+
+        cmdTableF_Click(state, ui);
+        ASSERT_TRUE(ui.messages.isEmpty()) << ui.described.toStdString();
+        const int tableGroups = int(output.lines.filter(QRegularExpression("^group ")).size());
+        cmdQueryF_Click(state, ui);
+        ASSERT_TRUE(ui.messages.isEmpty()) << ui.described.toStdString();
+        const int queryGroups = int(output.lines.filter(QRegularExpression("^group ")).size());
+
+        auto store = Store::open(state.storePath);
+        const auto scalar = [&](const QString &sql) {
+            QSqlQuery q(store->connection());
+            q.exec(sql);
+            q.next();
+            return q.value(0).toInt();
+        };
+
+        // Tables: what the catalog lists as local or linked, minus the two
+        // system values the listing skips.
+        int expectedTables = 0;
+        QStringList listedByCatalog;
+        for (const CatalogEntry &e : catalogOf(path)) {
+            const qint64 system = e.flags & 0x80000002LL;
+            if ((e.type == 1 || e.type == 4 || e.type == 6) && system != 0x80000000LL &&
+                system != 2) {
+                ++expectedTables;
+                listedByCatalog << e.name;
+            }
+        }
+        EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM T_TableInfo")), expectedTables);
+        EXPECT_EQ(tableGroups, expectedTables);
+        tablesSeen += expectedTables;
+
+        // Every user table mdb-tables names is listed, with as many field rows
+        // as mdb-export shows columns.
+        const bool namesDecode =
+            !path.contains(QLatin1String("book-list")) && !path.contains(QLatin1String("GBK"));
+        const QStringList userTables =
+            run(QStringLiteral("mdb-tables"), {QStringLiteral("-1"), path})
+                .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (const QString &table : userTables) {
+            if (!namesDecode)
+                break;
+            SCOPED_TRACE(table.toStdString());
+            QSqlQuery q(store->connection());
+            q.prepare(QStringLiteral("SELECT objectNo FROM T_TableInfo WHERE TableName = ?"));
+            q.addBindValue(table);
+            q.exec();
+            ASSERT_TRUE(q.next()) << "not listed";
+            const int objectNo = q.value(0).toInt();
+            QProcess header;
+            header.start(QStringLiteral("mdb-export"),
+                         {QStringLiteral("-d"), QStringLiteral("\x01"), path, table});
+            QByteArray out;
+            while (!out.contains('\n') && header.waitForReadyRead(60000))
+                out += header.readAllStandardOutput();
+            header.kill();
+            header.waitForFinished();
+            const int columns = int(out.left(out.indexOf('\n')).count('\x01')) + 1;
+            EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM T_TableItem WHERE objectNo = %1")
+                                 .arg(objectNo)),
+                      columns);
+        }
+
+        // Queries: every catalog query has a known type here, so all are listed.
+        const int expectedQueries = int(
+            run(QStringLiteral("mdb-queries"), {QStringLiteral("-L"), QStringLiteral("-1"), path})
+                .split(QLatin1Char('\n'), Qt::SkipEmptyParts)
+                .size());
+        EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM T_QueryInfo")), expectedQueries);
+        EXPECT_EQ(queryGroups, expectedQueries);
+        EXPECT_EQ(scalar(QStringLiteral(
+                      "SELECT COUNT(*) FROM T_QueryInfo WHERE QuerySQL IS NULL OR QuerySQL = ''")),
+                  0);
+        EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM T_QueryInfo WHERE QueryType = "
+                                        "'System'")),
+                  0);
+        // Field rows hang off listed queries and are numbered from 1 without gaps.
+        EXPECT_EQ(scalar(QStringLiteral(
+                      "SELECT COUNT(*) FROM (SELECT objectNo, COUNT(*) AS n, MIN(FieldNo) AS lo, "
+                      "MAX(FieldNo) AS hi FROM T_QueryItem GROUP BY objectNo) WHERE lo <> 1 OR "
+                      "hi <> n OR objectNo NOT IN (SELECT objectNo FROM T_QueryInfo)")),
+                  0);
+        queriesSeen += expectedQueries;
+    }
+    EXPECT_GT(files, 50);
+    EXPECT_GT(tablesSeen, 200);
+    EXPECT_GT(queriesSeen, 50);
+    std::printf("%d files, %d tables, %d queries listed\n", files, tablesSeen, queriesSeen);
+}
