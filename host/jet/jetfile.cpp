@@ -505,6 +505,56 @@ int JetTable::columnIndex(QStringView name) const
     return -1;
 }
 
+// The pages of a table come from its usage map, read here because libmdb's
+// map walker trusts the page numbers it finds.
+void JetTable::readUsageMap()
+{
+    const QByteArray map(reinterpret_cast<const char *>(m_def->usage_map),
+                         qsizetype(m_def->map_sz));
+    const qint64 pageCount = m_file->pageCount();
+    const auto add = [&](quint64 page) {
+        if (page > 0 && page < quint64(pageCount))
+            m_pages.append(quint32(page));
+    };
+    if (map.isEmpty())
+        return;
+    if (map.at(0) == 0) {
+        if (map.size() < 5)
+            return;
+        const quint32 first = qFromLittleEndian<quint32>(map.constData() + 1);
+        for (qsizetype byte = 5; byte < map.size(); ++byte)
+            for (int bit = 0; bit < 8; ++bit)
+                if (uchar(map.at(byte)) & (1 << bit))
+                    add(quint64(first) + quint64(byte - 5) * 8 + bit);
+    } else if (map.at(0) == 1) {
+        const qint64 perPage = (m_file->header().pageSize - 4) * 8;
+        for (qsizetype at = 1, index = 0; at + 4 <= map.size(); at += 4, ++index) {
+            const quint32 mapPage = qFromLittleEndian<quint32>(map.constData() + at);
+            if (mapPage == 0)
+                continue;
+            const QByteArray bits = m_file->readPage(mapPage);
+            for (qsizetype byte = 4; byte < bits.size(); ++byte)
+                for (int bit = 0; bit < 8; ++bit)
+                    if (uchar(bits.at(byte)) & (1 << bit))
+                        add(quint64(index) * perPage + quint64(byte - 4) * 8 + bit);
+        }
+    } else {
+        m_file->raiseDamaged(QStringLiteral("the page map of table '%1' is unknown").arg(m_name));
+    }
+}
+
+// Reads data page m_pages[index] into libmdb's page buffer; false when it
+// is not a data page of this table (maps may name freed pages).
+bool JetTable::loadPage(qsizetype index)
+{
+    MdbHandle *mdb = m_file->handle();
+    const quint32 page = m_pages.at(index);
+    if (mdb_read_pg(mdb, page) != mdb->fmt->pg_size)
+        m_file->raiseDamaged(QStringLiteral("page %1 cannot be read").arg(page));
+    return mdb->pg_buf[0] == 0x01
+           && quint32(mdb_get_int32(mdb->pg_buf, 4)) == quint32(m_entry->table_pg);
+}
+
 bool JetTable::next()
 {
     std::lock_guard guard(m_file->mutex());
@@ -512,24 +562,21 @@ bool JetTable::next()
     const int countAt = mdb->fmt->row_count_offset;
     if (!m_started) {
         m_started = true;
-        mdb_rewind_table(m_def);
-        m_def->cur_pg_num = 1;
-        if (!mdb_read_next_dpg(m_def))
-            return false;
-        m_page = m_def->cur_phys_pg;
+        readUsageMap();
+        m_pageIndex = -1;
         m_nextRow = 0;
-    } else if (mdb->cur_pg != m_page && mdb_read_pg(mdb, m_page) != mdb->fmt->pg_size) {
-        m_file->raiseDamaged(QStringLiteral("page %1 cannot be read").arg(m_page));
+    } else if (m_pageIndex >= 0 && m_pageIndex < m_pages.size()
+               && mdb->cur_pg != m_pages[m_pageIndex]) {
+        loadPage(m_pageIndex); // another table used the buffer meanwhile
     }
     QList<MdbField> fields(m_def->num_cols);
     for (;;) {
-        const int rows = mdb_get_int16(mdb->pg_buf, countAt);
+        const int rows = m_pageIndex < 0 ? 0 : mdb_get_int16(mdb->pg_buf, countAt);
         if (m_nextRow >= rows) {
-            if (++m_pagesSeen > m_file->pageCount())
-                m_file->raiseDamaged(QStringLiteral("the pages of table '%1' loop").arg(m_name));
-            if (!mdb_read_next_dpg(m_def))
-                return false;
-            m_page = m_def->cur_phys_pg;
+            do {
+                if (++m_pageIndex >= m_pages.size())
+                    return false;
+            } while (!loadPage(m_pageIndex));
             m_nextRow = 0;
             continue;
         }

@@ -147,6 +147,8 @@ public:
 
 private:
     void release();
+    void readUsageMap();
+    bool loadPage(qsizetype index);
 
     struct Cell
     {
@@ -164,7 +166,7 @@ private:
     QByteArray m_row;
     QList<Cell> m_cells;
     bool m_started = false;
-    quint32 m_page = 0;
+    QList<quint32> m_pages; // data pages named by the usage map
+    qsizetype m_pageIndex = -1;
     int m_nextRow = 0;
-    qint64 m_pagesSeen = 0;
 };

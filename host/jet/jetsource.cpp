@@ -465,12 +465,12 @@ QList<TableDef> JetSource::tableDefs()
         t.Name = row.name;
         t.DateCreated = row.created;
         t.LastUpdated = row.updated;
-        // Either system bit (engine or Access) makes DAO report dbSystemObject.
+        // DAO passes the system bits on as they are: 0x80000000 for the
+        // engine's tables, 2 for the ones Access adds.
         t.Attributes = row.flags & DaoTableAttr::HiddenObject;
         if (row.type != LocalTable) // exclusive / saved-password bits of a link
             t.Attributes |= row.flags & (DaoTableAttr::AttachExclusive | 0x20000);
-        if (row.flags & DaoTableAttr::SystemObject)
-            t.Attributes |= DaoTableAttr::SystemObject;
+        t.Attributes |= row.flags & DaoTableAttr::SystemObject;
         if (row.type == LinkedTable) {
             t.Attributes |= DaoTableAttr::AttachedTable;
             // DAO shows the source file as the DATABASE part of Connect.
