@@ -194,7 +194,8 @@ std::shared_ptr<JetFile> JetFile::open(const QString &path, const JetOptions &op
 {
     const QFileInfo info(path);
     if (!info.exists())
-        throw HostError(Err::DaoFileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
+        throw HostError(Err::DaoFileNotFound,
+                        QStringLiteral("Could not find file '%1'.").arg(path));
     if (info.isDir())
         throw HostError(Err::InvalidPath,
                         QStringLiteral("'%1' is a folder, not a database file.").arg(path));

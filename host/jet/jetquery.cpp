@@ -433,7 +433,8 @@ QString buildQuerySql(const QList<JetQueryRow> &rows, int daoType, bool jet3)
         }
         sql += QStringLiteral("INSERT INTO ") + targetText(kindRow);
         if (!targets.isEmpty())
-            sql += QStringLiteral(" ( ") + targets.join(QStringLiteral(", ")) + QStringLiteral(" )");
+            sql += QStringLiteral(" ( ") + targets.join(QStringLiteral(", "))
+                   + QStringLiteral(" )");
         if (values) {
             sql += crlf + QStringLiteral("VALUES (") + joined(outputs, QStringLiteral(", "))
                    + QLatin1Char(')');

@@ -351,7 +351,8 @@ QueryDetail JetCatalog::queryDetail(const CatalogRow &row, qint16 daoType)
         Field f;
         const QString e = o.expression.trimmed().toLower();
         static const QRegularExpression pick(
-            QStringLiteral("^(?:min|max|first|last)\\((?:\\[?([^\\]\\.\\[]+)\\]?\\.)?\\[?([^\\]\\.\\[\\)]+)\\]?\\)$"),
+            QStringLiteral("^(?:min|max|first|last)\\((?:\\[?([^\\]\\.\\[]+)\\]?\\.)?"
+                           "\\[?([^\\]\\.\\[\\)]+)\\]?\\)$"),
             QRegularExpression::CaseInsensitiveOption);
         const auto m = pick.match(o.expression.trimmed());
         if (m.hasMatch()) {

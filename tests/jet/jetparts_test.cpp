@@ -76,7 +76,8 @@ TEST(JetQuerySql, SelectOptionsParametersAndClauses)
     };
     rows[3].extra = 40;
     EXPECT_EQ(buildQuerySql(rows, 0),
-              QStringLiteral("PARAMETERS [Forms]![Sales Dialog]![Start] DateTime, [Size] Text ( 40 );\r\n"
+              QStringLiteral("PARAMETERS [Forms]![Sales Dialog]![Start] DateTime, "
+                             "[Size] Text ( 40 );\r\n"
                              "SELECT DISTINCTROW TOP 25 PERCENT Sum(od.Price) AS [Total Sum], "
                              "od.OrderID\r\n"
                              "FROM [Order Details] AS od\r\n"
