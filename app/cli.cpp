@@ -5,10 +5,12 @@
 #include "harvest/queryfields.h"
 #include "harvest/tablefields.h"
 #include "host/errors.h"
+#include "host/jet/vbasource.h"
 #include "host/headlessui.h"
 #include "host/mainstate.h"
 #include "host/reports/reportoutput.h"
 #include "host/reports/storereports.h"
+#include "modules/modulescan.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -81,6 +83,10 @@ const ListingCommand listingCommands[] = {
     {"objects", cmdObject_Click},
     {"tables", cmdTableF_Click},
     {"queries", cmdQueryF_Click},
+    {"modules", cmdModuleL_Click},
+    {"form-source", cmdModF_Click},
+    {"report-source", cmdModR_Click},
+    {"module-source", cmdModM_Click},
 };
 
 const ListingCommand *findListing(const QString &name)
@@ -118,6 +124,7 @@ int document(const DocumentOptions &options)
     state.storePath = options.store.isEmpty() ? state.programFolder + QStringLiteral("Analize.mdb")
                                               : QFileInfo(options.store).absoluteFilePath();
     state.opener = jetOpener(JetOptions{options.jet3Charset});
+    state.moduleScan.opener = JetModuleSource::opener(JetOptions{options.jet3Charset});
     registerStoreReports();
 
     const QFileInfo outDir(options.outDir);
