@@ -13,6 +13,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QEvent>
+#include <QMouseEvent>
 #include <QMenuBar>
 #include <QProcess>
 #include <QStandardPaths>
@@ -110,7 +111,11 @@ void MainController::installHints()
 
 bool MainController::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseMove) {
+    // A move the control under the pointer ignored reaches its parents too;
+    // only the widget directly under the pointer gives its hint.
+    auto *widget = qobject_cast<QWidget *>(watched);
+    auto *move = static_cast<QMouseEvent *>(event);
+    if (event->type() == QEvent::MouseMove && widget && !widget->childAt(move->position().toPoint())) {
         const QString name =
             watched == m_window.centralWidget() ? m_window.objectName() : watched->objectName();
         if (const std::optional<QString> hint = hintFor(name))
