@@ -5,7 +5,6 @@
 #include "harvest/queryfields.h"
 #include "harvest/tablefields.h"
 #include "host/errors.h"
-#include "host/jet/vbasource.h"
 #include "host/headlessui.h"
 #include "host/mainstate.h"
 #include "host/reports/reportoutput.h"
@@ -123,8 +122,7 @@ int document(const DocumentOptions &options)
         QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator();
     state.storePath = options.store.isEmpty() ? state.programFolder + QStringLiteral("Analize.mdb")
                                               : QFileInfo(options.store).absoluteFilePath();
-    state.opener = jetOpener(JetOptions{options.jet3Charset});
-    state.moduleScan.opener = JetModuleSource::opener(JetOptions{options.jet3Charset});
+    wireJetHost(state, JetOptions{options.jet3Charset});
     registerStoreReports();
 
     const QFileInfo outDir(options.outDir);

@@ -22,7 +22,7 @@ int main(int argc, char **argv)
 
     DesktopPlatform platform(qEnvironmentVariable("QUILLMARK_PROGRAM_FOLDER"));
     MainState state;
-    state.opener = jetOpener(JetOptions());
+    wireJetHost(state, JetOptions());
     registerStoreReports();
 
     PreviewReportOutput previews;

@@ -1,10 +1,12 @@
 #include "app/wiring.h"
 
 #include "host/jet/jetsource.h"
+#include "host/jet/vbasource.h"
 
-SourceOpener jetOpener(JetOptions options)
+void wireJetHost(MainState &state, JetOptions options)
 {
     if (options.jet3Charset.isEmpty())
         options.jet3Charset = qEnvironmentVariable("QUILLMARK_JET3_CHARSET");
-    return JetSource::opener(options);
+    state.opener = JetSource::opener(options);
+    state.moduleScan.opener = JetModuleSource::opener(options);
 }

@@ -1,11 +1,11 @@
 #pragma once
 
 // How both programs reach target files: the Jet reader behind the host's
-// source interface.
+// source interfaces, for the DAO side and for the VBA modules.
 
 #include "host/jet/jetoptions.h"
-#include "host/source.h"
+#include "host/mainstate.h"
 
-// Opens target files with the Jet reader. The Jet 3 charset comes from the
+// Wires the Jet reader into the state. The Jet 3 charset comes from the
 // options, else from QUILLMARK_JET3_CHARSET, else from the file's header.
-SourceOpener jetOpener(JetOptions options);
+void wireJetHost(MainState &state, JetOptions options);

@@ -1,7 +1,10 @@
 #include "shell/maincontroller.h"
 
 #include "harvest/objectlist.h"
+#include "harvest/queryfields.h"
+#include "harvest/tablefields.h"
 #include "host/listings.h"
+#include "modules/modulescan.h"
 #include "shell/helpviewer.h"
 #include "shell/hints.h"
 #include "shell/mainwindow.h"
@@ -44,6 +47,12 @@ void MainController::connectButtons()
     onClick(Ctl::cmdOpen, [this] { cmdOpen_Click(m_state, m_ui); });
     onClick(Ctl::chkVisible, [this] { chkVisible_Click(m_state, m_ui); });
     onClick(Ctl::cmdObject, [this] { cmdObject_Click(m_state, m_ui); });
+    onClick(Ctl::cmdTableF, [this] { cmdTableF_Click(m_state, m_ui); });
+    onClick(Ctl::cmdQueryF, [this] { cmdQueryF_Click(m_state, m_ui); });
+    onClick(Ctl::cmdModuleL, [this] { cmdModuleL_Click(m_state, m_ui); });
+    onClick(Ctl::cmdModF, [this] { cmdModF_Click(m_state, m_ui); });
+    onClick(Ctl::cmdModR, [this] { cmdModR_Click(m_state, m_ui); });
+    onClick(Ctl::cmdModM, [this] { cmdModM_Click(m_state, m_ui); });
     for (int i = 0; i <= 4; ++i)
         onClick(OptMode(i), [this, i] { OptMode_Click(m_state, m_ui, i); });
     for (int i = 0; i <= 8; ++i)
