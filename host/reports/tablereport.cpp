@@ -20,16 +20,16 @@ void TableReport::write(QSqlDatabase &store, ReportWriter &out) const
                               "FieldSize, Required, ZeroLength, DefaultValue, ValRule, ValText, "
                               "Description FROM T_TableItem ORDER BY objectNo, rowid")));
     const QList<ReportColumn> columns{{QStringLiteral("No"), 0.45, Qt::AlignRight},
-                                      {QStringLiteral("フィールド名"), 2.0},
+                                      {QStringLiteral("フィールド名"), 1.8},
                                       {QStringLiteral("キー"), 0.45, Qt::AlignHCenter},
                                       {QStringLiteral("型"), 0.9},
                                       {QStringLiteral("サイズ"), 0.6, Qt::AlignRight},
-                                      {QStringLiteral("必須"), 0.55, Qt::AlignHCenter},
-                                      {QStringLiteral("空文字"), 0.6, Qt::AlignHCenter},
+                                      {QStringLiteral("必須"), 0.7, Qt::AlignHCenter},
+                                      {QStringLiteral("空文字"), 0.7, Qt::AlignHCenter},
                                       {QStringLiteral("既定値"), 1.2},
                                       {QStringLiteral("入力規則"), 1.3},
                                       {QStringLiteral("エラーメッセージ"), 1.3},
-                                      {QStringLiteral("説明"), 2.0}};
+                                      {QStringLiteral("説明"), 1.8}};
     bool any = false;
     while (tables.next()) {
         any = true;

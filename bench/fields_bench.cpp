@@ -1,0 +1,231 @@
+// Times the Table Field and Query Field listings and their PDF reports, on a
+// database file (default: the largest file of the corpus) and on a generated
+// database of 1,000 tables and 300 queries, and prints the figures.
+// Usage: fields_bench [database] [output folder] [--png]
+// --png also draws the first page of each report to <folder>/<report>-1.png.
+
+#include "harvest/queryfields.h"
+#include "harvest/tablefields.h"
+#include "host/errors.h"
+#include "host/fixturesource.h"
+#include "host/headlessui.h"
+#include "host/jet/jetsource.h"
+#include "host/mainstate.h"
+#include "host/reports/pagedreportwriter.h"
+#include "host/reports/pagetarget.h"
+#include "host/reports/reportoutput.h"
+#include "host/reports/reportregistry.h"
+#include "host/reports/storereports.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPicture>
+#include <QSqlDatabase>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+QString largestCorpusFile()
+{
+#ifdef QUILLMARK_CORPUS_DIR
+    QString best;
+    qint64 size = -1;
+    for (const char *folder : {"jet3", "jet4", "ace"}) {
+        QDirIterator it(QStringLiteral(QUILLMARK_CORPUS_DIR "/") + QLatin1String(folder),
+                        QDir::Files);
+        while (it.hasNext()) {
+            const QFileInfo info(it.next());
+            if (info.size() <= size)
+                continue;
+            try {
+                JetSource::open(info.filePath());
+            } catch (const HostError &) {
+                continue; // encrypted or damaged: not a timing subject
+            }
+            best = info.filePath();
+            size = info.size();
+        }
+    }
+    return best;
+#else
+    return QString();
+#endif
+}
+
+// 1,000 tables of 20 fields with a two-field key, and 300 queries of 8 fields.
+void generate(FixtureSource &fixture)
+{
+    for (int t = 0; t < 1000; ++t) {
+        FixtureTable table(QStringLiteral("T_ﾃｰﾌﾞﾙ%1").arg(t, 4, 10, QLatin1Char('0')));
+        table.description(QStringLiteral("生成した表 %1").arg(t)).records(t * 10);
+        for (int f = 0; f < 20; ++f) {
+            table.field(QStringLiteral("項目%1").arg(f), f % 3 == 0 ? DaoType::Long : DaoType::Text,
+                        f % 3 == 0 ? 4 : 50);
+            if (f % 4 == 0)
+                table.fieldProperty(QStringLiteral("Description"),
+                                    QStringLiteral("説明　%1-%2").arg(t).arg(f));
+        }
+        table.primaryKey({QStringLiteral("項目0"), QStringLiteral("項目1")});
+        table.index(QStringLiteral("By2"), {QStringLiteral("項目2")});
+        fixture.add(table);
+    }
+    for (int q = 0; q < 300; ++q) {
+        FixtureQuery query(QStringLiteral("Q_ｸｴﾘｰ%1").arg(q), qint16((q % 9) * 16),
+                           QStringLiteral("SELECT T.項目0, T.項目1\r\nFROM [T_ﾃｰﾌﾞﾙ%1] AS T\r\n"
+                                          "WHERE T.項目3 > %2\r\nORDER BY T.項目1;")
+                               .arg(q)
+                               .arg(q));
+        for (int f = 0; f < 8; ++f)
+            query.field(QStringLiteral("項目%1").arg(f), DaoType::Text, 50);
+        fixture.add(query);
+    }
+}
+
+struct Figures
+{
+    qint64 harvestMs = 0;
+    qint64 pdfMs = 0;
+    int rows = 0;
+    qint64 pdfBytes = 0;
+};
+
+class NullUi : public HeadlessUi
+{
+public:
+    QString failure;
+    void describeError(const QString &place, const HostError &error) override
+    {
+        failure = QStringLiteral("%1: %2 %3").arg(place).arg(error.code()).arg(error.description());
+    }
+};
+
+int countRows(const QString &storePath, const QString &table)
+{
+    const auto store = Store::open(storePath);
+    QSqlQuery q(store->connection());
+    q.exec(QStringLiteral("SELECT COUNT(*) FROM %1").arg(table));
+    return q.next() ? q.value(0).toInt() : -1;
+}
+
+void drawFirstPage(const QString &storePath, const QString &reportName, const QString &png)
+{
+    const QString connection = QStringLiteral("fields-bench-png");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(storePath);
+        db.open();
+        const auto report = createReport(reportName);
+        PicturePageTarget target;
+        PagedReportWriter writer(target);
+        writeReport(*report, db, writer, reportHeader(*report, db));
+        if (!target.pages().isEmpty()) {
+            const qreal scale = 2;
+            QImage image((target.pageSize() * scale).toSize(), QImage::Format_RGB32);
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            painter.scale(scale, scale);
+            painter.drawPicture(0, 0, target.pages().first());
+            painter.end();
+            image.save(png);
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+}
+
+// One listing: harvest with no report output, then the report to PDF.
+Figures measure(MainState &state, void (*command)(MainState &, Ui &), Listing listing,
+                const QStringList &tables, const QString &folder)
+{
+    Figures f;
+    NullUi ui;
+    QElapsedTimer timer;
+    state.listingState(listing) = ListingNotProduced;
+    state.reportOutput = nullptr;
+    timer.start();
+    command(state, ui);
+    f.harvestMs = timer.elapsed();
+    if (!ui.failure.isEmpty())
+        std::printf("  failed: %s\n", qPrintable(ui.failure));
+    for (const QString &table : tables)
+        f.rows += countRows(state.storePath, table);
+
+    FileReportOutput output(folder, FileReportOutput::Format::Pdf);
+    state.reportOutput = &output;
+    timer.restart();
+    command(state, ui); // listing produced: this press only shows the report
+    f.pdfMs = timer.elapsed();
+    f.pdfBytes = QFileInfo(output.lastPath()).size();
+    state.reportOutput = nullptr;
+    return f;
+}
+
+void run(const QString &label, SourceOpener opener, const QString &path, const QString &folder,
+         bool png)
+{
+    QDir().mkpath(folder);
+    MainState state;
+    state.storePath = folder + QStringLiteral("/Analize.mdb");
+    QFile::remove(state.storePath);
+    state.opener = std::move(opener);
+    QElapsedTimer timer;
+    timer.start();
+    state.newTargetInstance().OpenCurrentDatabase(path);
+    state.targetPath = path;
+    const qint64 openMs = timer.elapsed();
+    std::printf("%s\n  open %lld ms\n", qPrintable(label), static_cast<long long>(openMs));
+
+    const Figures tables =
+        measure(state, cmdTableF_Click, Listing::TableFields,
+                {QStringLiteral("T_TableInfo"), QStringLiteral("T_TableItem")}, folder);
+    std::printf("  Table Field: harvest %lld ms (%d rows), R_Table PDF %lld ms (%lld bytes)\n",
+                static_cast<long long>(tables.harvestMs), tables.rows,
+                static_cast<long long>(tables.pdfMs), static_cast<long long>(tables.pdfBytes));
+    if (png)
+        drawFirstPage(state.storePath, QStringLiteral("R_Table"),
+                      folder + QStringLiteral("/R_Table-1.png"));
+
+    const Figures queries =
+        measure(state, cmdQueryF_Click, Listing::QueryFields,
+                {QStringLiteral("T_QueryInfo"), QStringLiteral("T_QueryItem")}, folder);
+    std::printf("  Query Field: harvest %lld ms (%d rows), R_Query PDF %lld ms (%lld bytes)\n",
+                static_cast<long long>(queries.harvestMs), queries.rows,
+                static_cast<long long>(queries.pdfMs), static_cast<long long>(queries.pdfBytes));
+    if (png)
+        drawFirstPage(state.storePath, QStringLiteral("R_Query"),
+                      folder + QStringLiteral("/R_Query-1.png"));
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    registerStoreReports();
+    QStringList args = app.arguments().mid(1);
+    const bool png = args.removeAll(QStringLiteral("--png")) > 0;
+    const QString database = args.value(0).isEmpty() ? largestCorpusFile() : args.value(0);
+    QTemporaryDir temp;
+    const QString folder = args.value(1).isEmpty() ? temp.path() : args.value(1);
+    QDir().mkpath(folder);
+
+    if (!database.isEmpty())
+        run(QStringLiteral("%1 (%2 bytes)").arg(database).arg(QFileInfo(database).size()),
+            JetSource::opener(), QFileInfo(database).absoluteFilePath(), folder + "/file", png);
+    else
+        std::printf("no database file given and no corpus found\n");
+
+    FixtureSource generated(QStringLiteral("C:\\generated.mdb"));
+    generate(generated);
+    run(QStringLiteral("generated: 1,000 tables x 20 fields, 300 queries x 8 fields"),
+        generated.opener(), QStringLiteral("C:\\generated.mdb"), folder + "/generated", png);
+    return 0;
+}
