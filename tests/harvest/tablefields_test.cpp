@@ -3,6 +3,9 @@
 // read, and the R_Table report over what was written.
 
 #include "harvest/tablefields.h"
+#include "host/reports/pagedreportwriter.h"
+#include "host/reports/pagetarget.h"
+#include "host/reports/reportregistry.h"
 #include "listingharness.h"
 
 #include <gtest/gtest.h>
@@ -316,4 +319,41 @@ TEST(TableFields, NoTargetFailsAfterClearing)
     ASSERT_EQ(h.ui.messages.size(), 1);
     EXPECT_TRUE(h.firstMessage().startsWith(QStringLiteral("場所:TableFieldｴﾗｰNo:91")));
     EXPECT_TRUE(h.rows(QStringLiteral("T_TableInfo")).isEmpty());
+}
+
+TEST(TableFields, ReportKeepsEachTableHeadingWithItsFirstRows)
+{
+    ListingHarness h;
+    for (int t = 0; t < 60; ++t) {
+        FixtureTable table(QStringLiteral("表%1").arg(t));
+        table.description(t % 5 == 0 ? QString(200, u'説') : QStringLiteral("短い"));
+        for (int f = 0; f < 3 + t % 6; ++f)
+            table.field(QStringLiteral("項目%1").arg(f), DaoType::Text, 50);
+        h.fixture.add(table);
+    }
+    h.open();
+    cmdTableF_Click(h.state, h.ui);
+    ASSERT_TRUE(h.ui.messages.isEmpty()) << h.firstMessage().toStdString();
+
+    auto store = Store::open(h.state.storePath);
+    const auto report = createReport(QStringLiteral("R_Table"));
+    PicturePageTarget target;
+    PagedReportWriter writer(target);
+    QList<PagedReportWriter::Placement> placed;
+    writer.setPlacementObserver([&](const PagedReportWriter::Placement &p) { placed << p; });
+    writeReport(*report, store->connection(), writer, reportHeader(*report, store->connection()));
+    EXPECT_GT(writer.pageCount(), 3);
+
+    int headings = 0;
+    for (qsizetype i = 0; i < placed.size(); ++i) {
+        if (placed[i].kind != PagedReportWriter::Placement::GroupHeading)
+            continue;
+        ++headings;
+        qsizetype next = i + 1;
+        while (next < placed.size() && placed[next].kind != PagedReportWriter::Placement::Row)
+            ++next;
+        ASSERT_LT(next, placed.size());
+        EXPECT_EQ(placed[next].page, placed[i].page) << placed[i].text.toStdString();
+    }
+    EXPECT_EQ(headings, 60);
 }
