@@ -5,6 +5,7 @@
 #include "app/wiring.h"
 #include "host/mainstate.h"
 #include "host/reports/storereports.h"
+#include "host/views/accesswindow.h"
 #include "host/views/reportpreview.h"
 #include "shell/maincontroller.h"
 #include "shell/mainwindow.h"
@@ -27,6 +28,8 @@ int main(int argc, char **argv)
 
     PreviewReportOutput previews;
     state.reportOutput = &previews;
+    AccessWindow targetWindow; // the target instance's window, hidden until made visible
+    state.targetView = &targetWindow;
 
     MainWindow window;
     WidgetUi ui(window);

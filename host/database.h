@@ -31,6 +31,11 @@ public:
     // Table by exact name; missing raises 3265.
     const TableDef &TableDefs(QStringView name) const;
     const QueryDef &QueryDefs(QStringView name) const;
+    // The rows of a local table, streamed; see DatabaseSource::openRows.
+    std::unique_ptr<RowCursor> openRows(const QString &table) const
+    {
+        return m_source->openRows(table);
+    }
 
 private:
     const DatabaseSummary &summary() const { return m_summary.get(); }

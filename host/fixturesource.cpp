@@ -75,6 +75,12 @@ FixtureTable &FixtureTable::records(qint32 count)
     return *this;
 }
 
+FixtureTable &FixtureTable::row(const QList<Value> &values)
+{
+    rows.append(values);
+    return *this;
+}
+
 FixtureTable &FixtureTable::dates(const Value &created, const Value &updated)
 {
     def.DateCreated = created;
@@ -129,6 +135,10 @@ FixtureSource &FixtureSource::add(const FixtureTable &table)
         return detail;
     });
     m_tables.append(def);
+    QStringList names;
+    for (const Field &field : detail.fields)
+        names << field.Name;
+    m_rows.insert(def.Name, {names, table.rows});
     return *this;
 }
 
@@ -201,4 +211,34 @@ QList<Container> FixtureSource::containers()
 {
     countRead();
     return m_containers;
+}
+
+namespace {
+class FixtureRows : public RowCursor
+{
+public:
+    FixtureRows(QStringList names, QList<QList<Value>> rows)
+        : m_names(std::move(names))
+        , m_rows(std::move(rows))
+    {
+    }
+    QStringList fieldNames() const override { return m_names; }
+    bool next() override { return ++m_at < m_rows.size(); }
+    QList<Value> row() const override { return m_rows.value(m_at); }
+
+private:
+    QStringList m_names;
+    QList<QList<Value>> m_rows;
+    qsizetype m_at = -1;
+};
+} // namespace
+
+std::unique_ptr<RowCursor> FixtureSource::openRows(const QString &table)
+{
+    countRead();
+    const auto it = m_rows.constFind(table);
+    if (it == m_rows.constEnd())
+        throw HostError(Err::ObjectNotFound,
+                        QStringLiteral("The table '%1' does not exist").arg(table));
+    return std::make_unique<FixtureRows>(it->first, it->second);
 }

@@ -17,6 +17,7 @@
 #include "host/source.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <memory>
 
 class FixtureTable
@@ -39,9 +40,12 @@ public:
     FixtureTable &attributes(qint32 attributes);
     FixtureTable &records(qint32 count);
     FixtureTable &dates(const Value &created, const Value &updated);
+    // Appends a data row, one value per field in field order.
+    FixtureTable &row(const QList<Value> &values);
 
     TableDef def;
     TableDetail detail;
+    QList<QList<Value>> rows;
 };
 
 class FixtureQuery
@@ -80,6 +84,7 @@ public:
     QList<TableDef> tableDefs() override;
     QList<QueryDef> queryDefs() override;
     QList<Container> containers() override;
+    std::unique_ptr<RowCursor> openRows(const QString &table) override;
 
 private:
     void countRead();
@@ -87,6 +92,7 @@ private:
     DatabaseSummary m_summary;
     QList<TableDef> m_tables;
     QList<QueryDef> m_queries;
+    QHash<QString, QPair<QStringList, QList<QList<Value>>>> m_rows;
     QList<Container> m_containers;
     int m_reads = 0;
     int m_failAfter = -1;

@@ -10,6 +10,18 @@
 
 #include <memory>
 
+// The rows of one table, read one at a time so that a table of any size
+// streams. Values are typed as DAO hands them out.
+class RowCursor
+{
+public:
+    virtual ~RowCursor() = default;
+    virtual QStringList fieldNames() const = 0;
+    // Moves to the next row; false after the last. Raises 3049 on damage.
+    virtual bool next() = 0;
+    virtual QList<Value> row() const = 0;
+};
+
 class DatabaseSource
 {
 public:
@@ -22,6 +34,9 @@ public:
     // "Forms", "Reports", "Scripts", "Modules", "Tables", ... with documents
     // in the catalog's order.
     virtual QList<Container> containers() = 0;
+    // The rows of a local table; a table whose rows this source cannot give
+    // (a linked table, no such table) raises 3011.
+    virtual std::unique_ptr<RowCursor> openRows(const QString &table) = 0;
 };
 
 // Opens a path as a new source, or raises (3024 missing, 3343 not a

@@ -557,3 +557,23 @@ QList<Container> JetSource::containers()
     }
     return out;
 }
+
+namespace {
+// The DAO-side row cursor over the Jet table reader.
+class JetRows : public RowCursor
+{
+public:
+    explicit JetRows(JetTableReader reader) : m_reader(std::move(reader)) {}
+    QStringList fieldNames() const override { return m_reader.fieldNames(); }
+    bool next() override { return m_reader.next(); }
+    QList<Value> row() const override { return m_reader.row(); }
+
+private:
+    JetTableReader m_reader;
+};
+} // namespace
+
+std::unique_ptr<RowCursor> JetSource::openRows(const QString &table)
+{
+    return std::make_unique<JetRows>(readTable(table));
+}

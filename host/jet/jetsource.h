@@ -50,6 +50,7 @@ public:
     QList<TableDef> tableDefs() override;
     QList<QueryDef> queryDefs() override;
     QList<Container> containers() override;
+    std::unique_ptr<RowCursor> openRows(const QString &table) override;
 
     // The rows of a local table; raises 3011 when there is no such table.
     JetTableReader readTable(const QString &name) const;

@@ -116,8 +116,11 @@ QVariant Recordset::toStored(const Column &c, const Value &value) const
                             QStringLiteral("Type mismatch: text assigned to the date field %1.%2")
                                 .arg(m_table, c.name));
         return vb::CDbl(value);
-    case ColumnType::Text:
-        return vb::CStr(value);
+    case ColumnType::Text: {
+        // An empty text stays a text: only Null is NULL.
+        const QString text = vb::CStr(value);
+        return text.isNull() ? QString(QLatin1String("")) : text;
+    }
     case ColumnType::Untyped:
         break;
     }

@@ -121,6 +121,9 @@ TEST(Store, FieldsConvertAndReadBack)
     EXPECT_EQ(errorOf([&] { items.setField(QStringLiteral("FieldNo"), QStringLiteral("x")); }), 13);
     items.setField(QStringLiteral("DefaultValue"), Value::null());
     EXPECT_TRUE(items.field(QStringLiteral("DefaultValue")).isNull());
+    items.setField(QStringLiteral("SourceTable"), QString()); // empty, not Null
+    EXPECT_EQ(items.field(QStringLiteral("SourceTable")), Value(QString()));
+    EXPECT_FALSE(items.field(QStringLiteral("SourceTable")).isNull());
 
     Recordset &objects = store->OpenRecordset(QStringLiteral("T_Object"), 2);
     objects.AddNew();

@@ -1,0 +1,36 @@
+#pragma once
+
+// AccessWindow is the window of the target instance in this build: hidden
+// until made visible, it shows what DoCmd opened, one tab per object —
+// a table's datasheet or its design (field list), a query's SQL and output
+// fields, and what is known of forms, reports and modules.
+
+#include "host/hostview.h"
+
+#include <QMainWindow>
+
+class QTabWidget;
+
+class AccessWindow : public QMainWindow, public HostView
+{
+    Q_OBJECT
+public:
+    explicit AccessWindow(QWidget *parent = nullptr);
+
+    void setVisible(bool visible) override;
+    void databaseChanged(Application &application, const QString &path) override;
+    void objectOpened(Application &application, const OpenedObject &object) override;
+    void objectClosed(AcObjectType type, const QString &name) override;
+    void maximize() override;
+    void minimize() override;
+
+    QTabWidget *tabs() const { return m_tabs; }
+
+private:
+    QWidget *tableView(Application &application, const OpenedObject &object);
+    QWidget *queryView(Application &application, const OpenedObject &object);
+    QWidget *textView(const QString &text, bool monospace);
+    static QString tabTitle(AcObjectType type, const QString &name);
+
+    QTabWidget *m_tabs;
+};
