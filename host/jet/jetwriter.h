@@ -1,0 +1,156 @@
+#pragma once
+
+// Writes a new Jet 4 .mdb file (4 KB pages, UTF-16 text) from a description
+// held in memory: user tables with rows and properties, saved queries,
+// linked tables, relationships and the catalog documents of forms, reports,
+// macros and modules. The file holds what Access and the readers we check
+// against (our JetSource, mdbtools, mdb-reader) look for: the masked header,
+// the catalog and the other system tables, usage maps, long-value pages,
+// property blobs and query rows. Not written: VBA projects, form and report
+// designs, permissions rows (MSysACEs stays empty), indexes of system tables
+// and index pages for text keys.
+//
+//     JetWriterDatabase db;
+//     db.tables.append(...);
+//     writeJetDatabase(db, path); // raises HostError 3000 on a bad description
+
+#include "host/value.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Jet column type codes the writer stores.
+namespace JetType {
+inline constexpr int Boolean = 1, Byte = 2, Integer = 3, Long = 4, Currency = 5, Single = 6,
+                     Double = 7, DateTime = 8, Binary = 9, Text = 10, Ole = 11, Memo = 12;
+}
+
+// One property of an object or column. jetType 0 takes the type Access
+// gives the name (Description Memo, Required Boolean, ...), else one derived
+// from the value.
+struct JetWriterProperty
+{
+    QString name;
+    Value value;
+    int jetType = 0;
+};
+
+struct JetWriterColumn
+{
+    QString name;
+    int type = JetType::Text;
+    int size = 0; // Text and Binary: characters / bytes (default 255)
+    bool autoNumber = false; // Long only
+    QList<JetWriterProperty> properties;
+};
+
+struct JetWriterTable
+{
+    QString name;
+    QList<JetWriterColumn> columns;
+    QStringList primaryKey; // column names; Byte, Integer or Long columns
+    QList<QList<Value>> rows; // one Value per column; Null/Empty = NULL
+    QList<JetWriterProperty> properties;
+};
+
+// A table of another database, linked by name.
+struct JetWriterLink
+{
+    QString name;
+    QString database; // path of the other file
+    QString foreignName;
+    QString connect; // empty for Jet links
+};
+
+struct JetWriterRelationship
+{
+    QString name;
+    QString table, column;                     // the "many" side
+    QString referencedTable, referencedColumn; // the primary side
+    int flags = 0; // MSysRelationships.grbit
+};
+
+// A saved query as its structure; the kinds DDL, pass-through and union
+// keep their SQL text.
+struct JetWriterQuery
+{
+    enum Kind { Select = 1, MakeTable, Append, Update, Delete, Crosstab, DataDefinition,
+                PassThrough, Union };
+    struct Source
+    {
+        QString name, alias;
+    };
+    struct Join
+    {
+        QString left, right, on;
+        int type = 1; // 1 inner, 2 left, 3 right
+    };
+    struct Output
+    {
+        QString expression, alias;
+        QString target; // append: target column; update: field being set
+        int crosstab = -1; // 0 value, 1 column heading, 2 row heading
+    };
+    struct Parameter
+    {
+        QString name;
+        int jetType = 0; // 0 untyped
+        int size = 0;    // text size
+    };
+    struct Order
+    {
+        QString expression;
+        bool descending = false;
+    };
+
+    QString name;
+    Kind kind = Select;
+    QList<Parameter> parameters;
+    bool distinct = false, allFields = false;
+    QString top; // "10", with percent for "10 PERCENT"
+    bool topPercent = false;
+    QList<Source> sources;
+    QList<Join> joins;
+    QList<Output> outputs;
+    QString where, having;
+    QList<QString> groupBy; // crosstab: the row groups; the pivot goes to pivot
+    QString pivot;
+    QList<Order> orderBy;
+    QString target;   // make-table / append: target table
+    QString sql;      // data definition and pass-through
+    QString connect;  // pass-through
+    QStringList unionParts; // union: the SELECT texts, in order
+    bool unionAll = false;
+    QList<JetWriterProperty> properties;
+};
+
+// A form, report, macro or module known to the catalog (no design or code).
+struct JetWriterDocument
+{
+    enum Kind { Form, Report, Macro, Module };
+    QString name;
+    Kind kind = Form;
+    QList<JetWriterProperty> properties;
+};
+
+struct JetWriterDatabase
+{
+    int sortOrder = 0x0409; // LCID of the text sort order
+    double created = 45293.0; // OLE date of creation (and of every object)
+    QList<JetWriterTable> tables;
+    QList<JetWriterLink> links;
+    QList<JetWriterRelationship> relationships;
+    QList<JetWriterQuery> queries;
+    QList<JetWriterDocument> documents;
+    QList<JetWriterProperty> properties; // MSysDb; AccessVersion is added
+    QList<JetWriterProperty> summary;    // SummaryInfo (Title, Author, ...)
+};
+
+// Writes the database to path, replacing a file there. Raises HostError
+// 3000 with a message naming the object when the description is not
+// writable, 3044 when the file cannot be written.
+void writeJetDatabase(const JetWriterDatabase &db, const QString &path);
+
+// The bytes writeJetDatabase would write.
+QByteArray buildJetDatabase(const JetWriterDatabase &db);

@@ -1,0 +1,121 @@
+#pragma once
+
+// Internal parts of the Jet 4 writer (host/jet/jetwriter.h): the file as a
+// list of pages, data-page packing, usage maps, table definitions, row
+// packing and long values. Offsets follow the Jet 4 layout only.
+
+#include "host/jet/jetwriter.h"
+
+#include <QByteArray>
+#include <QList>
+
+namespace jetw {
+
+inline constexpr int pageSize = 4096;
+inline constexpr int dataPageHeader = 14; // through the row count
+inline constexpr int maxRowSize = pageSize - dataPageHeader - 2;
+inline constexpr int inlineLongLimit = 64; // longer memo/OLE values go to LVAL pages
+
+[[noreturn]] void fail(const QString &message);
+
+void put16(QByteArray &b, int at, quint16 v);
+void put32(QByteArray &b, int at, quint32 v);
+void append16(QByteArray &b, quint16 v);
+void append32(QByteArray &b, quint32 v);
+QByteArray ucs2(const QString &s);
+
+// A data pointer: row number in the low byte, page above it.
+inline quint32 dataPointer(quint32 page, int row)
+{
+    return (page << 8) | quint32(row);
+}
+
+class PageFile
+{
+public:
+    quint32 add(const QByteArray &page);
+    quint32 count() const { return quint32(m_pages.size()); }
+    QByteArray &operator[](quint32 page) { return m_pages[page]; }
+    QByteArray join() const;
+
+private:
+    QList<QByteArray> m_pages;
+};
+
+// Packs rows onto data pages that all carry the same bytes 4..11 (the owner
+// TDEF page, or "LVAL"), opening a new page when one is full.
+class RowPager
+{
+public:
+    RowPager(PageFile &file, const QByteArray &ownerBytes);
+    static RowPager forOwner(PageFile &file, quint32 ownerPage);
+    static RowPager forLongValues(PageFile &file);
+
+    quint32 add(const QByteArray &row); // returns the row's data pointer
+    const QList<quint32> &pages() const { return m_pages; }
+
+private:
+    PageFile *m_file;
+    QByteArray m_owner;
+    QList<quint32> m_pages;
+};
+
+// The page-0 header, masked.
+QByteArray headerPage(const JetWriterDatabase &db);
+// An inline usage-map row (type 0) listing pages; free = true sets the bits
+// of pages past `end` (the global map marks pages beyond the file free).
+QByteArray usageMapRow(const QList<quint32> &pages, quint32 fileEnd = 0, bool globalMap = false);
+
+// --- tables ---------------------------------------------------------------
+
+struct ColumnLayout
+{
+    JetWriterColumn def;
+    int number = 0;
+    int varIndex = -1; // -1 fixed
+    int fixedOffset = 0;
+    int storedSize = 0;
+    bool isLong() const { return def.type == JetType::Memo || def.type == JetType::Ole; }
+};
+
+struct IndexLayout
+{
+    QList<int> columns; // column numbers
+    quint32 root = 0;
+    quint32 map = 0;    // data pointer of the index usage map
+    quint32 rows = 0;
+};
+
+// One table as it is laid out: its TDEF page, columns and the pointers the
+// TDEF names once the pages are written.
+struct TableLayout
+{
+    QString name;
+    bool system = false;
+    quint32 tdefPage = 0;
+    QList<ColumnLayout> columns;
+    QList<QList<Value>> rows;
+    qint32 nextAutoNumber = 1;
+    qint32 lastAutoNumber = 0; // the TDEF holds the highest value used
+    quint32 ownedMap = 0, freeMap = 0;
+    QList<quint32> longOwned, longFree; // per long column, in column order
+    QList<IndexLayout> primaryKey; // zero or one
+};
+
+TableLayout layoutTable(const QString &name, const QList<JetWriterColumn> &columns, bool system);
+// Coerces each row to the column types and fills AutoNumbers.
+void normaliseRows(TableLayout &t, const QList<QList<Value>> &rows);
+// Packs one row; long values are placed through the column's pager.
+QByteArray packRow(const TableLayout &t, const QList<Value> &row, QList<RowPager> &longPagers);
+QByteArray tableDefinition(const TableLayout &t);
+// Writes the primary-key leaf page; the entries are (key, data pointer).
+quint32 writeIndexLeaf(PageFile &file, const TableLayout &t,
+                       QList<QPair<QByteArray, quint32>> entries);
+QByteArray indexKey(const ColumnLayout &c, const Value &v);
+
+// --- properties and catalog ----------------------------------------------
+
+QByteArray propertyBlob(const QList<JetWriterProperty> &own,
+                        const QList<QPair<QString, QList<JetWriterProperty>>> &columns);
+
+} // namespace jetw

@@ -1,0 +1,467 @@
+// Table parts of the Jet 4 writer: column layout, value coercion, row
+// packing and the table definition (TDEF) page.
+
+#include "host/jet/jetwriterpages.h"
+
+#include <QDateTime>
+#include <QtEndian>
+#include <cmath>
+
+namespace jetw {
+
+namespace {
+
+bool isVariable(int type)
+{
+    return type == JetType::Text || type == JetType::Binary || type == JetType::Memo
+        || type == JetType::Ole;
+}
+
+int fixedSize(int type)
+{
+    switch (type) {
+    case JetType::Boolean:
+    case JetType::Byte:
+        return 1;
+    case JetType::Integer:
+        return 2;
+    case JetType::Long:
+    case JetType::Single:
+        return 4;
+    case JetType::Currency:
+    case JetType::Double:
+    case JetType::DateTime:
+        return 8;
+    }
+    return 0;
+}
+
+double oleDateFromText(const QString &text, bool *ok)
+{
+    for (const char *format : {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-dd HH:mm",
+                               "yyyy-MM-dd"}) {
+        const QDateTime dt = QDateTime::fromString(text, QLatin1String(format));
+        if (dt.isValid()) {
+            *ok = true;
+            const double days = double(QDate(1899, 12, 30).daysTo(dt.date()));
+            const double time = dt.time().msecsSinceStartOfDay() / 86400000.0;
+            // OLE dates before 1899-12-30 keep the time as a positive fraction.
+            return days >= 0 ? days + time : days - time;
+        }
+    }
+    *ok = false;
+    return 0;
+}
+
+double numberOf(const Value &v, const QString &where)
+{
+    if (v.isText()) {
+        bool ok = false;
+        const double d = v.asText().trimmed().toDouble(&ok);
+        if (!ok)
+            fail(QStringLiteral("%1: \"%2\" is not a number").arg(where, v.asText()));
+        return d;
+    }
+    if (v.type() == Value::Type::Binary)
+        fail(QStringLiteral("%1: binary data where a number belongs").arg(where));
+    return v.toDouble();
+}
+
+qint64 integerOf(const Value &v, qint64 lo, qint64 hi, const QString &where)
+{
+    const double d = numberOf(v, where);
+    if (d != std::floor(d) || d < double(lo) || d > double(hi))
+        fail(QStringLiteral("%1: %2 is not a whole number from %3 to %4")
+                 .arg(where).arg(d).arg(lo).arg(hi));
+    return qint64(d);
+}
+
+Value coerce(const ColumnLayout &c, const Value &v, const QString &where)
+{
+    switch (c.def.type) {
+    case JetType::Boolean:
+        if (v.isText()) {
+            const QString t = v.asText().toLower();
+            return Value::boolean(t == u"true" || t == u"yes" || t == u"-1" || t == u"1");
+        }
+        return Value::boolean(v.type() == Value::Type::Boolean ? v.asBoolean() : numberOf(v, where) != 0);
+    case JetType::Byte:
+        return Value::integer(qint16(integerOf(v, 0, 255, where)));
+    case JetType::Integer:
+        return Value::integer(qint16(integerOf(v, -32768, 32767, where)));
+    case JetType::Long:
+        return Value::longInt(qint32(integerOf(v, -2147483648LL, 2147483647LL, where)));
+    case JetType::Currency:
+        if (v.type() == Value::Type::Currency)
+            return v;
+        return Value::currency(std::llround(numberOf(v, where) * 10000.0));
+    case JetType::Single:
+        return Value::single(float(numberOf(v, where)));
+    case JetType::Double:
+        return Value::dbl(numberOf(v, where));
+    case JetType::DateTime:
+        if (v.isText()) {
+            bool ok = false;
+            const double d = oleDateFromText(v.asText(), &ok);
+            if (!ok)
+                fail(QStringLiteral("%1: \"%2\" is not a date (yyyy-MM-dd [HH:mm:ss])").arg(where, v.asText()));
+            return Value::date(d);
+        }
+        return Value::date(v.type() == Value::Type::Date ? v.asOleDate() : numberOf(v, where));
+    case JetType::Text:
+    case JetType::Memo: {
+        QString text;
+        if (v.isText())
+            text = v.asText();
+        else if (v.type() == Value::Type::Binary)
+            fail(QStringLiteral("%1: binary data where text belongs").arg(where));
+        else
+            text = QString::number(numberOf(v, where), 'g', 15);
+        if (c.def.type == JetType::Text && text.size() > c.def.size)
+            fail(QStringLiteral("%1: %2 characters do not fit Text(%3)").arg(where).arg(text.size()).arg(c.def.size));
+        return Value(text);
+    }
+    case JetType::Binary:
+    case JetType::Ole: {
+        const QByteArray bytes = v.type() == Value::Type::Binary ? v.asBinary() : v.isText() ? v.asText().toUtf8() : QByteArray();
+        if (v.type() != Value::Type::Binary && !v.isText())
+            fail(QStringLiteral("%1: a number where binary data belongs").arg(where));
+        if (c.def.type == JetType::Binary && bytes.size() > c.def.size)
+            fail(QStringLiteral("%1: %2 bytes do not fit Binary(%3)").arg(where).arg(bytes.size()).arg(c.def.size));
+        return Value::binary(bytes);
+    }
+    }
+    fail(QStringLiteral("%1: column type %2 is not written").arg(where).arg(c.def.type));
+}
+
+// The 12-byte memo/OLE field, followed by the value when it is kept inline.
+QByteArray longField(const QByteArray &data, RowPager &pager)
+{
+    QByteArray field(12, '\0');
+    const quint32 size = quint32(data.size());
+    if (data.size() <= inlineLongLimit) {
+        put32(field, 0, size | 0x80000000u);
+        return field + data;
+    }
+    if (data.size() <= maxRowSize) {
+        put32(field, 0, size | 0x40000000u);
+        put32(field, 4, pager.add(data));
+        return field;
+    }
+    // A chain: each segment starts with the pointer to the next; the last
+    // segment is written first so that its pointer is known.
+    constexpr int segment = maxRowSize - 4;
+    quint32 next = 0;
+    for (qsizetype start = (data.size() - 1) / segment * segment; start >= 0; start -= segment) {
+        QByteArray row(4, '\0');
+        put32(row, 0, next);
+        row += data.mid(start, segment);
+        next = pager.add(row);
+    }
+    put32(field, 0, size);
+    put32(field, 4, next);
+    return field;
+}
+
+} // namespace
+
+TableLayout layoutTable(const QString &name, const QList<JetWriterColumn> &columns, bool system)
+{
+    TableLayout t;
+    t.name = name;
+    t.system = system;
+    if (columns.size() > 255)
+        fail(QStringLiteral("table %1: more than 255 columns").arg(name));
+    int nextVar = 0, nextFixed = 0;
+    for (const JetWriterColumn &def : columns) {
+        ColumnLayout c;
+        c.def = def;
+        c.number = int(t.columns.size());
+        const QString where = QStringLiteral("%1.%2").arg(name, def.name);
+        if (def.name.isEmpty() || def.name.size() > 64)
+            fail(QStringLiteral("table %1: a column name must have 1 to 64 characters").arg(name));
+        for (const ColumnLayout &other : t.columns)
+            if (other.def.name.compare(def.name, Qt::CaseInsensitive) == 0)
+                fail(QStringLiteral("%1: the column name is used twice").arg(where));
+        if (def.autoNumber && def.type != JetType::Long)
+            fail(QStringLiteral("%1: only Long columns can be AutoNumbers").arg(where));
+        if (isVariable(def.type)) {
+            c.varIndex = nextVar++;
+            if (def.type == JetType::Text || def.type == JetType::Binary) {
+                if (c.def.size <= 0)
+                    c.def.size = 255;
+                if (c.def.size > 255)
+                    fail(QStringLiteral("%1: size above 255").arg(where));
+                c.storedSize = def.type == JetType::Text ? 2 * c.def.size : c.def.size;
+            }
+        } else if (const int size = fixedSize(def.type)) {
+            c.storedSize = size;
+            // Yes/No values live in the null mask and take no fixed bytes.
+            if (def.type != JetType::Boolean) {
+                c.fixedOffset = nextFixed;
+                nextFixed += size;
+            }
+        } else {
+            fail(QStringLiteral("%1: column type %2 is not written").arg(where).arg(def.type));
+        }
+        t.columns.append(c);
+    }
+    return t;
+}
+
+void normaliseRows(TableLayout &t, const QList<QList<Value>> &rows)
+{
+    qint32 maxAuto = 0;
+    for (const QList<Value> &row : rows)
+        for (const ColumnLayout &c : t.columns)
+            if (c.def.autoNumber && c.number < row.size() && !row[c.number].isNull() && !row[c.number].isEmpty())
+                maxAuto = std::max(maxAuto, qint32(integerOf(row[c.number], 1, 2147483647LL,
+                                                             t.name + u'.' + c.def.name)));
+    t.nextAutoNumber = maxAuto + 1;
+    int n = 0;
+    for (const QList<Value> &row : rows) {
+        ++n;
+        if (row.size() != t.columns.size())
+            fail(QStringLiteral("table %1, row %2: %3 values for %4 columns")
+                     .arg(t.name).arg(n).arg(row.size()).arg(t.columns.size()));
+        QList<Value> out;
+        for (const ColumnLayout &c : t.columns) {
+            const Value &v = row[c.number];
+            const QString where = QStringLiteral("table %1, row %2, column %3").arg(t.name).arg(n).arg(c.def.name);
+            if (v.isNull() || v.isEmpty()) {
+                if (c.def.autoNumber)
+                    out.append(Value::longInt(t.nextAutoNumber++));
+                else
+                    out.append(c.def.type == JetType::Boolean ? Value::boolean(false) : Value::null());
+            } else {
+                out.append(coerce(c, v, where));
+            }
+        }
+        t.rows.append(out);
+    }
+    t.lastAutoNumber = t.nextAutoNumber - 1;
+}
+
+QByteArray packRow(const TableLayout &t, const QList<Value> &row, QList<RowPager> &longPagers)
+{
+    const int columns = int(t.columns.size());
+    int fixedBytes = 0, varCount = 0;
+    for (const ColumnLayout &c : t.columns) {
+        if (c.varIndex >= 0)
+            ++varCount;
+        else if (c.def.type != JetType::Boolean)
+            fixedBytes = std::max(fixedBytes, c.fixedOffset + c.storedSize);
+    }
+    QByteArray fixed(fixedBytes, '\0');
+    QList<QByteArray> var(varCount);
+    QByteArray nullMask((columns + 7) / 8, '\0');
+    int longIndex = 0;
+    for (const ColumnLayout &c : t.columns) {
+        const Value &v = row[c.number];
+        const int longSlot = c.isLong() ? longIndex++ : -1;
+        const bool present = c.def.type == JetType::Boolean ? v.asBoolean() : !v.isNull();
+        if (present)
+            nullMask[c.number / 8] = char(nullMask[c.number / 8] | (1 << (c.number % 8)));
+        if (!present || c.def.type == JetType::Boolean)
+            continue;
+        char *at = fixed.data() + c.fixedOffset;
+        switch (c.def.type) {
+        case JetType::Byte:
+            *at = char(v.asInteger());
+            break;
+        case JetType::Integer:
+            qToLittleEndian(v.asInteger(), at);
+            break;
+        case JetType::Long:
+            qToLittleEndian(v.asLong(), at);
+            break;
+        case JetType::Currency:
+            qToLittleEndian(v.asCurrencyUnits(), at);
+            break;
+        case JetType::Single:
+            qToLittleEndian(v.asSingle(), at);
+            break;
+        case JetType::Double:
+            qToLittleEndian(v.asDouble(), at);
+            break;
+        case JetType::DateTime:
+            qToLittleEndian(v.asOleDate(), at);
+            break;
+        case JetType::Text:
+            var[c.varIndex] = ucs2(v.asText());
+            break;
+        case JetType::Binary:
+            var[c.varIndex] = v.asBinary();
+            break;
+        case JetType::Memo:
+            var[c.varIndex] = longField(ucs2(v.asText()), longPagers[longSlot]);
+            break;
+        case JetType::Ole:
+            var[c.varIndex] = longField(v.asBinary(), longPagers[longSlot]);
+            break;
+        }
+    }
+
+    QByteArray out;
+    append16(out, quint16(columns));
+    out += fixed;
+    QList<quint16> offsets;
+    for (const QByteArray &data : var) {
+        offsets.append(quint16(out.size()));
+        out += data;
+    }
+    offsets.append(quint16(out.size()));
+    // Rows shorter than 16 bytes are padded, as Access leaves room for an
+    // overflow pointer.
+    const int tail = (varCount ? 2 * int(offsets.size()) + 2 : 0) + int(nullMask.size());
+    if (out.size() + tail < 16)
+        out.append(QByteArray(16 - tail - int(out.size()), '\0'));
+    if (varCount) {
+        for (qsizetype i = offsets.size() - 1; i >= 0; --i)
+            append16(out, offsets[i]);
+        append16(out, quint16(varCount));
+    }
+    out += nullMask;
+    if (out.size() > maxRowSize)
+        fail(QStringLiteral("table %1: a row of %2 bytes does not fit a page").arg(t.name).arg(out.size()));
+    return out;
+}
+
+QByteArray tableDefinition(const TableLayout &t)
+{
+    QByteArray d(63, '\0');
+    d[0] = 0x02;
+    d[1] = 0x01;
+    put32(d, 12, 1625);
+    put32(d, 16, quint32(t.rows.size()));
+    put32(d, 20, quint32(t.lastAutoNumber));
+    d[24] = 0x01;
+    d[40] = char(t.system ? 0x53 : 0x4E);
+    int varCount = 0;
+    for (const ColumnLayout &c : t.columns)
+        varCount += c.varIndex >= 0;
+    put16(d, 41, quint16(t.columns.size()));
+    put16(d, 43, quint16(varCount));
+    put16(d, 45, quint16(t.columns.size()));
+    put32(d, 47, quint32(t.primaryKey.size()));
+    put32(d, 51, quint32(t.primaryKey.size()));
+    put32(d, 55, t.ownedMap);
+    put32(d, 59, t.freeMap);
+    for (const IndexLayout &ix : t.primaryKey) {
+        append32(d, 0);
+        append32(d, ix.rows);
+        append32(d, 0);
+    }
+    for (const ColumnLayout &c : t.columns) {
+        QByteArray r(25, '\0');
+        r[0] = char(c.def.type);
+        put32(r, 1, 1625);
+        put16(r, 5, quint16(c.number));
+        put16(r, 7, quint16(std::max(c.varIndex, 0)));
+        put16(r, 9, quint16(c.number));
+        if (c.def.type == JetType::Text || c.def.type == JetType::Memo)
+            put16(r, 11, 0x0409); // text sort order
+        const bool fixedColumn = c.varIndex < 0;
+        r[15] = char(0x02 | (fixedColumn ? 0x01 : 0) | (c.def.autoNumber ? 0x04 : 0));
+        put16(r, 21, quint16(c.fixedOffset));
+        put16(r, 23, quint16(c.storedSize));
+        d += r;
+    }
+    for (const ColumnLayout &c : t.columns) {
+        const QByteArray name = ucs2(c.def.name);
+        append16(d, quint16(name.size()));
+        d += name;
+    }
+    for (const IndexLayout &ix : t.primaryKey) {
+        QByteArray r(52, '\0');
+        put32(r, 0, 1625);
+        for (int slot = 0; slot < 10; ++slot) {
+            const bool used = slot < ix.columns.size();
+            put16(r, 4 + 3 * slot, used ? quint16(ix.columns[slot]) : 0xFFFF);
+            r[6 + 3 * slot] = char(used ? 1 : 0); // ascending
+        }
+        put32(r, 34, ix.map);
+        put32(r, 38, ix.root);
+        r[42] = char(0x89); // unique + required, as Access's Jet 4 primary keys
+        d += r;
+    }
+    for (int i = 0; i < t.primaryKey.size(); ++i) {
+        QByteArray r(28, '\0');
+        put32(r, 0, 1625);
+        put32(r, 4, quint32(i));
+        put32(r, 8, quint32(i));
+        put32(r, 13, 0xFFFFFFFFu); // no related index
+        r[23] = 0x01; // primary key
+        d += r;
+    }
+    for (int i = 0; i < t.primaryKey.size(); ++i) {
+        const QByteArray name = ucs2(QStringLiteral("PrimaryKey"));
+        append16(d, quint16(name.size()));
+        d += name;
+    }
+    int longIndex = 0;
+    for (const ColumnLayout &c : t.columns) {
+        if (!c.isLong())
+            continue;
+        append16(d, quint16(c.number));
+        append32(d, t.longOwned.value(longIndex));
+        append32(d, t.longFree.value(longIndex));
+        ++longIndex;
+    }
+    append16(d, 0xFFFF);
+    if (d.size() > pageSize)
+        fail(QStringLiteral("table %1: the definition needs more than one page").arg(t.name));
+    put16(d, 2, quint16(pageSize - d.size()));
+    put32(d, 8, quint32(d.size()));
+    d.append(QByteArray(pageSize - d.size(), '\0'));
+    return d;
+}
+
+QByteArray indexKey(const ColumnLayout &c, const Value &v)
+{
+    QByteArray key(1, char(0x7F)); // ascending, not null
+    if (c.def.type == JetType::Long) {
+        const quint32 flipped = quint32(v.asLong()) ^ 0x80000000u;
+        key.resize(5);
+        qToBigEndian(flipped, key.data() + 1);
+    } else if (c.def.type == JetType::Integer) {
+        const quint16 flipped = quint16(v.asInteger()) ^ 0x8000u;
+        key.resize(3);
+        qToBigEndian(flipped, key.data() + 1);
+    } else {
+        fail(QStringLiteral("%1: primary keys are written on Integer and Long columns only").arg(c.def.name));
+    }
+    return key;
+}
+
+quint32 writeIndexLeaf(PageFile &file, const TableLayout &t, QList<QPair<QByteArray, quint32>> entries)
+{
+    constexpr int first = 480, maskAt = 27;
+    std::sort(entries.begin(), entries.end(), [](const auto &a, const auto &b) {
+        return a.first != b.first ? a.first < b.first : a.second < b.second;
+    });
+    QByteArray page(pageSize, '\0');
+    page[0] = 0x04;
+    page[1] = 0x01;
+    put32(page, 4, t.tdefPage);
+    int at = first;
+    for (int i = 0; i < entries.size(); ++i) {
+        const auto &[key, pointer] = entries[i];
+        if (i > 0 && key == entries[i - 1].first)
+            fail(QStringLiteral("table %1: the primary key has a duplicate value").arg(t.name));
+        QByteArray entry = key;
+        // Row pointers in index entries are big-endian: 3-byte page, row byte.
+        entry.append(char((pointer >> 24) & 0xFF)).append(char((pointer >> 16) & 0xFF))
+             .append(char((pointer >> 8) & 0xFF)).append(char(pointer & 0xFF));
+        if (at + entry.size() > pageSize)
+            fail(QStringLiteral("table %1: the primary key needs more than one index page").arg(t.name));
+        page.replace(at, int(entry.size()), entry);
+        at += int(entry.size());
+        const int bit = at - first;
+        page[maskAt + bit / 8] = char(page[maskAt + bit / 8] | (1 << (bit % 8)));
+    }
+    put16(page, 2, quint16(pageSize - at));
+    return file.add(page);
+}
+
+} // namespace jetw
