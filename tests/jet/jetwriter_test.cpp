@@ -5,9 +5,13 @@
 #include "host/jet/jetfile.h"
 #include "host/jet/jetsource.h"
 #include "host/jet/jetwriter.h"
+#include "host/jet/jetwriterdesc.h"
 #include "support/testsupport.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QSet>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QtEndian>
@@ -427,4 +431,119 @@ TEST(JetWriter, UnwritableDescriptionsAreRefusedWithTheirReason)
                   t.rows.append(t.rows[0]);
               }), 3000); // duplicate key
     EXPECT_EQ(withTable([](JetWriterTable &t) { t.name = QStringLiteral("MSysObjects"); }), 3000);
+}
+
+TEST(JetWriterDescription, TheSampleBuildsAndEveryReaderSeesItsObjects)
+{
+    QFile json(QStringLiteral(QUILLMARK_SOURCE_DIR "/samples/sample.json"));
+    ASSERT_TRUE(json.open(QIODevice::ReadOnly));
+    const JetWriterDatabase db = parseJetDescription(json.readAll(), QStringLiteral(QUILLMARK_SOURCE_DIR "/samples"));
+    QTemporaryDir dir;
+    const QString path = writeDatabase(dir, db, "sample.mdb");
+    EXPECT_LT(QFileInfo(path).size(), 1024 * 1024);
+
+    const auto source = JetSource::open(path);
+    const QList<TableDef> tables = source->tableDefs();
+    for (const JetWriterTable &t : db.tables) {
+        SCOPED_TRACE(t.name.toStdString());
+        const TableDef *def = tableNamed(tables, t.name);
+        ASSERT_TRUE(def);
+        EXPECT_EQ(def->RecordCount(), t.rows.size());
+        EXPECT_EQ(def->Fields().size(), t.columns.size());
+        ASSERT_EQ(def->Indexes().size(), 1);
+        EXPECT_EQ(def->Indexes()[0].Fields, t.primaryKey);
+        EXPECT_EQ(run("mdb-count", {path, t.name}).trimmed().toInt(), t.rows.size());
+    }
+    const TableDef *customers = tableNamed(tables, QStringLiteral("得意先"));
+    ASSERT_TRUE(customers);
+    EXPECT_EQ(customers->Properties().item(u"Description").value, Value(u"取引先の会社。ﾌﾘｶﾞﾅは半角カナで入力します。"_qs));
+    EXPECT_EQ(customers->Fields()[6].ValidationText, u"与信限度額は0以上にしてください。"_qs);
+    EXPECT_EQ(customers->Fields()[3].Properties().item(u"InputMask").value, Value("000-0000;;_"));
+    ASSERT_TRUE(tableNamed(tables, QStringLiteral("旧顧客")));
+    EXPECT_EQ(tableNamed(tables, QStringLiteral("旧顧客"))->SourceTableName, QStringLiteral("顧客"));
+
+    QHash<QString, QueryDef> queries;
+    for (const QueryDef &q : source->queryDefs())
+        queries.insert(q.Name, q);
+    ASSERT_EQ(queries.size(), db.queries.size());
+    QSet<int> kinds;
+    for (const QueryDef &q : queries)
+        kinds.insert(q.Type);
+    EXPECT_EQ(kinds, (QSet<int>{0, 16, 32, 48, 64, 80, 96, 112, 128})); // all nine kinds
+    EXPECT_EQ(queries[u"受注一覧"_qs].SQL(),
+              u"SELECT [受注].[受注ID], [受注].[受注日], [得意先].[会社名]\r\n"
+              u"FROM 受注 INNER JOIN 得意先 ON [受注].[得意先ID]=[得意先].[得意先ID]\r\n"
+              u"ORDER BY [受注].[受注日] DESC;"_qs)
+        << queries[u"受注一覧"_qs].SQL().toStdString();
+    EXPECT_TRUE(queries[u"期間の受注"_qs].SQL().startsWith(u"PARAMETERS [開始日] DateTime, [終了日] DateTime;\r\nSELECT *\r\n"_qs))
+        << queries[u"期間の受注"_qs].SQL().toStdString();
+    EXPECT_TRUE(queries[u"上位３商品"_qs].SQL().startsWith(u"SELECT TOP 3 "_qs)) << queries[u"上位３商品"_qs].SQL().toStdString();
+    EXPECT_TRUE(queries[u"月別商品売上"_qs].SQL().startsWith(u"TRANSFORM Sum([受注明細].[数量]) AS 数量の合計"_qs))
+        << queries[u"月別商品売上"_qs].SQL().toStdString();
+    EXPECT_TRUE(queries[u"月別商品売上"_qs].SQL().contains(u"PIVOT Format([受注].[受注日],\"yyyy/mm\")"_qs));
+    EXPECT_TRUE(queries[u"得意先バックアップ"_qs].SQL().contains(u"INTO 得意先_控え"_qs))
+        << queries[u"得意先バックアップ"_qs].SQL().toStdString();
+    EXPECT_TRUE(queries[u"受注追加"_qs].SQL().startsWith(u"INSERT INTO 受注 ( 得意先ID, 受注日 )"_qs))
+        << queries[u"受注追加"_qs].SQL().toStdString();
+    EXPECT_EQ(queries[u"本社在庫"_qs].Connect, u"ODBC;DSN=本社;"_qs);
+
+    QHash<QString, int> documents;
+    for (const Container &c : source->containers())
+        documents.insert(c.Name, int(c.Documents.size()));
+    EXPECT_EQ(documents[QStringLiteral("Forms")], 3);
+    EXPECT_EQ(documents[QStringLiteral("Reports")], 2);
+    EXPECT_EQ(documents[QStringLiteral("Scripts")], 2);
+    EXPECT_EQ(documents[QStringLiteral("Modules")], 2);
+
+    const QString schema = run("mdb-schema", {path, "access"});
+    EXPECT_TRUE(schema.contains(u"[担当者　氏名]"_qs)) << schema.left(400).toStdString();
+    const QStringList exported = run("mdb-export", {"-T", "%Y-%m-%d", path, "社員"}).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(exported.size(), 4);
+    EXPECT_EQ(exported[1], u"1,\"中村　健\",\"ﾅｶﾑﾗ ｹﾝ\",\"2010-04-01\",320000"_qs) << exported[1].toStdString();
+}
+
+TEST(JetWriterDescription, CsvRowsGeneratedSizesAndFaultsAreHandled)
+{
+    QTemporaryDir dir;
+    writeFile(dir, "rows.csv", "A,B,C\n1,\"x, \"\"quoted\"\"\",\n2,\"two\nlines\",\"\"\r\n");
+    const QByteArray json = R"({"tables": [{"name": "T", "csv": "rows.csv",
+        "columns": [{"name": "A", "type": "Long"}, {"name": "B", "type": "Memo"}, {"name": "C", "type": "Text"}]}]})";
+    const JetWriterDatabase db = parseJetDescription(json, dir.path());
+    const auto source = JetSource::open(writeDatabase(dir, db));
+    JetTableReader rows = source->readTable(QStringLiteral("T"));
+    ASSERT_TRUE(rows.next());
+    EXPECT_EQ(rows.row(), (QList<Value>{Value::longInt(1), Value("x, \"quoted\""), Value::null()}));
+    ASSERT_TRUE(rows.next());
+    EXPECT_EQ(rows.row(), (QList<Value>{Value::longInt(2), Value("two\nlines"), Value(QString())}));
+    EXPECT_FALSE(rows.next());
+
+    const JetGeneratorSize size = parseGeneratorSize(QStringLiteral("tables=30,fields=20,rows=3,bigrows=2000,queries=40"));
+    const QString big = writeDatabase(dir, generateJetDatabase(size), "big.mdb");
+    const auto generated = JetSource::open(big);
+    int userTables = 0;
+    for (const TableDef &t : generated->tableDefs()) {
+        if (t.Name.startsWith(QLatin1String("MSys")))
+            continue;
+        ++userTables;
+        EXPECT_EQ(t.Fields().size(), 20);
+        EXPECT_EQ(t.RecordCount(), t.Name == u"Table0001" ? 2000 : 3);
+    }
+    EXPECT_EQ(userTables, 30);
+    EXPECT_EQ(generated->queryDefs().size(), 40);
+    EXPECT_EQ(run("mdb-count", {big, "Table0001"}).trimmed(), "2000");
+
+    const auto fault = [&](const QByteArray &text) {
+        try {
+            parseJetDescription(text, dir.path());
+        } catch (const HostError &e) {
+            return e.code();
+        }
+        return 0;
+    };
+    EXPECT_EQ(fault("{\"tables\": [{\"name\": \"T\", \"columns\": [{\"name\": \"A\", \"type\": \"Decimal\"}]}]}"), 3000);
+    EXPECT_EQ(fault("{\"queries\": [{\"name\": \"Q\", \"kind\": \"pivot\"}]}"), 3000);
+    EXPECT_EQ(fault("{\"tables\": [{\"columns\": []}]}"), 3000);
+    EXPECT_EQ(fault("{not json"), 3000);
+    EXPECT_EQ(fault("{\"tables\": [{\"name\": \"T\", \"csv\": \"missing.csv\"}]}"), 3000);
+    EXPECT_THROW(parseGeneratorSize(QStringLiteral("tables=1,colour=3")), HostError);
 }

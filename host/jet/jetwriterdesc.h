@@ -1,0 +1,27 @@
+#pragma once
+
+// The readable description quillmark-mkdb turns into a database: a JSON
+// document (see samples/sample.json) with tables (columns, properties, a
+// primary key, rows inline or from a CSV file beside the description),
+// linked tables, relationships, queries by their parts, and the names of
+// forms, reports, macros and modules. Also the generator of large databases
+// for benchmarks.
+
+#include "host/jet/jetwriter.h"
+
+#include <QByteArray>
+#include <QString>
+
+// Parses a description; baseDir resolves CSV paths. Raises HostError 3000
+// naming the faulty object.
+JetWriterDatabase parseJetDescription(const QByteArray &json, const QString &baseDir);
+
+// A database of known size: `tables` tables of `fields` columns with `rows`
+// rows each (the first table gets `bigRows` rows) and `queries` select queries.
+struct JetGeneratorSize
+{
+    int tables = 10, fields = 10, rows = 10, bigRows = 1000, queries = 10;
+};
+// Reads "tables=1000,fields=20,queries=2000,rows=5,bigrows=100000".
+JetGeneratorSize parseGeneratorSize(const QString &text);
+JetWriterDatabase generateJetDatabase(const JetGeneratorSize &size);
