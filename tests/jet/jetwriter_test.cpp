@@ -497,6 +497,10 @@ TEST(JetWriterDescription, TheSampleBuildsAndEveryReaderSeesItsObjects)
 
     const QString schema = run("mdb-schema", {path, "access"});
     EXPECT_TRUE(schema.contains(u"[担当者　氏名]"_qs)) << schema.left(400).toStdString();
+    // mdbtools reads the primary keys from the TDEFs and the foreign keys from MSysRelationships.
+    const QString keys = run("mdb-schema", {"--indexes", "--relations", path, "postgres"});
+    EXPECT_EQ(keys.count(QStringLiteral("PRIMARY KEY")), db.tables.size()) << keys.toStdString();
+    EXPECT_TRUE(keys.contains(u"FOREIGN KEY (\"受注id\") REFERENCES \"受注\"(\"受注id\") ON DELETE CASCADE"_qs));
     const QStringList exported = run("mdb-export", {"-T", "%Y-%m-%d", path, "社員"}).split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(exported.size(), 4);
     EXPECT_EQ(exported[1], u"1,\"中村　健\",\"ﾅｶﾑﾗ ｹﾝ\",\"2010-04-01\",320000"_qs) << exported[1].toStdString();
