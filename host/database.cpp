@@ -2,6 +2,8 @@
 
 #include "host/errors.h"
 
+#include <algorithm>
+
 Database::Database(std::shared_ptr<DatabaseSource> source)
     : m_source(std::move(source))
 {
@@ -9,7 +11,19 @@ Database::Database(std::shared_ptr<DatabaseSource> source)
     m_summary = Lazy<DatabaseSummary>::deferred([s] { return s->summary(); });
     m_tableDefs = Lazy<QList<TableDef>>::deferred([s] { return s->tableDefs(); });
     m_queryDefs = Lazy<QList<QueryDef>>::deferred([s] { return s->queryDefs(); });
-    m_containers = Lazy<QList<Container>>::deferred([s] { return s->containers(); });
+    m_containers = Lazy<QList<Container>>::deferred([s] {
+        // A file Access never opened (written by DAO or another tool) lacks
+        // the containers of Access's objects; Access adds them on opening,
+        // so here they read as empty rather than failing every listing.
+        QList<Container> containers = s->containers();
+        for (const char *name : {"Forms", "Reports", "Scripts", "Modules"}) {
+            const QString wanted = QString::fromLatin1(name);
+            if (std::none_of(containers.cbegin(), containers.cend(),
+                             [&](const Container &c) { return c.Name == wanted; }))
+                containers.append(Container{wanted, {}});
+        }
+        return containers;
+    });
 }
 
 namespace {

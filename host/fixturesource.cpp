@@ -121,8 +121,8 @@ FixtureSource::FixtureSource(const QString &path)
     m_summary.Name = path;
     m_summary.Version = QStringLiteral("4.0");
     m_summary.properties = Properties(Properties::Owner::Dao, path);
-    for (const char *name : {"Databases", "Forms", "Modules", "Relationships", "Reports", "Scripts",
-                             "SysRel", "Tables"})
+    // Jet's own containers; those of Access's objects appear with their first document.
+    for (const char *name : {"Databases", "Relationships", "SysRel", "Tables"})
         m_containers.append(Container{QString::fromLatin1(name), {}});
 }
 

@@ -1,0 +1,27 @@
+#pragma once
+
+// The corpus files and what mdbtools' command-line tools say of them: the
+// independent count the listing tests compare with.
+
+#include "support/testsupport.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Runs a program and returns its standard output (two minutes at most).
+QString run(const QString &program, const QStringList &args);
+
+struct CatalogEntry
+{
+    int type;
+    qint64 flags;
+    QString name;
+};
+
+// MSysObjects as mdbtools reads it.
+QList<CatalogEntry> catalogOf(const QString &path);
+// Every file of the corpus's jet3/, jet4/ and ace/ folders, by name.
+QStringList corpusDatabases();
+// Whether the Jet reader opens the file.
+bool readable(const QString &path);
