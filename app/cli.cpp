@@ -37,8 +37,8 @@ const char *const usage =
     "document  writes the listing of the database DB into the documentation store\n"
     "          (Analize.mdb beside the program, or --store FILE) and writes its report\n"
     "          into DIR (default: the current folder) as PDF (default) or HTML.\n"
-    "NAME is one of the listings this build has (default: objects); a wrong name\n"
-    "prints the list.\n"
+    "NAME is one of the listings this build has, or all (default: objects); a\n"
+    "wrong name prints the list.\n"
     "Errors print the place, the error number and a description; the exit status\n"
     "is then 1 (2 for wrong arguments).\n";
 
@@ -73,28 +73,29 @@ public:
 
 // The listings the command line runs, by their --listing name. Each entry is
 // the window's command for that listing.
+// "all" runs those marked so, in table order (the three source listings
+// share one store table and report, so "all" takes the standard modules').
 struct ListingCommand
 {
     const char *name;
     void (*command)(MainState &, Ui &);
+    bool inAll;
 };
 const ListingCommand listingCommands[] = {
-    {"objects", cmdObject_Click},
-    {"tables", cmdTableF_Click},
-    {"queries", cmdQueryF_Click},
-    {"modules", cmdModuleL_Click},
-    {"form-source", cmdModF_Click},
-    {"report-source", cmdModR_Click},
-    {"module-source", cmdModM_Click},
+    {"objects", cmdObject_Click, true},     {"tables", cmdTableF_Click, true},
+    {"queries", cmdQueryF_Click, true},     {"modules", cmdModuleL_Click, true},
+    {"form-source", cmdModF_Click, false},  {"report-source", cmdModR_Click, false},
+    {"module-source", cmdModM_Click, true},
 };
 
-const ListingCommand *findListing(const QString &name)
+QList<const ListingCommand *> findListings(const QString &name)
 {
+    QList<const ListingCommand *> found;
     for (const ListingCommand &listing : listingCommands) {
-        if (name == QLatin1String(listing.name))
-            return &listing;
+        if (name == QLatin1String(listing.name) || (name == QLatin1String("all") && listing.inAll))
+            found << &listing;
     }
-    return nullptr;
+    return found;
 }
 
 QString listingNames()
@@ -102,7 +103,7 @@ QString listingNames()
     QStringList names;
     for (const ListingCommand &listing : listingCommands)
         names << QString::fromLatin1(listing.name);
-    return names.join(QLatin1String(", "));
+    return names.join(QLatin1String(", ")) + QStringLiteral(", all");
 }
 
 struct DocumentOptions
@@ -145,10 +146,12 @@ int document(const DocumentOptions &options)
         return 1;
     }
 
-    findListing(options.listing)->command(state, ui);
-    if (ui.failed)
-        return 1;
-    printOut(output.lastPath());
+    for (const ListingCommand *listing : findListings(options.listing)) {
+        listing->command(state, ui);
+        if (ui.failed)
+            return 1;
+        printOut(output.lastPath());
+    }
     return 0;
 }
 
@@ -197,7 +200,7 @@ int runCli(const QStringList &arguments)
         printErr(QStringLiteral("document: name the database to document"));
         return 2;
     }
-    if (!findListing(options.listing)) {
+    if (findListings(options.listing).isEmpty()) {
         printErr(QStringLiteral("--listing: one of %1").arg(listingNames()));
         return 2;
     }
