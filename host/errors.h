@@ -34,6 +34,7 @@ enum class Err : int {
     DaoFileNotFound = 3024,
     InvalidPath = 3044,
     DamagedDatabase = 3049,
+    FileOpenDenied = 3051,
     FileInUse = 3196,
     UpdateWithoutAddNew = 3020,
     InvalidSqlStatement = 3129,
