@@ -200,8 +200,9 @@ std::shared_ptr<JetFile> JetFile::open(const QString &path, const JetOptions &op
         throw HostError(Err::InvalidPath,
                         QStringLiteral("'%1' is a folder, not a database file.").arg(path));
     QFile file(path);
+    // Exists but will not open: no permission, a socket, a device.
     if (!file.open(QIODevice::ReadOnly))
-        throw HostError(Err::FileInUse,
+        throw HostError(Err::FileOpenDenied,
                         QStringLiteral("The database '%1' cannot be opened for reading: %2")
                             .arg(path, file.errorString()));
     const QByteArray first = file.read(4096);

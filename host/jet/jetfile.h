@@ -43,7 +43,7 @@ QString decodeJet4Text(const char *data, qsizetype size);
 class JetFile
 {
 public:
-    // Raises 3024 (missing), 3196 (cannot be read), 3343, 3049 or 31002.
+    // Raises 3024 (missing), 3051 (cannot be read), 3343, 3049 or 31002.
     static std::shared_ptr<JetFile> open(const QString &path, const JetOptions &options);
     ~JetFile();
     JetFile(const JetFile &) = delete;

@@ -9,7 +9,11 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -432,4 +436,24 @@ TEST(JetSourceDamage, TruncatedOrScrambledFilesRaiseOrOpen)
             EXPECT_TRUE(accepted(code)) << "round " << round << " code " << code;
         }
     }
+}
+
+TEST(JetSourceOpen, MissingFolderAndUnopenableFilesHaveTheirNumbers)
+{
+    QTemporaryDir dir;
+    EXPECT_EQ(openError(dir.filePath(QStringLiteral("absent.mdb"))), int(Err::DaoFileNotFound));
+    EXPECT_EQ(openError(dir.path()), int(Err::InvalidPath));
+
+    // A socket exists but cannot be opened, even by root (chmod would not
+    // keep root out).
+    const QByteArray socketPath = QFile::encodeName(dir.filePath(QStringLiteral("db.mdb")));
+    sockaddr_un address{};
+    ASSERT_LT(size_t(socketPath.size()), sizeof(address.sun_path));
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, socketPath.constData(), size_t(socketPath.size()));
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof(address)), 0);
+    EXPECT_EQ(openError(QFile::decodeName(socketPath)), int(Err::FileOpenDenied));
+    close(fd);
 }
