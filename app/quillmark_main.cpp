@@ -30,6 +30,7 @@ int main(int argc, char **argv)
     state.reportOutput = &previews;
     AccessWindow targetWindow; // the target instance's window, hidden until made visible
     state.targetView = &targetWindow;
+    targetWindow.setModuleOpener(state.moduleScan.opener);
 
     MainWindow window;
     WidgetUi ui(window);

@@ -150,6 +150,28 @@ QWidget *AccessWindow::queryView(Application &application, const OpenedObject &o
     return page;
 }
 
+QWidget *AccessWindow::moduleView(Application &application, const OpenedObject &object)
+{
+    if (!m_modules)
+        return textView(
+            QStringLiteral("%1\n\nこのモジュールのソースを読み取れません。").arg(object.name),
+            false);
+    for (const ModuleText &module : m_modules(application.CurrentDb().Name())->modules()) {
+        if (module.name.compare(object.name, Qt::CaseInsensitive) != 0)
+            continue;
+        if (!module.error.isEmpty())
+            return textView(module.error, false);
+        // The editor hides the Attribute lines; so does this view.
+        QStringList lines = module.source.split(QStringLiteral("\r\n"));
+        lines.removeIf(
+            [](const QString &line) { return line.startsWith(QLatin1String("Attribute VB_")); });
+        return textView(lines.join(u'\n'), true);
+    }
+    return textView(
+        QStringLiteral("%1\n\nこのモジュールのソースはプロジェクトにありません。").arg(object.name),
+        false);
+}
+
 void AccessWindow::objectOpened(Application &application, const OpenedObject &object)
 {
     QWidget *page = nullptr;
@@ -160,6 +182,9 @@ void AccessWindow::objectOpened(Application &application, const OpenedObject &ob
             break;
         case AcObjectType::Query:
             page = queryView(application, object);
+            break;
+        case AcObjectType::Module:
+            page = moduleView(application, object);
             break;
         default:
             page = textView(

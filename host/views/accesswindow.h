@@ -6,6 +6,7 @@
 // fields, and what is known of forms, reports and modules.
 
 #include "host/hostview.h"
+#include "host/modulesource.h"
 
 #include <QMainWindow>
 
@@ -25,12 +26,17 @@ public:
     void minimize() override;
 
     QTabWidget *tabs() const { return m_tabs; }
+    // How a module's source is read for OpenModule; unset, the module view
+    // says it cannot be read.
+    void setModuleOpener(ModuleSourceOpener opener) { m_modules = std::move(opener); }
 
 private:
     QWidget *tableView(Application &application, const OpenedObject &object);
     QWidget *queryView(Application &application, const OpenedObject &object);
+    QWidget *moduleView(Application &application, const OpenedObject &object);
     QWidget *textView(const QString &text, bool monospace);
     static QString tabTitle(AcObjectType type, const QString &name);
 
     QTabWidget *m_tabs;
+    ModuleSourceOpener m_modules;
 };

@@ -55,6 +55,17 @@ TEST(AccessWindow, ShowsWhatDoCmdOpens)
     ASSERT_NE(sql, nullptr);
     EXPECT_TRUE(sql->toPlainText().contains(QStringLiteral("WHERE ID > 10")));
 
+    fixture.document(QStringLiteral("Modules"), QStringLiteral("Utils"));
+    auto modules = std::make_shared<FixtureModules>();
+    modules->add(QStringLiteral("Utils"), ModuleText::Kind::Standard,
+                 QStringLiteral("Attribute VB_Name = \"Utils\"\r\nOption Explicit\r\nSub A()\r\nEnd Sub"));
+    window.setModuleOpener([modules](const QString &) { return modules; });
+    target.OpenModule(QStringLiteral("Utils"));
+    auto *source = qobject_cast<QPlainTextEdit *>(window.tabs()->currentWidget());
+    ASSERT_NE(source, nullptr);
+    EXPECT_EQ(source->toPlainText(), QStringLiteral("Option Explicit\nSub A()\nEnd Sub"));
+    target.Close(AcObjectType::Module, QStringLiteral("Utils"));
+
     target.Close(AcObjectType::Query, QStringLiteral("Big"));
     EXPECT_EQ(target.openObjects().size(), 1);
     target.setVisible(true);
