@@ -1,64 +1,17 @@
 // The object list over fixture databases: numbering across kinds, skips,
 // links, descriptions, cuts, the second press and failures at any read.
 
+#include "harvest/listingharness.h"
 #include "harvest/objectlist.h"
-#include "host/errors.h"
-#include "host/fixturesource.h"
-#include "host/headlessui.h"
-#include "host/reports/reportoutput.h"
-#include "host/reports/reportregistry.h"
-#include "host/reports/storereport.h"
-#include "host/reports/storereports.h"
-#include "support/testsupport.h"
 
-#include <QFile>
-#include <QSqlQuery>
-#include <QSqlRecord>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
 
-class CountingOutput : public ReportOutput
+// The object list's harness: a target file of 1.5 KB.
+struct Harness : ListingHarness
 {
-public:
-    QStringList shown;
-    void show(const QString &name, const StoreReport &, QSqlDatabase &) override { shown << name; }
-};
-
-struct Harness
-{
-    QTemporaryDir dir;
-    FixtureSource fixture;
-    MainState state;
-    HeadlessUi ui;
-    CountingOutput output;
-
-    explicit Harness(int fileBytes = 1536)
-    {
-        state.storePath = dir.filePath(QStringLiteral("Analize.mdb"));
-        state.reportOutput = &output;
-        state.opener = fixture.opener();
-        registerStoreReports();
-        state.targetPath = writeFile(dir, QStringLiteral("target.mdb"), QByteArray(fileBytes, 'x'));
-        fixture.database().Name = state.targetPath;
-    }
-    void open() { state.newTargetInstance().OpenCurrentDatabase(state.targetPath); }
-
-    QList<QVariantMap> rows(const QString &table)
-    {
-        QList<QVariantMap> result;
-        auto store = Store::open(state.storePath);
-        QSqlQuery q(store->connection());
-        q.exec(QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(table));
-        while (q.next()) {
-            QVariantMap row;
-            for (int i = 0; i < q.record().count(); ++i)
-                row.insert(q.record().fieldName(i), q.value(i));
-            result << row;
-        }
-        return result;
-    }
+    Harness() { writeFile(dir, QStringLiteral("target.mdb"), QByteArray(1536, 'x')); }
 };
 
 } // namespace
@@ -114,6 +67,9 @@ TEST(ObjectList, NumbersAllKindsInOneSequence)
     EXPECT_EQ(objects[6][QStringLiteral("Description")].toString(), QStringLiteral("月報"));
 
     EXPECT_EQ(h.output.shown, QStringList{QStringLiteral("R_Object")});
+    EXPECT_TRUE(h.output.lines.contains(
+        QStringLiteral("row 3|Table|Remote|Link|2024/04/01 9:30:00|2024/04/01 9:30:00|")))
+        << h.output.lines.join(u'\n').toStdString();
     EXPECT_EQ(h.state.listingState(Listing::Objects), 1);
     EXPECT_TRUE(h.ui.isEnabled(optPrint(0)));
     EXPECT_TRUE(h.ui.statusHistory.contains(QStringLiteral("マクロ情報　取得中")));
