@@ -399,6 +399,9 @@ JetTableDefinition parseTableDefinition(const QByteArray &tdef, const JetFile &f
         col.precision = uchar(c[jet3 ? 10 : 11]);
         col.scale = uchar(c[jet3 ? 11 : 12]);
         col.size = col.type == 0x01 ? 0 : qFromLittleEndian<quint16>(c + (jet3 ? 16 : 23));
+        // A complex column keeps its ComplexID where numbers keep precision.
+        if (!jet3 && col.type == 0x12)
+            col.complexId = qFromLittleEndian<quint32>(c + 11);
         def.columns.append(col);
         pos += colEntry;
     }

@@ -94,6 +94,7 @@ struct JetColumnDef
     int flags = 0;  // 0x01 fixed, 0x04 AutoNumber, 0x40 GUID AutoNumber, 0x80 hyperlink
     int precision = 0;
     int scale = 0;
+    quint32 complexId = 0; // complex columns (0x12): their MSysComplexColumns.ComplexID
 };
 
 struct JetIndexDef

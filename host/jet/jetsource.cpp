@@ -141,6 +141,7 @@ struct JetCatalog
     std::shared_ptr<JetFile> file;
     QList<CatalogRow> rows;
     std::optional<QHash<qint32, QList<JetQueryRow>>> queries;
+    std::optional<QHash<quint32, qint16>> complexTypes; // ComplexID -> DAO type
     QHash<QString, QList<Field>> columnCache; // lower-case table/query name
 
     QList<JetPropertyBlock> blocks(const CatalogRow &row) const
@@ -164,6 +165,7 @@ struct JetCatalog
 
     void readObjects();
     const QHash<qint32, QList<JetQueryRow>> &queryRows();
+    qint16 complexType(quint32 complexId);
     TableDetail tableDetail(const CatalogRow &row);
     QueryDetail queryDetail(const CatalogRow &row, qint16 daoType);
     QList<Field> columnsOf(const QString &name, int depth);
@@ -238,6 +240,43 @@ const QHash<qint32, QList<JetQueryRow>> &JetCatalog::queryRows()
     return *queries;
 }
 
+// The DAO type of a complex column: MSysComplexColumns names, by ComplexID,
+// the template table whose name tells the kind.
+qint16 JetCatalog::complexType(quint32 complexId)
+{
+    if (!complexTypes) {
+        complexTypes.emplace();
+        if (const CatalogRow *sys = find(QStringLiteral("MSysComplexColumns"), {LocalTable})) {
+            JetTable t(file, quint32(sys->id) & 0x00FFFFFF, sys->name);
+            const int id = t.columnIndex(u"ComplexID");
+            const int type = t.columnIndex(u"ComplexTypeObjectID");
+            if (id < 0 || type < 0)
+                file->raiseDamaged(QStringLiteral("MSysComplexColumns lacks a column"));
+            static const QHash<QString, qint16> kinds{
+                {QStringLiteral("MSysComplexType_Attachment"), DaoType::Attachment},
+                {QStringLiteral("MSysComplexType_UnsignedByte"), 102},
+                {QStringLiteral("MSysComplexType_Short"), 103},
+                {QStringLiteral("MSysComplexType_Long"), 104},
+                {QStringLiteral("MSysComplexType_IEEESingle"), 105},
+                {QStringLiteral("MSysComplexType_IEEEDouble"), 106},
+                {QStringLiteral("MSysComplexType_GUID"), 107},
+                {QStringLiteral("MSysComplexType_Decimal"), 108},
+                {QStringLiteral("MSysComplexType_Text"), DaoType::ComplexText}};
+            while (t.next()) {
+                const qint32 typeObject = longOf(t.value(type));
+                for (const CatalogRow &r : rows)
+                    if ((r.id & 0x00FFFFFF) == (typeObject & 0x00FFFFFF)) {
+                        if (const auto k = kinds.constFind(r.name); k != kinds.cend())
+                            complexTypes->insert(quint32(longOf(t.value(id))), *k);
+                        break;
+                    }
+            }
+        }
+    }
+    // Version-history columns and unknown kinds stay attachments.
+    return complexTypes->value(complexId, DaoType::Attachment);
+}
+
 TableDetail JetCatalog::tableDetail(const CatalogRow &row)
 {
     TableDetail d;
@@ -255,7 +294,7 @@ TableDetail JetCatalog::tableDetail(const CatalogRow &row)
     for (const JetColumnDef &col : def.columns) {
         Field f;
         f.Name = col.name;
-        f.Type = daoFieldType(col.type);
+        f.Type = col.type == 0x12 ? complexType(col.complexId) : daoFieldType(col.type);
         f.Size = daoFieldSize(col, jet3);
         f.properties = propertyBlock(props, col.name, col.name);
         f.AllowZeroLength = boolProperty(f.properties, "AllowZeroLength");

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstring>
@@ -456,4 +457,25 @@ TEST(JetSourceOpen, MissingFolderAndUnopenableFilesHaveTheirNumbers)
     ASSERT_EQ(bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof(address)), 0);
     EXPECT_EQ(openError(QFile::decodeName(socketPath)), int(Err::FileOpenDenied));
     close(fd);
+}
+
+TEST(JetSourceCorpus, ComplexColumnsTakeTheirKindFromTheComplexColumnsTable)
+{
+    const QString path = corpusFile(QStringLiteral("ace/complexDataTestV2010.accdb"));
+    if (path.isEmpty())
+        GTEST_SKIP() << "no corpus";
+    const auto source = JetSource::open(path);
+    const QList<TableDef> tables = source->tableDefs();
+    const TableDef *table1 = tableNamed(tables, QStringLiteral("Table1"));
+    const TableDef *resources = tableNamed(tables, QStringLiteral("MSysResources"));
+    ASSERT_TRUE(table1 && resources);
+    QHash<QString, qint16> types;
+    for (const Field &f : table1->Fields())
+        types.insert(f.Name, f.Type);
+    for (const Field &f : resources->Fields())
+        types.insert(QStringLiteral("MSysResources.") + f.Name, f.Type);
+    EXPECT_EQ(types.value(QStringLiteral("multi-value-data")), DaoType::ComplexText);
+    EXPECT_EQ(types.value(QStringLiteral("attach-data")), DaoType::Attachment);
+    EXPECT_EQ(types.value(QStringLiteral("MSysResources.Data")), DaoType::Attachment);
+    EXPECT_EQ(types.value(QStringLiteral("memo-data")), DaoType::Memo);
 }
