@@ -40,7 +40,7 @@ private:
 class JetSource : public DatabaseSource
 {
 public:
-    // Raises 3024 (missing), 3196 (cannot be read), 3343 (not a database),
+    // Raises 3024 (missing), 3051 (cannot be read), 3343 (not a database),
     // 3049 (damaged) or 31002 (Office-encrypted).
     static std::shared_ptr<JetSource> open(const QString &path,
                                            const JetOptions &options = JetOptions());
