@@ -190,6 +190,30 @@ QString decodeJet4Text(const char *data, qsizetype size)
     return out;
 }
 
+QString decimalText(const char *data17, int scale)
+{
+    unsigned __int128 magnitude = 0;
+    for (int w = 0; w < 4; ++w)
+        magnitude = (magnitude << 32) | qFromLittleEndian<quint32>(data17 + 1 + 4 * w);
+    QByteArray digits;
+    do {
+        digits.prepend(char('0' + int(magnitude % 10)));
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (scale > 0) {
+        if (digits.size() <= scale)
+            digits.prepend(QByteArray(scale - digits.size() + 1, '0'));
+        digits.insert(digits.size() - scale, '.');
+        while (digits.endsWith('0'))
+            digits.chop(1);
+        if (digits.endsWith('.'))
+            digits.chop(1);
+    }
+    if (data17[0] != 0 && digits != "0")
+        digits.prepend('-');
+    return QString::fromLatin1(digits);
+}
+
 std::shared_ptr<JetFile> JetFile::open(const QString &path, const JetOptions &options)
 {
     const QFileInfo info(path);
@@ -663,6 +687,13 @@ QString JetTable::text(int column) const
         const QByteArray b = longValue(column);
         return m_file->decodeText(b.constData(), b.size());
     }
+    if (type == MDB_NUMERIC) {
+        const QByteArray b = bytes(column);
+        if (b.size() < 17)
+            m_file->raiseDamaged(QStringLiteral("a value of '%1' is cut short")
+                                     .arg(m_definition.columns.at(column).name));
+        return decimalText(b.constData(), m_definition.columns.at(column).scale);
+    }
     const Value v = value(column);
     switch (v.type()) {
     case Value::Type::Text:
@@ -723,16 +754,9 @@ Value JetTable::value(int column) const
         Q_UNUSED(id);
         return Value(le.toString(QUuid::WithBraces).toUpper());
     }
-    case MDB_NUMERIC: {
-        // Sign byte, then a 96-bit magnitude in four little-endian words.
-        const char *p = fixed(17);
-        long double magnitude = 0;
-        for (int w = 3; w >= 0; --w)
-            magnitude = magnitude * 4294967296.0L + qFromLittleEndian<quint32>(p + 1 + 4 * w);
-        for (int s = 0; s < col.scale; ++s)
-            magnitude /= 10;
-        return Value::dbl(double(p[0] ? -magnitude : magnitude));
-    }
+    case MDB_NUMERIC:
+        // From the exact digits, so that the Double is the nearest one.
+        return Value::dbl(decimalText(fixed(17), col.scale).toDouble());
     case 0x13: // large number
         return Value::dbl(double(qFromLittleEndian<qint64>(fixed(8))));
     default:

@@ -40,6 +40,11 @@ QString jet3CharsetFor(quint16 codePage);
 // starts with FF FE and toggles between one- and two-byte runs at each 00.
 QString decodeJet4Text(const char *data, qsizetype size);
 
+// A Decimal value (a sign byte, then a 128-bit magnitude as four 32-bit
+// words, most significant first, each little endian) as exact digits with
+// `scale` of them after the point, trailing zeros dropped: "-36.2222".
+QString decimalText(const char *data17, int scale);
+
 class JetFile
 {
 public:
@@ -141,7 +146,8 @@ public:
     QByteArray bytes(int column) const;
     // The whole memo/OLE value behind a long-value reference.
     QByteArray longValue(int column) const;
-    // Text, memo or (as text) any other value; empty when null.
+    // Text, memo or (as text) any other value, Decimal with all its digits;
+    // empty when null.
     QString text(int column) const;
     // The row value typed as DAO hands it out (Null when null).
     Value value(int column) const;

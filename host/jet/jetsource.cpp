@@ -464,6 +464,11 @@ Value JetTableReader::value(int field) const
     return m_table->value(field);
 }
 
+QString JetTableReader::text(int field) const
+{
+    return m_table->text(field);
+}
+
 QList<Value> JetTableReader::row() const
 {
     QList<Value> values;

@@ -21,7 +21,8 @@ struct JetCatalog;
 // Reads the rows of one local table in storage order as typed Values: memo
 // as text and OLE as raw bytes (both read whole, not cut at a buffer size),
 // Currency as exact ten-thousandths, dates as OLE dates, Yes/No as Boolean,
-// Byte as Integer, GUIDs as "{...}" text, Decimal as Double.
+// Byte as Integer, GUIDs as "{...}" text, Decimal as the nearest Double
+// (text() gives its exact digits).
 class JetTableReader
 {
 public:
@@ -31,6 +32,8 @@ public:
     // Moves to the next row; false after the last. Raises 3049 on damage.
     bool next();
     Value value(int field) const;
+    // The value as text (empty when null); Decimal with all its digits.
+    QString text(int field) const;
     QList<Value> row() const;
 
 private:

@@ -296,3 +296,31 @@ TEST(JetText, Jet4TextPlainAndCompressed)
               QStringLiteral("Ab\u5546c"));
     EXPECT_EQ(decodeJet4Text(bytes.constData(), 3), QStringLiteral("A"));
 }
+
+TEST(JetDecimal, ExactDigitsSignScaleAndWordOrder)
+{
+    const auto stored = [](unsigned __int128 magnitude, bool negative) {
+        QByteArray b(17, '\0');
+        b[0] = negative ? '\x80' : '\0';
+        for (int w = 0; w < 4; ++w)
+            qToLittleEndian<quint32>(quint32(magnitude >> (32 * (3 - w))), b.data() + 1 + 4 * w);
+        return b;
+    };
+    const auto text = [&](unsigned __int128 magnitude, int scale, bool negative = false) {
+        return decimalText(stored(magnitude, negative).constData(), scale);
+    };
+    EXPECT_EQ(text(50325000, 6), QStringLiteral("50.325"));
+    EXPECT_EQ(text(362222, 4, true), QStringLiteral("-36.2222"));
+    EXPECT_EQ(text(123, 4), QStringLiteral("0.0123"));
+    EXPECT_EQ(text(10, 1), QStringLiteral("1"));
+    EXPECT_EQ(text(0, 3, true), QStringLiteral("0"));
+    EXPECT_EQ(text(102030405060654321ULL, 6), QStringLiteral("102030405060.654321"));
+    // 28 nines: more digits than a Double holds.
+    unsigned __int128 nines = 0;
+    for (int i = 0; i < 28; ++i)
+        nines = nines * 10 + 9;
+    EXPECT_EQ(text(nines, 0), QString(28, u'9'));
+    // The first word is the most significant one.
+    EXPECT_EQ(text((unsigned __int128)1 << 96 | 1, 0),
+              QStringLiteral("79228162514264337593543950337"));
+}

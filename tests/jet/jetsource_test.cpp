@@ -479,3 +479,21 @@ TEST(JetSourceCorpus, ComplexColumnsTakeTheirKindFromTheComplexColumnsTable)
     EXPECT_EQ(types.value(QStringLiteral("MSysResources.Data")), DaoType::Attachment);
     EXPECT_EQ(types.value(QStringLiteral("memo-data")), DaoType::Memo);
 }
+
+TEST(JetSourceCorpus, DecimalsReadAsNearestDoubleAndExactText)
+{
+    const QString path = corpusFile(QStringLiteral("ace/calcFieldTestV2010.accdb"));
+    if (path.isEmpty())
+        GTEST_SKIP() << "no corpus";
+    JetTableReader rows = JetSource::open(path)->readTable(QStringLiteral("Table1"));
+    const int popularity = int(rows.fieldNames().indexOf(QStringLiteral("Popularity")));
+    ASSERT_GE(popularity, 0);
+    QStringList texts;
+    QList<double> numbers;
+    while (rows.next()) {
+        texts.append(rows.text(popularity));
+        numbers.append(rows.value(popularity).toDouble());
+    }
+    EXPECT_EQ(texts.join(u' '), QStringLiteral("50.325 -36.2222 0.0123 102030405060.654321"));
+    EXPECT_EQ(numbers, (QList<double>{50.325, -36.2222, 0.0123, 102030405060.654321}));
+}
