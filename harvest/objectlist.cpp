@@ -13,12 +13,6 @@ namespace {
 
 const int ObjectListPreview = 0;
 
-void showProgress(Ui &ui, const QString &text)
-{
-    ui.setText(Ctl::txtMesege, text);
-    ui.processEvents();
-}
-
 double fileSizeKb(const QString &path)
 {
     const QFileInfo info(path);
@@ -69,15 +63,8 @@ void cmdObject_Click(MainState &state, Ui &ui)
     runCommand(state, ui, QStringLiteral("ObjectList"), [&] {
         if (state.listingState(Listing::Objects) != ListingProduced) {
             const QStringList tables{QStringLiteral("T_Object"), QStringLiteral("T_DataBase")};
-            const QList<Recordset *> rs = openListingTables(state, tables);
+            const QList<Recordset *> rs = beginHarvest(state, ui, tables);
             Recordset &objects = *rs[0];
-            setBusy(ui, true);
-            clearListingTables(state, tables);
-            if (state.visibilityFlag) {
-                ui.setValue(Ctl::chkVisible, 0);
-                if (state.target)
-                    state.target->setVisible(ui.value(Ctl::chkVisible) != 0);
-            }
 
             showProgress(ui, QStringLiteral("ﾃﾞｰﾀﾍﾞｰｽ情報　取得中"));
             writeDatabaseRow(state, *rs[1]);

@@ -36,16 +36,9 @@ void cmdQueryF_Click(MainState &state, Ui &ui)
     runCommand(state, ui, QStringLiteral("QueryField"), [&] {
         if (state.listingState(Listing::QueryFields) != ListingProduced) {
             const QStringList tables{QStringLiteral("T_QueryItem"), QStringLiteral("T_QueryInfo")};
-            const QList<Recordset *> rs = openListingTables(state, tables);
+            const QList<Recordset *> rs = beginHarvest(state, ui, tables);
             Recordset &items = *rs[0];
             Recordset &infos = *rs[1];
-            setBusy(ui, true);
-            clearListingTables(state, tables);
-            if (state.visibilityFlag) {
-                ui.setValue(Ctl::chkVisible, 0);
-                if (state.target)
-                    state.target->setVisible(ui.value(Ctl::chkVisible) != 0);
-            }
 
             const QList<QueryDef> &queryDefs = state.targetDatabase().QueryDefs();
             state.objectCounter = 0;
@@ -55,8 +48,7 @@ void cmdQueryF_Click(MainState &state, Ui &ui)
                     continue;
                 vb::increment(state.objectCounter);
                 const qint16 objectNo = state.objectCounter;
-                ui.setText(Ctl::txtMesege, query.Name + QStringLiteral("　取得中"));
-                ui.processEvents();
+                showProgress(ui, query.Name + QStringLiteral("　取得中"));
                 infos.AddNew();
                 writeQueryRow(infos, query, objectNo, typeName);
                 infos.Update(1, false);

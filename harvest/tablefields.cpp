@@ -64,16 +64,9 @@ void cmdTableF_Click(MainState &state, Ui &ui)
     runCommand(state, ui, QStringLiteral("TableField"), [&] {
         if (state.listingState(Listing::TableFields) != ListingProduced) {
             const QStringList tables{QStringLiteral("T_TableItem"), QStringLiteral("T_TableInfo")};
-            const QList<Recordset *> rs = openListingTables(state, tables);
+            const QList<Recordset *> rs = beginHarvest(state, ui, tables);
             Recordset &items = *rs[0];
             Recordset &infos = *rs[1];
-            setBusy(ui, true);
-            clearListingTables(state, tables);
-            if (state.visibilityFlag) {
-                ui.setValue(Ctl::chkVisible, 0);
-                if (state.target)
-                    state.target->setVisible(ui.value(Ctl::chkVisible) != 0);
-            }
 
             const QList<TableDef> &tableDefs = state.targetDatabase().TableDefs();
             state.objectCounter = 0;
@@ -84,8 +77,7 @@ void cmdTableF_Click(MainState &state, Ui &ui)
                 vb::increment(state.objectCounter);
                 const qint16 objectNo = state.objectCounter;
                 const QString tableName = storedText(table.Name, 255);
-                ui.setText(Ctl::txtMesege, tableName + QStringLiteral("　取得中"));
-                ui.processEvents();
+                showProgress(ui, tableName + QStringLiteral("　取得中"));
                 writeTableRow(infos, table, objectNo);
                 infos.Update(1, false);
 

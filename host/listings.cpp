@@ -82,6 +82,25 @@ void clearListingTables(MainState &state, const QStringList &tables)
         state.store->Execute(QStringLiteral("delete * from ") + table + QLatin1Char(';'));
 }
 
+QList<Recordset *> beginHarvest(MainState &state, Ui &ui, const QStringList &tables)
+{
+    const QList<Recordset *> recordsets = openListingTables(state, tables);
+    setBusy(ui, true);
+    clearListingTables(state, tables);
+    if (state.visibilityFlag) {
+        ui.setValue(Ctl::chkVisible, 0);
+        if (state.target)
+            state.target->setVisible(ui.value(Ctl::chkVisible) != 0);
+    }
+    return recordsets;
+}
+
+void showProgress(Ui &ui, const QString &text)
+{
+    ui.setText(Ctl::txtMesege, text);
+    ui.processEvents();
+}
+
 void finishListing(MainState &state, Ui &ui, int previewIndex, qint16 stateValue)
 {
     ui.setText(Ctl::txtMesege, QStringLiteral("終了しました"));

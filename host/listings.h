@@ -29,6 +29,14 @@ QList<Recordset *> openListingTables(MainState &state, const QStringList &tables
 // Step 4: "delete * from T;" for each table, in the given order.
 void clearListingTables(MainState &state, const QStringList &tables);
 
+// The start of every harvest, after its listing-state test: the store
+// pattern's opening steps (steps 1-3), the hourglass and disabled window,
+// the tables emptied, and the target's window hidden when the user had
+// shown it. Returns the recordsets in the order of `tables`.
+QList<Recordset *> beginHarvest(MainState &state, Ui &ui, const QStringList &tables);
+// A progress text in the status line, repainted at once.
+void showProgress(Ui &ui, const QString &text);
+
 // The end of a harvester run: "終了しました", default pointer, window
 // enabled, the listing's state set, its preview button enabled and its
 // report launched.

@@ -12,21 +12,6 @@ namespace {
 
 const int ModuleListPreview = 5;
 
-void showProgress(Ui &ui, const QString &text)
-{
-    ui.setText(Ctl::txtMesege, text);
-    ui.processEvents();
-}
-
-void hideTarget(MainState &state, Ui &ui)
-{
-    if (state.visibilityFlag) {
-        ui.setValue(Ctl::chkVisible, 0);
-        if (state.target)
-            state.target->setVisible(ui.value(Ctl::chkVisible) != 0);
-    }
-}
-
 // The target's modules, read once per run.
 class Project
 {
@@ -281,10 +266,7 @@ void cmdModuleL_Click(MainState &state, Ui &ui)
     runCommand(state, ui, QStringLiteral("ModuleList"), [&] {
         if (state.listingState(Listing::ModuleList) != ListingProduced) {
             const QStringList tables{QStringLiteral("T_ProcName"), QStringLiteral("T_DimCall")};
-            const QList<Recordset *> rs = openListingTables(state, tables);
-            setBusy(ui, true);
-            clearListingTables(state, tables);
-            hideTarget(state, ui);
+            const QList<Recordset *> rs = beginHarvest(state, ui, tables);
             const Project project(state);
             const Database &db = state.targetDatabase();
 
@@ -344,10 +326,7 @@ void sourceListing(MainState &state, Ui &ui, qint16 sourceKind)
     const auto &listing = listings[sourceKind - 1];
     runCommand(state, ui, QString::fromLatin1(listing.place), [&] {
         const QStringList tables{QStringLiteral("T_AcProc")};
-        Recordset &acProc = *openListingTables(state, tables)[0];
-        setBusy(ui, true);
-        clearListingTables(state, tables);
-        hideTarget(state, ui);
+        Recordset &acProc = *beginHarvest(state, ui, tables)[0];
         const Project project(state);
         const Database &db = state.targetDatabase();
 

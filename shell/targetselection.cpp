@@ -3,6 +3,7 @@
 #include "harvest/vocabulary.h"
 #include "host/command.h"
 #include "host/errors.h"
+#include "host/listings.h"
 #include "host/vb.h"
 
 #include <QDir>
@@ -14,8 +15,7 @@ namespace {
 void fillPicker(MainState &state, Ui &ui, Ctl picker, const QString &progress, Listing listing,
                 const std::function<void(const std::function<void(const QString &)> &)> &walk)
 {
-    ui.setText(Ctl::txtMesege, progress);
-    ui.processEvents();
+    showProgress(ui, progress);
     ui.setWindowEnabled(false);
     ui.clearList(picker);
     state.objectCounter = 0;

@@ -2,24 +2,12 @@
 // property is read: 3270 on DAO objects, 2455 on Access objects.
 
 #include "host/access.h"
+#include "host/application.h"
 #include "host/errors.h"
 #include "host/fixturesource.h"
-#include "host/application.h"
 #include "support/testsupport.h"
 
 #include <gtest/gtest.h>
-
-namespace {
-int errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const HostError &e) {
-        return e.code();
-    }
-    return 0;
-}
-} // namespace
 
 TEST(Properties, OrderAndMissingProperties)
 {

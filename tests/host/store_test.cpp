@@ -15,16 +15,6 @@
 
 namespace {
 
-int errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const HostError &e) {
-        return e.code();
-    }
-    return 0;
-}
-
 // Reads a table through an independent connection, as a report would.
 QList<QVariantList> rowsOf(const QString &path, const QString &sql)
 {

@@ -10,18 +10,6 @@
 
 using namespace vb;
 
-namespace {
-int errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const HostError &e) {
-        return e.code();
-    }
-    return 0;
-}
-} // namespace
-
 TEST(Vb, CStrOfEveryType)
 {
     EXPECT_EQ(CStr(Value()), "");

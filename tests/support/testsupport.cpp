@@ -1,5 +1,7 @@
 #include "support/testsupport.h"
 
+#include "host/errors.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -22,4 +24,14 @@ QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArra
     if (file.open(QIODevice::WriteOnly))
         file.write(bytes);
     return path;
+}
+
+int errorOf(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const HostError &e) {
+        return e.code();
+    }
+    return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QTemporaryDir>
+#include <functional>
 #include <ostream>
 
 // Readable QStrings in test failure messages.
@@ -19,3 +20,6 @@ QString corpusFile(const QString &relativePath);
 
 // Writes bytes to a new file in dir and returns its path.
 QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes);
+
+// The number of the HostError f raises; 0 when it raises none.
+int errorOf(const std::function<void()> &f);
