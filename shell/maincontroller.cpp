@@ -123,8 +123,10 @@ bool MainController::eventFilter(QObject *watched, QEvent *event)
     // A move the control under the pointer ignored reaches its parents too;
     // only the widget directly under the pointer gives its hint.
     auto *widget = qobject_cast<QWidget *>(watched);
-    auto *move = static_cast<QMouseEvent *>(event);
-    if (event->type() == QEvent::MouseMove && widget && !widget->childAt(move->position().toPoint())) {
+    if (event->type() != QEvent::MouseMove || !widget)
+        return QObject::eventFilter(watched, event);
+    const auto *move = static_cast<QMouseEvent *>(event);
+    if (!widget->childAt(move->position().toPoint())) {
         const QString name =
             watched == m_window.centralWidget() ? m_window.objectName() : watched->objectName();
         if (const std::optional<QString> hint = hintFor(name))
