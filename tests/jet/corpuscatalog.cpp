@@ -57,3 +57,12 @@ bool readable(const QString &path)
         return false;
     }
 }
+
+CorpusTarget::CorpusTarget(const QString &path, ReportOutput &output)
+{
+    state.storePath = dir.filePath(QStringLiteral("Analize.mdb"));
+    state.opener = JetSource::opener();
+    state.reportOutput = &output;
+    state.newTargetInstance().OpenCurrentDatabase(path);
+    state.targetPath = path;
+}

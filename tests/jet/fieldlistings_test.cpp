@@ -40,14 +40,9 @@ TEST(FieldListingsCorpus, CountsMatchMdbtoolsAndEveryQueryHasSql)
             continue;
         SCOPED_TRACE(path.toStdString());
         ++files;
-        QTemporaryDir dir;
-        MainState state;
-        state.storePath = dir.filePath(QStringLiteral("Analize.mdb"));
-        state.opener = JetSource::opener();
         TextReportOutput output;
-        state.reportOutput = &output;
-        state.newTargetInstance().OpenCurrentDatabase(path);
-        state.targetPath = path;
+        CorpusTarget target(path, output);
+        MainState &state = target.state;
         DescribingUi ui;
 
         cmdTableF_Click(state, ui);

@@ -3,6 +3,7 @@
 
 #include "host/errors.h"
 #include "host/jet/jetsource.h"
+#include "jet/corpuscatalog.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -17,25 +18,6 @@
 #include <unistd.h>
 
 namespace {
-
-QStringList corpusDatabases()
-{
-    QStringList files;
-    for (const char *folder : {"jet3", "jet4", "ace"}) {
-        const QDir dir(corpusFile(QString::fromLatin1(folder)));
-        for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
-            files.append(dir.filePath(name));
-    }
-    return files;
-}
-
-QString run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(120000);
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
 
 // The first output line only: mdb-export prints the column names first.
 QString firstLine(const QString &program, const QStringList &args)

@@ -6,6 +6,7 @@
 
 #include "host/errors.h"
 #include "host/jet/jetsource.h"
+#include "jet/corpuscatalog.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -18,17 +19,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QStringList corpusDatabases()
-{
-    QStringList files;
-    for (const char *folder : {"jet3", "jet4", "ace"}) {
-        const QDir dir(corpusFile(QString::fromLatin1(folder)));
-        for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
-            files.append(dir.filePath(name));
-    }
-    return files;
-}
 
 // mdb-reader's name for a DAO field type.
 QString readerType(qint16 daoType)

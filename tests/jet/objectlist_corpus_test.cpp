@@ -42,14 +42,9 @@ TEST(ObjectListCorpus, OneRowPerCatalogObject)
             continue;
         SCOPED_TRACE(path.toStdString());
         ++files;
-        QTemporaryDir dir;
-        MainState state;
-        state.storePath = dir.filePath(QStringLiteral("Analize.mdb"));
-        state.opener = JetSource::opener();
         NoOutput output;
-        state.reportOutput = &output;
-        state.newTargetInstance().OpenCurrentDatabase(path);
-        state.targetPath = path;
+        CorpusTarget target(path, output);
+        MainState &state = target.state;
         HeadlessUi ui;
         cmdObject_Click(state, ui);
         ASSERT_TRUE(ui.messages.isEmpty()) << ui.messages.value(0).text.toStdString();
