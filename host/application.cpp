@@ -101,6 +101,14 @@ void Application::OpenReport(const QString &name, AcView view)
     if (!contains(m_database->Containers(u"Reports").Documents, name))
         throw HostError(Err::NoSuchReport,
                         QStringLiteral("The report \"%1\" does not exist").arg(name));
+    // Printing lays out the report's design, which no source of this build
+    // decodes yet: say so rather than print an empty page.
+    if (view == AcView::Normal)
+        throw HostError(Err::DesignNotReadable,
+                        QStringLiteral("The design of the report \"%1\" is not stored in a form "
+                                       "this build can read (tried: the database file), so it "
+                                       "cannot be printed")
+                            .arg(name));
     open({AcObjectType::Report, name, view, 0});
 }
 

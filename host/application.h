@@ -34,7 +34,7 @@ public:
     // DoCmd. Each checks the object exists in the current database: a
     // table, query or module that is not there raises 3011, a form 2102, a
     // report 2103; no database open raises 2486. Opening a report in the
-    // normal view prints it (through the view's print dialog).
+    // normal view prints it; without a readable design that raises 31001.
     void OpenTable(const QString &name, AcView view, int dataMode);
     void OpenQuery(const QString &name, AcView view, int dataMode);
     void OpenForm(const QString &name, AcView view, int dataMode);

@@ -116,8 +116,14 @@ TEST(OpenObject, OpensInTheChosenViewOrTraps)
 
     h.ui.setValue(OptMode(3), 1);
     h.ui.setListIndex(Ctl::cboReports, 0);
+    h.ui.setValue(OptView(0), 1);
+    cmdOpen_Click(h.state, h.ui); // acNormal prints: no readable design yet
+    ASSERT_EQ(h.ui.messages.size(), 2);
+    EXPECT_TRUE(h.ui.messages[1].text.startsWith(QStringLiteral("場所:OpenｴﾗｰNo:31001")));
+    h.ui.setValue(OptView(2), 1);
     cmdOpen_Click(h.state, h.ui);
     EXPECT_EQ(h.state.target->openObjects().last().type, AcObjectType::Report);
+    EXPECT_EQ(h.state.target->openObjects().last().view, AcView::Preview);
 }
 
 TEST(OpenObject, VisibleShowsHidesAndTurnsBackOnError91)
