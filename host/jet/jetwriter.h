@@ -8,7 +8,8 @@
 // the catalog and the other system tables, usage maps, long-value pages,
 // property blobs and query rows. Not written: VBA projects, form and report
 // designs, permissions rows (MSysACEs stays empty), indexes of system tables
-// and index pages for text keys.
+// and index pages for text keys. Module code goes into a VBA project in
+// MSysAccessObjects (host/jet/vbawriter.h says which parts Access adds).
 //
 //     JetWriterDatabase db;
 //     db.tables.append(...);
@@ -24,6 +25,8 @@
 namespace JetType {
 inline constexpr int Boolean = 1, Byte = 2, Integer = 3, Long = 4, Currency = 5, Single = 6,
                      Double = 7, DateTime = 8, Binary = 9, Text = 10, Ole = 11, Memo = 12;
+// Fixed-length binary of `size` bytes: MSysAccessObjects.Data only.
+inline constexpr int FixedBinary = 0x11;
 }
 
 // One property of an object or column. jetType 0 takes the type Access
@@ -125,13 +128,18 @@ struct JetWriterQuery
     QList<JetWriterProperty> properties;
 };
 
-// A form, report, macro or module known to the catalog (no design or code).
+// A form, report, macro or module known to the catalog (no design). A
+// module always enters the VBA project; a form or report enters it as
+// Form_<name> / Report_<name> when it has code.
 struct JetWriterDocument
 {
     enum Kind { Form, Report, Macro, Module };
     QString name;
     Kind kind = Form;
     QList<JetWriterProperty> properties;
+    QString code;             // the visible VBA lines, without Attribute lines
+    bool hasCode = false;     // forms and reports: a module exists, even if empty
+    bool classModule = false; // modules: a class rather than a standard module
 };
 
 struct JetWriterDatabase
@@ -145,6 +153,10 @@ struct JetWriterDatabase
     QList<JetWriterDocument> documents;
     QList<JetWriterProperty> properties; // MSysDb; AccessVersion is added
     QList<JetWriterProperty> summary;    // SummaryInfo (Title, Author, ...)
+    QString vbaProjectName = QStringLiteral("Database");
+    // Of module names and source text; 0 picks 1252 when all of it fits
+    // there, else 932.
+    quint16 vbaCodePage = 0;
 };
 
 // Writes the database to path, replacing a file there. Raises HostError

@@ -3,6 +3,7 @@
 
 #include "host/errors.h"
 #include "host/jet/jetwriterpages.h"
+#include "host/jet/vbawriter.h"
 
 #include <QFile>
 #include <QHash>
@@ -14,6 +15,7 @@ namespace {
 constexpr qint32 rootId = 0x0F000000, tablesId = 0x0F000001, databasesId = 0x0F000002,
                  relationshipsId = 0x0F000003;
 constexpr qint32 systemFlag = qint32(0x80000000u);
+constexpr int accessObjectChunk = 3992; // the Data column's length in Access 2000-format files
 
 JetWriterColumn col(const char *name, int type, int size = 0)
 {
@@ -50,6 +52,55 @@ QList<JetWriterColumn> aceColumns()
 {
     using namespace JetType;
     return {col("ACM", Long), col("FInheritable", Boolean), col("ObjectId", Long), col("SID", Binary, 255)};
+}
+
+QList<JetWriterColumn> accessObjectColumns()
+{
+    return {col("Data", JetType::FixedBinary, accessObjectChunk), col("ID", JetType::Long)};
+}
+
+// The modules of the VBA project: every module document, and the forms
+// and reports that have code, as Access names their modules.
+QList<VbaWriterModule> projectModules(const JetWriterDatabase &db)
+{
+    QList<VbaWriterModule> modules;
+    for (const JetWriterDocument &d : db.documents) {
+        if (d.kind == JetWriterDocument::Module)
+            modules.append({d.name, d.classModule ? ModuleText::Kind::Class : ModuleText::Kind::Standard,
+                            d.code});
+        else if ((d.kind == JetWriterDocument::Form || d.kind == JetWriterDocument::Report)
+                 && (d.hasCode || !d.code.isEmpty()))
+            modules.append({(d.kind == JetWriterDocument::Form ? QStringLiteral("Form_") : QStringLiteral("Report_")) + d.name,
+                            ModuleText::Kind::Document, d.code});
+    }
+    return modules;
+}
+
+quint16 projectCodePage(const JetWriterDatabase &db, const QList<VbaWriterModule> &modules)
+{
+    if (db.vbaCodePage != 0)
+        return db.vbaCodePage;
+    try {
+        encodeCodePage(db.vbaProjectName, 1252, {});
+        for (const VbaWriterModule &m : modules)
+            encodeCodePage(m.name + m.code, 1252, {});
+    } catch (const HostError &) {
+        return 932;
+    }
+    return 1252;
+}
+
+// MSysAccessObjects rows: ID 0 holds the format number and the compound
+// file's length, ID n holds its n-th chunk.
+QList<QList<Value>> accessObjectRows(const QByteArray &file)
+{
+    QByteArray header(8, '\0');
+    put32(header, 0, 5);
+    put32(header, 4, quint32(file.size()));
+    QList<QList<Value>> rows{{Value::binary(header), Value::longInt(0)}};
+    for (qsizetype at = 0, n = 1; at < file.size(); at += accessObjectChunk, ++n)
+        rows.append({Value::binary(file.mid(at, accessObjectChunk)), Value::longInt(qint32(n))});
+    return rows;
 }
 
 QList<JetWriterColumn> relationshipColumns()
@@ -238,6 +289,13 @@ QByteArray buildJetDatabase(const JetWriterDatabase &db)
             }
             t.primaryKey.append(ix);
         }
+        tables.append(t);
+    }
+    const QList<VbaWriterModule> vbaModules = projectModules(db);
+    if (!vbaModules.isEmpty()) {
+        checkName(QStringLiteral("MSysAccessObjects"), QStringLiteral("table"), names);
+        TableLayout t = layoutTable(QStringLiteral("MSysAccessObjects"), accessObjectColumns(), true);
+        normaliseRows(t, accessObjectRows(buildVbaProjectFile(vbaModules, db.vbaProjectName, projectCodePage(db, vbaModules))));
         tables.append(t);
     }
     for (const JetWriterLink &l : db.links)

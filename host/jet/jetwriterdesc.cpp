@@ -271,6 +271,28 @@ JetWriterQuery query(const QJsonObject &o)
     return q;
 }
 
+// A module's code: "code" as one string or an array of lines, or
+// "codeFile", a UTF-8 file beside the description.
+QString moduleCode(const QJsonObject &o, const QString &name, const QString &baseDir)
+{
+    const QJsonValue code = o.value(QLatin1String("code"));
+    if (code.isArray()) {
+        QStringList lines;
+        for (const QJsonValue &line : code.toArray())
+            lines << line.toString();
+        return lines.join(u'\n');
+    }
+    if (code.isString())
+        return code.toString();
+    const QString file = o.value(QLatin1String("codeFile")).toString();
+    if (file.isEmpty())
+        return QString();
+    QFile f(QDir(baseDir).filePath(file));
+    if (!f.open(QIODevice::ReadOnly))
+        bad(QStringLiteral("%1: cannot read its code file %2").arg(name, f.fileName()));
+    return QString::fromUtf8(f.readAll());
+}
+
 } // namespace
 
 JetWriterDatabase parseJetDescription(const QByteArray &json, const QString &baseDir)
@@ -318,8 +340,20 @@ JetWriterDatabase parseJetDescription(const QByteArray &json, const QString &bas
     for (const auto &[key, kind] : documentKinds)
         for (const QJsonValue &dv : root.value(QLatin1String(key)).toArray()) {
             const QJsonObject d = dv.toObject();
-            db.documents.append({requiredName(d, QString::fromLatin1(key).chopped(1)), kind, properties(d)});
+            JetWriterDocument doc;
+            doc.name = requiredName(d, QString::fromLatin1(key).chopped(1));
+            doc.kind = kind;
+            doc.properties = properties(d);
+            doc.code = moduleCode(d, doc.name, baseDir);
+            doc.hasCode = d.contains(QLatin1String("code")) || d.contains(QLatin1String("codeFile"));
+            doc.classModule = d.value(QLatin1String("class")).toBool();
+            if (kind == JetWriterDocument::Macro && doc.hasCode)
+                bad(QStringLiteral("macro %1: macros have no VBA code").arg(doc.name));
+            db.documents.append(doc);
         }
+    const QJsonObject vba = root.value(QLatin1String("vba")).toObject();
+    db.vbaProjectName = vba.value(QLatin1String("projectName")).toString(db.vbaProjectName);
+    db.vbaCodePage = quint16(vba.value(QLatin1String("codePage")).toInt(0));
     return db;
 }
 

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QtEndian>
 #include <cmath>
+#include <cstring>
 
 namespace jetw {
 
@@ -121,6 +122,10 @@ Value coerce(const ColumnLayout &c, const Value &v, const QString &where)
             fail(QStringLiteral("%1: %2 characters do not fit Text(%3)").arg(where).arg(text.size()).arg(c.def.size));
         return Value(text);
     }
+    case JetType::FixedBinary:
+        if (v.type() != Value::Type::Binary || v.asBinary().size() > c.def.size)
+            fail(QStringLiteral("%1: needs at most %2 bytes of binary data").arg(where).arg(c.def.size));
+        return Value::binary(v.asBinary() + QByteArray(c.def.size - v.asBinary().size(), '\0'));
     case JetType::Binary:
     case JetType::Ole: {
         const QByteArray bytes = v.type() == Value::Type::Binary ? v.asBinary() : v.isText() ? v.asText().toUtf8() : QByteArray();
@@ -194,6 +199,12 @@ TableLayout layoutTable(const QString &name, const QList<JetWriterColumn> &colum
                     fail(QStringLiteral("%1: size above 255").arg(where));
                 c.storedSize = def.type == JetType::Text ? 2 * c.def.size : c.def.size;
             }
+        } else if (def.type == JetType::FixedBinary) {
+            if (def.size <= 0 || def.size > maxRowSize - 16)
+                fail(QStringLiteral("%1: a fixed binary column needs a size that fits a page").arg(where));
+            c.storedSize = def.size;
+            c.fixedOffset = nextFixed;
+            nextFixed += def.size;
         } else if (const int size = fixedSize(def.type)) {
             c.storedSize = size;
             // Yes/No values live in the null mask and take no fixed bytes.
@@ -286,6 +297,9 @@ QByteArray packRow(const TableLayout &t, const QList<Value> &row, QList<RowPager
             break;
         case JetType::DateTime:
             qToLittleEndian(v.asOleDate(), at);
+            break;
+        case JetType::FixedBinary:
+            memcpy(at, v.asBinary().constData(), size_t(c.storedSize));
             break;
         case JetType::Text:
             var[c.varIndex] = ucs2(v.asText());

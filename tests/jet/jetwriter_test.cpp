@@ -355,10 +355,10 @@ TEST(JetWriter, DocumentsLinksAndManyRowsAreCataloguedWhereReadersLook)
         t.rows.append({Value::longInt(i), Value(QStringLiteral("row %1 ").arg(i).repeated(4))});
     db.tables = {t};
     db.links = {{QStringLiteral("遠い表"), QStringLiteral("C:\\data\\other.mdb"), QStringLiteral("Remote"), {}}};
-    db.documents = {{QStringLiteral("受注フォーム"), JetWriterDocument::Form, {{QStringLiteral("Description"), Value("f")}}},
-                    {QStringLiteral("売上報告"), JetWriterDocument::Report, {}},
-                    {QStringLiteral("AutoExec"), JetWriterDocument::Macro, {}},
-                    {QStringLiteral("共通関数"), JetWriterDocument::Module, {}}};
+    db.documents = {{QStringLiteral("受注フォーム"), JetWriterDocument::Form, {{QStringLiteral("Description"), Value("f")}}, {}, false, false},
+                    {QStringLiteral("売上報告"), JetWriterDocument::Report, {}, {}, false, false},
+                    {QStringLiteral("AutoExec"), JetWriterDocument::Macro, {}, {}, false, false},
+                    {QStringLiteral("共通関数"), JetWriterDocument::Module, {}, {}, false, false}};
     JetWriterRelationship rel;
     rel.name = QStringLiteral("BigBig");
     rel.table = rel.referencedTable = QStringLiteral("Big");

@@ -1,0 +1,43 @@
+#pragma once
+
+// Writes a VBA project the way an Access 2000-format database keeps it: a
+// compound file whose storage VBA/VBAProject holds the PROJECT and
+// PROJECTwm streams and, under VBA, the compressed dir stream, a
+// _VBA_PROJECT stream marked as carrying no compiled state, and one stream
+// per module with the MS-OVBA-compressed source at offset 0.
+//
+// Not written, because only Access's own compiler produces them: the
+// compiled state of each module (the performance cache before the source),
+// the _VBA_PROJECT cache contents, the __SRP_n streams, VBA/AcessVBAData, the
+// project's references (stdole, Access, DAO) and the CMG/DPB/GC protection
+// lines of PROJECT. Access rebuilds compiled state from source; whether it
+// opens these files was not tested.
+
+#include "host/modulesource.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+// Compresses into one MS-OVBA compressed container.
+QByteArray ovbaCompress(const QByteArray &data);
+
+struct VbaWriterModule
+{
+    QString name; // "Form_X" / "Report_X" for document modules
+    ModuleText::Kind kind = ModuleText::Kind::Standard;
+    QString code; // the visible lines; CR LF or LF line ends
+};
+
+// The module text as stored: Access's hidden Attribute lines, then the code
+// with CR LF line ends.
+QString vbaStoredText(const VbaWriterModule &module);
+
+// Encodes text in a Windows code page; raises HostError 3000 naming `what`
+// when a character has no encoding there.
+QByteArray encodeCodePage(const QString &text, quint16 codePage, const QString &what);
+
+// The compound file holding the project. Raises HostError 3000 on a name
+// used twice or text the code page cannot hold.
+QByteArray buildVbaProjectFile(const QList<VbaWriterModule> &modules, const QString &projectName,
+                               quint16 codePage);
