@@ -1,6 +1,7 @@
 #pragma once
 
-// Writes a new Jet 4 .mdb file (4 KB pages, UTF-16 text) from a description
+// Writes a new Jet 4 .mdb file (4 KB pages, UTF-16 text) or Jet 3 file (2 KB
+// pages, text in a code page such as CP932) from a description
 // held in memory: user tables with rows and properties, saved queries,
 // linked tables, relationships and the catalog documents of forms, reports,
 // macros and modules. The file holds what Access and the readers we check
@@ -144,7 +145,11 @@ struct JetWriterDocument
 
 struct JetWriterDatabase
 {
-    int sortOrder = 0x0409; // LCID of the text sort order
+    // 4: Access 2000 format, 4 KB pages, UTF-16 text, VBA in MSysAccessObjects.
+    // 3: Access 97, 2 KB pages, text in `codePage`, VBA in MSysModules2.
+    int version = 4;
+    quint16 codePage = 1252; // Jet 3 text: 1252, 932, ...
+    int sortOrder = 0x0409; // LCID of the text sort order (Japanese: 0x0411)
     double created = 45293.0; // OLE date of creation (and of every object)
     QList<JetWriterTable> tables;
     QList<JetWriterLink> links;
@@ -154,8 +159,8 @@ struct JetWriterDatabase
     QList<JetWriterProperty> properties; // MSysDb; AccessVersion is added
     QList<JetWriterProperty> summary;    // SummaryInfo (Title, Author, ...)
     QString vbaProjectName = QStringLiteral("Database");
-    // Of module names and source text; 0 picks 1252 when all of it fits
-    // there, else 932.
+    // Of module names and source text; 0 takes a Jet 3 file's code page,
+    // and for Jet 4 picks 1252 when all of it fits there, else 932.
     quint16 vbaCodePage = 0;
 };
 

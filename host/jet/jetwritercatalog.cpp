@@ -43,9 +43,12 @@ QList<JetWriterColumn> catalogColumns()
 QList<JetWriterColumn> queryColumns()
 {
     using namespace JetType;
-    return {col("ObjectId", Long), col("Attribute", Byte), col("Order", Binary, 255),
-            col("Name1", Text, 255), col("Name2", Text, 255), col("Expression", Memo),
-            col("Flag", Integer), col("LvExtra", Long)};
+    QList<JetWriterColumn> columns{col("ObjectId", Long), col("Attribute", Byte), col("Order", Binary, 255),
+                                   col("Name1", Text, 255), col("Name2", Text, 255), col("Expression", Memo),
+                                   col("Flag", Integer), col("LvExtra", Long)};
+    if (fmt().jet3)
+        columns.removeLast(); // LvExtra came with Jet 4
+    return columns;
 }
 
 QList<JetWriterColumn> aceColumns()
@@ -80,6 +83,8 @@ quint16 projectCodePage(const JetWriterDatabase &db, const QList<VbaWriterModule
 {
     if (db.vbaCodePage != 0)
         return db.vbaCodePage;
+    if (fmt().jet3)
+        return db.codePage;
     try {
         encodeCodePage(db.vbaProjectName, 1252, {});
         for (const VbaWriterModule &m : modules)
@@ -88,6 +93,32 @@ quint16 projectCodePage(const JetWriterDatabase &db, const QList<VbaWriterModule
         return 932;
     }
     return 1252;
+}
+
+QList<JetWriterColumn> modules2Columns()
+{
+    using namespace JetType;
+    return {col("Name", Text, 255), col("Type", Long), col("Version", Long), col("ReplicationVersion", Long),
+            col("Flags", Long), col("Module", Ole), col("Form", Ole), col("TypeInfo", Ole)};
+}
+
+// MSysModules2 rows: the project (MSysDb, Type 2), then one per module,
+// typed as the catalog types forms, reports and modules, read unsigned.
+QList<QList<Value>> modules2Rows(const QList<VbaWriterModule> &modules, const Access97Project &project)
+{
+    const auto row = [](const QString &name, qint32 type, const QByteArray &blob) {
+        return QList<Value>{Value(name), Value::longInt(type), Value::longInt(1), Value::null(),
+                            Value::longInt(1), Value::binary(blob), Value::null(), Value::null()};
+    };
+    QList<QList<Value>> rows{row(QStringLiteral("MSysDb"), 2, project.project)};
+    for (qsizetype i = 0; i < modules.size(); ++i) {
+        const VbaWriterModule &m = modules[i];
+        qint32 type = 32775;
+        if (m.kind == ModuleText::Kind::Document)
+            type = m.name.startsWith(QLatin1String("Report_")) ? 32772 : 32768;
+        rows.append(row(m.name, type, project.modules[i]));
+    }
+    return rows;
 }
 
 // MSysAccessObjects rows: ID 0 holds the format number and the compound
@@ -145,8 +176,11 @@ QList<Value> queryRow(qint32 id, int attribute, const QString &name1, const QStr
                       const QString &expression, const Value &flag, int extra = 0)
 {
     const auto text = [](const QString &s) { return s.isEmpty() ? Value::null() : Value(s); };
-    return {Value::longInt(id), Value::integer(qint16(attribute)), Value::null(), text(name1),
-            text(name2), text(expression), flag, extra ? Value::longInt(extra) : Value::null()};
+    QList<Value> row{Value::longInt(id), Value::integer(qint16(attribute)), Value::null(), text(name1),
+                     text(name2), text(expression), flag, extra ? Value::longInt(extra) : Value::null()};
+    if (fmt().jet3)
+        row.removeLast();
+    return row;
 }
 
 int daoQueryType(JetWriterQuery::Kind kind)
@@ -261,6 +295,18 @@ using namespace jetw;
 
 QByteArray buildJetDatabase(const JetWriterDatabase &db)
 {
+    JetFormat format;
+    if (db.version == 3) {
+        format.jet3 = true;
+        format.pageSize = 2048;
+        format.dataPageHeader = 10;
+        format.codePage = db.codePage;
+        format.sortOrder = db.sortOrder;
+        encodeCodePage(QString(), db.codePage, {}); // refuses an unknown code page
+    } else if (db.version != 4) {
+        fail(QStringLiteral("Jet version %1 is not written; 3 and 4 are").arg(db.version));
+    }
+    const FormatScope scope(format);
     QStringList names;
     QList<TableLayout> tables;
     tables.append(layoutTable(QStringLiteral("MSysObjects"), catalogColumns(), true));
@@ -292,7 +338,13 @@ QByteArray buildJetDatabase(const JetWriterDatabase &db)
         tables.append(t);
     }
     const QList<VbaWriterModule> vbaModules = projectModules(db);
-    if (!vbaModules.isEmpty()) {
+    if (!vbaModules.isEmpty() && format.jet3) {
+        checkName(QStringLiteral("MSysModules2"), QStringLiteral("table"), names);
+        TableLayout t = layoutTable(QStringLiteral("MSysModules2"), modules2Columns(), true);
+        normaliseRows(t, modules2Rows(vbaModules, buildAccess97Project(vbaModules, db.vbaProjectName,
+                                                                       projectCodePage(db, vbaModules))));
+        tables.append(t);
+    } else if (!vbaModules.isEmpty()) {
         checkName(QStringLiteral("MSysAccessObjects"), QStringLiteral("table"), names);
         TableLayout t = layoutTable(QStringLiteral("MSysAccessObjects"), accessObjectColumns(), true);
         normaliseRows(t, accessObjectRows(buildVbaProjectFile(vbaModules, db.vbaProjectName, projectCodePage(db, vbaModules))));
@@ -305,9 +357,9 @@ QByteArray buildJetDatabase(const JetWriterDatabase &db)
 
     PageFile file;
     file.add(headerPage(db));
-    file.add(QByteArray(pageSize, '\0')); // page 1, the database-wide maps, written last
+    file.add(QByteArray(format.pageSize, '\0')); // page 1, the database-wide maps, written last
     for (TableLayout &t : tables)
-        t.tdefPage = file.add(QByteArray(pageSize, '\0'));
+        t.tdefPage = file.add(QByteArray(format.pageSize, '\0'));
 
     // Object ids: tables are their TDEF page; everything else counts up
     // from the high bit, as Access numbers its own objects.
@@ -322,7 +374,7 @@ QByteArray buildJetDatabase(const JetWriterDatabase &db)
         containerIds.insert(QString::fromLatin1(name), nextId);
         catalog.add(nextId++, rootId, QString::fromLatin1(name), 3, 0);
     }
-    QList<JetWriterProperty> dbProps{{QStringLiteral("AccessVersion"), Value("08.50")}};
+    QList<JetWriterProperty> dbProps{{QStringLiteral("AccessVersion"), Value(format.jet3 ? "07.53" : "08.50")}};
     dbProps += withoutEmpty(db.properties);
     catalog.add(0x10000000, databasesId, QStringLiteral("MSysDb"), 2, 0, propertyBlob(dbProps, {}));
     if (!db.summary.isEmpty())

@@ -3,6 +3,7 @@
 
 #include "host/errors.h"
 #include "host/jet/jetwriterpages.h"
+#include "host/jet/vbawriter.h"
 
 #include <QtEndian>
 #include <algorithm>
@@ -46,9 +47,51 @@ QByteArray ucs2(const QString &s)
     return out;
 }
 
+namespace {
+thread_local const JetFormat *activeFormat = nullptr;
+const JetFormat jet4Format;
+} // namespace
+
+const JetFormat &fmt()
+{
+    return activeFormat ? *activeFormat : jet4Format;
+}
+
+FormatScope::FormatScope(const JetFormat &format)
+    : m_previous(activeFormat)
+{
+    activeFormat = &format;
+}
+
+FormatScope::~FormatScope()
+{
+    activeFormat = m_previous;
+}
+
+QByteArray JetFormat::text(const QString &s, const QString &what) const
+{
+    if (!jet3)
+        return ucs2(s);
+    return encodeCodePage(s, codePage, what.isEmpty() ? QStringLiteral("\"%1\"").arg(s) : what);
+}
+
+QByteArray JetFormat::lengthPrefixed(const QString &name) const
+{
+    const QByteArray bytes = text(name);
+    QByteArray out;
+    if (jet3) {
+        if (bytes.size() > 255)
+            fail(QStringLiteral("the name %1 is too long").arg(name));
+        out.append(char(bytes.size()));
+    } else {
+        append16(out, quint16(bytes.size()));
+    }
+    return out + bytes;
+}
+
 quint32 PageFile::add(const QByteArray &page)
 {
-    Q_ASSERT(page.size() == pageSize);
+    Q_ASSERT(page.size() == fmt().pageSize);
     m_pages.append(page);
     return quint32(m_pages.size() - 1);
 }
@@ -56,7 +99,7 @@ quint32 PageFile::add(const QByteArray &page)
 QByteArray PageFile::join() const
 {
     QByteArray out;
-    out.reserve(m_pages.size() * pageSize);
+    out.reserve(m_pages.size() * fmt().pageSize);
     for (const QByteArray &p : m_pages)
         out += p;
     return out;
@@ -83,26 +126,29 @@ RowPager RowPager::forLongValues(PageFile &file)
 
 quint32 RowPager::add(const QByteArray &row)
 {
-    if (row.size() > maxRowSize)
+    const JetFormat &f = fmt();
+    if (row.size() > f.maxRowSize())
         fail(QStringLiteral("a row of %1 bytes does not fit a page").arg(row.size()));
     const auto freeBytes = [](const QByteArray &p) { return int(qFromLittleEndian<quint16>(p.constData() + 2)); };
     if (m_pages.isEmpty() || freeBytes((*m_file)[m_pages.last()]) < row.size() + 2) {
-        QByteArray page(pageSize, '\0');
+        QByteArray page(f.pageSize, '\0');
         page[0] = 0x01;
         page[1] = 0x01;
-        put16(page, 2, quint16(pageSize - dataPageHeader));
-        page.replace(4, 8, m_owner);
+        put16(page, 2, quint16(f.pageSize - f.dataPageHeader));
+        // Jet 3 has no second word after the owner.
+        page.replace(4, f.jet3 ? 4 : 8, m_owner.left(f.jet3 ? 4 : 8));
         m_pages.append(m_file->add(page));
     }
     QByteArray &page = (*m_file)[m_pages.last()];
-    const int rows = qFromLittleEndian<quint16>(page.constData() + 12);
+    const int countAt = f.rowCountAt(), offsetsAt = f.dataPageHeader;
+    const int rows = qFromLittleEndian<quint16>(page.constData() + countAt);
     // Rows grow down from the page end; row i ends where row i-1 starts.
-    const int end = rows == 0 ? pageSize
-                              : qFromLittleEndian<quint16>(page.constData() + 14 + 2 * (rows - 1)) & 0x1FFF;
+    const int end = rows == 0 ? f.pageSize
+                              : qFromLittleEndian<quint16>(page.constData() + offsetsAt + 2 * (rows - 1)) & 0x1FFF;
     const int start = end - int(row.size());
     std::memcpy(page.data() + start, row.constData(), size_t(row.size()));
-    put16(page, 14 + 2 * rows, quint16(start));
-    put16(page, 12, quint16(rows + 1));
+    put16(page, offsetsAt + 2 * rows, quint16(start));
+    put16(page, countAt, quint16(rows + 1));
     put16(page, 2, quint16(freeBytes(page) - row.size() - 2));
     return dataPointer(m_pages.last(), rows);
 }
@@ -133,23 +179,32 @@ QByteArray rc4(const QByteArray &key, int length)
 
 QByteArray headerPage(const JetWriterDatabase &db)
 {
-    QByteArray p(pageSize, '\0');
+    const JetFormat &f = fmt();
+    QByteArray p(f.pageSize, '\0');
     p[1] = 0x01;
     std::memcpy(p.data() + 4, "Standard Jet DB", 16);
-    p[0x14] = 0x01; // Jet 4
+    p[0x14] = f.jet3 ? 0x00 : 0x01;
     const quint32 words[] = {0x100, 0x101, 2, 3, 4, 5};
     for (int i = 0; i < 6; ++i)
         put32(p, 0x18 + 4 * i, words[i]);
-    put16(p, 0x3C, 1252);
     put32(p, 0x3E, 0); // database key: non-zero would mean encrypted pages
-    // An empty password is stored as the bare mask: the creation day repeated.
-    const qint32 day = qint32(std::floor(db.created));
-    for (int i = 0; i < 40; i += 4)
-        put32(p, 0x42 + i, quint32(day));
-    put32(p, 0x6E, quint32(db.sortOrder));
-    qToLittleEndian(db.created, p.data() + 0x72);
-    const QByteArray mask = rc4(QByteArray("\xC7\xDA\x39\x6B", 4), 128);
-    for (int i = 0; i < 128; ++i)
+    int masked = 128;
+    if (f.jet3) {
+        put16(p, 0x38, 1);
+        put16(p, 0x3A, quint16(f.sortOrder));
+        put16(p, 0x3C, f.codePage);
+        masked = 126;
+    } else {
+        put16(p, 0x3C, 1252);
+        // An empty password is stored as the bare mask: the creation day repeated.
+        const qint32 day = qint32(std::floor(db.created));
+        for (int i = 0; i < 40; i += 4)
+            put32(p, 0x42 + i, quint32(day));
+        put32(p, 0x6E, quint32(db.sortOrder));
+        qToLittleEndian(db.created, p.data() + 0x72);
+    }
+    const QByteArray mask = rc4(QByteArray("\xC7\xDA\x39\x6B", 4), masked);
+    for (int i = 0; i < masked; ++i)
         p[0x18 + i] = char(p[0x18 + i] ^ mask[i]);
     return p;
 }
@@ -163,9 +218,9 @@ QByteArray usageMapRow(const QList<quint32> &pages, quint32 fileEnd, bool global
     }
     if (globalMap)
         hi = fileEnd;
-    // Access writes 64 bitmap bytes (512 pages); wider spans get a longer bitmap.
-    const int bytes = std::max<int>(64, int((hi - lo) / 8 + 1));
-    if (bytes + 5 > maxRowSize)
+    // Access writes 128 (Jet 3) or 64 (Jet 4) bitmap bytes; wider spans get a longer bitmap.
+    const int bytes = std::max<int>(fmt().jet3 ? 128 : 64, int((hi - lo) / 8 + 1));
+    if (bytes + 5 > fmt().maxRowSize())
         fail(QStringLiteral("a usage map spans too many pages"));
     QByteArray row(5 + bytes, '\0');
     put32(row, 1, lo);

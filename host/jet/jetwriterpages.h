@@ -1,8 +1,8 @@
 #pragma once
 
-// Internal parts of the Jet 4 writer (host/jet/jetwriter.h): the file as a
+// Internal parts of the Jet writer (host/jet/jetwriter.h): the file as a
 // list of pages, data-page packing, usage maps, table definitions, row
-// packing and long values. Offsets follow the Jet 4 layout only.
+// packing and long values, for the format fmt() names.
 
 #include "host/jet/jetwriter.h"
 
@@ -11,12 +11,41 @@
 
 namespace jetw {
 
-inline constexpr int pageSize = 4096;
-inline constexpr int dataPageHeader = 14; // through the row count
-inline constexpr int maxRowSize = pageSize - dataPageHeader - 2;
 inline constexpr int inlineLongLimit = 64; // longer memo/OLE values go to LVAL pages
 
 [[noreturn]] void fail(const QString &message);
+
+// What differs between the two formats the writer produces: Jet 3 (2 KB
+// pages, text in a code page, 1-byte counts) and Jet 4 (4 KB, UTF-16).
+struct JetFormat
+{
+    bool jet3 = false;
+    int pageSize = 4096;
+    int dataPageHeader = 14; // through the row count
+    quint16 codePage = 1252; // Jet 3 text
+    int sortOrder = 0x0409;
+    int maxRowSize() const { return pageSize - dataPageHeader - 2; }
+    int rowCountAt() const { return dataPageHeader - 2; }
+    // Text as the format stores it; raises 3000 naming `what` when the code
+    // page lacks a character.
+    QByteArray text(const QString &s, const QString &what = QString()) const;
+    // A name with its length prefix: u8 + code-page bytes, or u16 + UTF-16.
+    QByteArray lengthPrefixed(const QString &name) const;
+};
+
+// The format of the database being built; set for the length of one build.
+const JetFormat &fmt();
+class FormatScope
+{
+public:
+    explicit FormatScope(const JetFormat &format);
+    ~FormatScope();
+    FormatScope(const FormatScope &) = delete;
+    FormatScope &operator=(const FormatScope &) = delete;
+
+private:
+    const JetFormat *m_previous;
+};
 
 void put16(QByteArray &b, int at, quint16 v);
 void put32(QByteArray &b, int at, quint32 v);

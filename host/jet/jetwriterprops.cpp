@@ -1,4 +1,4 @@
-// Property blobs (MSysObjects.LvProp) of the Jet 4 writer: "MR2\0", the
+// Property blobs (MSysObjects.LvProp) of the Jet writer: "MR2\0" (Jet 3 "KKD\0"), the
 // name list, the object's own block and one block per column.
 
 #include "host/jet/jetwriterpages.h"
@@ -104,7 +104,8 @@ QByteArray encodeValue(const JetWriterProperty &p, int jetType)
         out = p.value.type() == Value::Type::Binary ? p.value.asBinary() : QByteArray();
         break;
     default: // Text, Memo
-        out = ucs2(p.value.isText() ? p.value.asText() : QString::number(number(), 'g', 15));
+        out = fmt().text(p.value.isText() ? p.value.asText() : QString::number(number(), 'g', 15),
+                         QStringLiteral("the property %1").arg(p.name));
         break;
     }
     return out;
@@ -133,7 +134,7 @@ QByteArray propertyBlob(const QList<JetWriterProperty> &own,
         return quint16(i);
     };
     const auto block = [&](quint16 type, const QString &blockName, const QList<JetWriterProperty> &props) {
-        const QByteArray nameBytes = ucs2(blockName);
+        const QByteArray nameBytes = fmt().text(blockName);
         QByteArray body;
         append32(body, quint32(6 + nameBytes.size()));
         append16(body, quint16(nameBytes.size()));
@@ -157,11 +158,11 @@ QByteArray propertyBlob(const QList<JetWriterProperty> &own,
             blocks += block(0x0001, column, props);
     QByteArray nameList;
     for (const QString &n : names) {
-        const QByteArray bytes = ucs2(n);
+        const QByteArray bytes = fmt().text(n);
         append16(nameList, quint16(bytes.size()));
         nameList += bytes;
     }
-    return QByteArray("MR2\0", 4) + chunk(0x0080, nameList) + blocks;
+    return QByteArray(fmt().jet3 ? "KKD\0" : "MR2\0", 4) + chunk(0x0080, nameList) + blocks;
 }
 
 } // namespace jetw

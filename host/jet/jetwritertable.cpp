@@ -148,14 +148,14 @@ QByteArray longField(const QByteArray &data, RowPager &pager)
         put32(field, 0, size | 0x80000000u);
         return field + data;
     }
-    if (data.size() <= maxRowSize) {
+    if (data.size() <= fmt().maxRowSize()) {
         put32(field, 0, size | 0x40000000u);
         put32(field, 4, pager.add(data));
         return field;
     }
     // A chain: each segment starts with the pointer to the next; the last
     // segment is written first so that its pointer is known.
-    constexpr int segment = maxRowSize - 4;
+    const int segment = fmt().maxRowSize() - 4;
     quint32 next = 0;
     for (qsizetype start = (data.size() - 1) / segment * segment; start >= 0; start -= segment) {
         QByteArray row(4, '\0');
@@ -166,6 +166,46 @@ QByteArray longField(const QByteArray &data, RowPager &pager)
     put32(field, 0, size);
     put32(field, 4, next);
     return field;
+}
+
+// The end of a Jet 3 row: 1-byte offsets, reversed, then a jump table
+// naming the variable column at which each 256-byte boundary is crossed,
+// the variable-column count and the null mask. Readers size the jump table
+// from the row length, (length - 1) / 256 entries, and take one fewer when
+// the data before the offsets does not reach that far: that entry is a dummy.
+void packJet3Tail(QByteArray &out, const QList<int> &offsets, int varCount,
+                  const QByteArray &nullMask, const QString &table)
+{
+    if (varCount == 0) {
+        if (out.size() + nullMask.size() < 9)
+            out.append(QByteArray(9 - nullMask.size() - out.size(), '\0'));
+        out += nullMask;
+        return;
+    }
+    const auto tailWithout = [&](int jumps) { return int(offsets.size()) + jumps + 1 + int(nullMask.size()); };
+    // Short rows are padded like Jet 4's, so a row can later grow in place.
+    if (int(out.size()) + tailWithout(0) < 9) {
+        const int pad = 9 - int(out.size()) - tailWithout(0);
+        out.append(QByteArray(pad, '\0')); // between the data and the offsets
+    }
+    const int real = offsets.last() / 256;
+    int jumps = real;
+    while ((int(out.size()) + tailWithout(jumps) - 1) / 256 != jumps)
+        jumps = (int(out.size()) + tailWithout(jumps) - 1) / 256;
+    if (jumps < real || jumps > real + 1)
+        fail(QStringLiteral("table %1: a row's offset table cannot be laid out").arg(table));
+    for (qsizetype i = offsets.size() - 1; i >= 0; --i)
+        out.append(char(offsets[i] & 0xFF));
+    QByteArray jumpTable(jumps, char(0xFF)); // a dummy entry keeps 0xFF
+    for (int k = 0; k < real; ++k) {
+        int column = 0;
+        while (offsets[column] < 256 * (k + 1))
+            ++column;
+        jumpTable[jumps - 1 - k] = char(column); // entry 0 sits next to the count
+    }
+    out += jumpTable;
+    out.append(char(varCount));
+    out += nullMask;
 }
 
 } // namespace
@@ -200,7 +240,7 @@ TableLayout layoutTable(const QString &name, const QList<JetWriterColumn> &colum
                 c.storedSize = def.type == JetType::Text ? 2 * c.def.size : c.def.size;
             }
         } else if (def.type == JetType::FixedBinary) {
-            if (def.size <= 0 || def.size > maxRowSize - 16)
+            if (def.size <= 0 || def.size > fmt().maxRowSize() - 16)
                 fail(QStringLiteral("%1: a fixed binary column needs a size that fits a page").arg(where));
             c.storedSize = def.size;
             c.fixedOffset = nextFixed;
@@ -302,13 +342,14 @@ QByteArray packRow(const TableLayout &t, const QList<Value> &row, QList<RowPager
             memcpy(at, v.asBinary().constData(), size_t(c.storedSize));
             break;
         case JetType::Text:
-            var[c.varIndex] = ucs2(v.asText());
+            var[c.varIndex] = fmt().text(v.asText(), QStringLiteral("a value of %1.%2").arg(t.name, c.def.name));
             break;
         case JetType::Binary:
             var[c.varIndex] = v.asBinary();
             break;
         case JetType::Memo:
-            var[c.varIndex] = longField(ucs2(v.asText()), longPagers[longSlot]);
+            var[c.varIndex] = longField(fmt().text(v.asText(), QStringLiteral("a value of %1.%2").arg(t.name, c.def.name)),
+                                        longPagers[longSlot]);
             break;
         case JetType::Ole:
             var[c.varIndex] = longField(v.asBinary(), longPagers[longSlot]);
@@ -316,103 +357,134 @@ QByteArray packRow(const TableLayout &t, const QList<Value> &row, QList<RowPager
         }
     }
 
+    const bool jet3 = fmt().jet3;
     QByteArray out;
-    append16(out, quint16(columns));
+    if (jet3)
+        out.append(char(columns));
+    else
+        append16(out, quint16(columns));
     out += fixed;
-    QList<quint16> offsets;
+    QList<int> offsets;
     for (const QByteArray &data : var) {
-        offsets.append(quint16(out.size()));
+        offsets.append(int(out.size()));
         out += data;
     }
-    offsets.append(quint16(out.size()));
-    // Rows shorter than 16 bytes are padded, as Access leaves room for an
-    // overflow pointer.
-    const int tail = (varCount ? 2 * int(offsets.size()) + 2 : 0) + int(nullMask.size());
-    if (out.size() + tail < 16)
-        out.append(QByteArray(16 - tail - int(out.size()), '\0'));
-    if (varCount) {
-        for (qsizetype i = offsets.size() - 1; i >= 0; --i)
-            append16(out, offsets[i]);
-        append16(out, quint16(varCount));
+    offsets.append(int(out.size()));
+    if (jet3) {
+        packJet3Tail(out, offsets, varCount, nullMask, t.name);
+    } else {
+        // Rows shorter than 16 bytes are padded, as Access leaves room for an
+        // overflow pointer.
+        const int tail = (varCount ? 2 * int(offsets.size()) + 2 : 0) + int(nullMask.size());
+        if (out.size() + tail < 16)
+            out.append(QByteArray(16 - tail - int(out.size()), '\0'));
+        if (varCount) {
+            for (qsizetype i = offsets.size() - 1; i >= 0; --i)
+                append16(out, quint16(offsets[i]));
+            append16(out, quint16(varCount));
+        }
+        out += nullMask;
     }
-    out += nullMask;
-    if (out.size() > maxRowSize)
+    if (out.size() > fmt().maxRowSize())
         fail(QStringLiteral("table %1: a row of %2 bytes does not fit a page").arg(t.name).arg(out.size()));
     return out;
 }
 
 QByteArray tableDefinition(const TableLayout &t)
 {
-    QByteArray d(63, '\0');
+    const JetFormat &f = fmt();
+    const bool jet3 = f.jet3;
+    // Jet 4 inserts a constant word at 12 and widens the header to 63 bytes.
+    const int shift = jet3 ? 0 : 20;
+    QByteArray d(jet3 ? 43 : 63, '\0');
     d[0] = 0x02;
     d[1] = 0x01;
-    put32(d, 12, 1625);
-    put32(d, 16, quint32(t.rows.size()));
-    put32(d, 20, quint32(t.lastAutoNumber));
-    d[24] = 0x01;
-    d[40] = char(t.system ? 0x53 : 0x4E);
+    if (jet3) {
+        d[2] = 'V';
+        d[3] = 'C';
+    } else {
+        put32(d, 12, 1625);
+        d[24] = 0x01;
+    }
+    put32(d, jet3 ? 12 : 16, quint32(t.rows.size()));
+    put32(d, jet3 ? 16 : 20, quint32(t.lastAutoNumber));
+    d[20 + shift] = char(t.system ? 0x53 : 0x4E);
     int varCount = 0;
     for (const ColumnLayout &c : t.columns)
         varCount += c.varIndex >= 0;
-    put16(d, 41, quint16(t.columns.size()));
-    put16(d, 43, quint16(varCount));
-    put16(d, 45, quint16(t.columns.size()));
-    put32(d, 47, quint32(t.primaryKey.size()));
-    put32(d, 51, quint32(t.primaryKey.size()));
-    put32(d, 55, t.ownedMap);
-    put32(d, 59, t.freeMap);
+    put16(d, 21 + shift, quint16(t.columns.size()));
+    put16(d, 23 + shift, quint16(varCount));
+    put16(d, 25 + shift, quint16(t.columns.size()));
+    put32(d, 27 + shift, quint32(t.primaryKey.size()));
+    put32(d, 31 + shift, quint32(t.primaryKey.size()));
+    put32(d, 35 + shift, t.ownedMap);
+    put32(d, 39 + shift, t.freeMap);
     for (const IndexLayout &ix : t.primaryKey) {
         append32(d, 0);
         append32(d, ix.rows);
-        append32(d, 0);
+        if (!jet3)
+            append32(d, 0);
     }
     for (const ColumnLayout &c : t.columns) {
-        QByteArray r(25, '\0');
-        r[0] = char(c.def.type);
-        put32(r, 1, 1625);
-        put16(r, 5, quint16(c.number));
-        put16(r, 7, quint16(std::max(c.varIndex, 0)));
-        put16(r, 9, quint16(c.number));
-        if (c.def.type == JetType::Text || c.def.type == JetType::Memo)
-            put16(r, 11, 0x0409); // text sort order
+        const bool text = c.def.type == JetType::Text || c.def.type == JetType::Memo;
         const bool fixedColumn = c.varIndex < 0;
-        r[15] = char(0x02 | (fixedColumn ? 0x01 : 0) | (c.def.autoNumber ? 0x04 : 0));
-        put16(r, 21, quint16(c.fixedOffset));
-        put16(r, 23, quint16(c.storedSize));
+        const char flags = char(0x02 | (fixedColumn ? 0x01 : 0) | (c.def.autoNumber ? 0x04 : 0));
+        QByteArray r(jet3 ? 18 : 25, '\0');
+        r[0] = char(c.def.type);
+        const int at = jet3 ? 1 : 5; // Jet 4 puts the constant 1625 first
+        if (!jet3)
+            put32(r, 1, 1625);
+        put16(r, at, quint16(c.number));
+        put16(r, at + 2, quint16(std::max(c.varIndex, 0)));
+        put16(r, at + 4, quint16(c.number));
+        if (jet3) {
+            if (text) {
+                put16(r, 9, quint16(f.sortOrder));
+                put16(r, 11, f.codePage);
+            }
+            r[13] = flags;
+            put16(r, 14, quint16(c.fixedOffset));
+            put16(r, 16, quint16(c.storedSize));
+        } else {
+            if (text)
+                put16(r, 11, 0x0409); // text sort order
+            r[15] = flags;
+            put16(r, 21, quint16(c.fixedOffset));
+            put16(r, 23, quint16(c.storedSize));
+        }
         d += r;
     }
-    for (const ColumnLayout &c : t.columns) {
-        const QByteArray name = ucs2(c.def.name);
-        append16(d, quint16(name.size()));
-        d += name;
-    }
+    for (const ColumnLayout &c : t.columns)
+        d += f.lengthPrefixed(c.def.name);
     for (const IndexLayout &ix : t.primaryKey) {
-        QByteArray r(52, '\0');
-        put32(r, 0, 1625);
+        QByteArray r(jet3 ? 39 : 52, '\0');
+        const int at = jet3 ? 0 : 4;
+        if (!jet3)
+            put32(r, 0, 1625);
         for (int slot = 0; slot < 10; ++slot) {
             const bool used = slot < ix.columns.size();
-            put16(r, 4 + 3 * slot, used ? quint16(ix.columns[slot]) : 0xFFFF);
-            r[6 + 3 * slot] = char(used ? 1 : 0); // ascending
+            put16(r, at + 3 * slot, used ? quint16(ix.columns[slot]) : 0xFFFF);
+            r[at + 2 + 3 * slot] = char(used ? 1 : 0); // ascending
         }
-        put32(r, 34, ix.map);
-        put32(r, 38, ix.root);
-        r[42] = char(0x89); // unique + required, as Access's Jet 4 primary keys
+        put32(r, at + 30, ix.map);
+        put32(r, at + 34, ix.root);
+        // Unique + required, as Access's primary keys (Jet 4 adds 0x80).
+        r[at + 38] = char(jet3 ? 0x09 : 0x89);
         d += r;
     }
     for (int i = 0; i < t.primaryKey.size(); ++i) {
-        QByteArray r(28, '\0');
-        put32(r, 0, 1625);
-        put32(r, 4, quint32(i));
-        put32(r, 8, quint32(i));
-        put32(r, 13, 0xFFFFFFFFu); // no related index
-        r[23] = 0x01; // primary key
+        QByteArray r(jet3 ? 20 : 28, '\0');
+        const int at = jet3 ? 0 : 4;
+        if (!jet3)
+            put32(r, 0, 1625);
+        put32(r, at, quint32(i));
+        put32(r, at + 4, quint32(i));
+        put32(r, at + 9, 0xFFFFFFFFu); // no related index
+        r[at + 19] = 0x01; // primary key
         d += r;
     }
-    for (int i = 0; i < t.primaryKey.size(); ++i) {
-        const QByteArray name = ucs2(QStringLiteral("PrimaryKey"));
-        append16(d, quint16(name.size()));
-        d += name;
-    }
+    for (int i = 0; i < t.primaryKey.size(); ++i)
+        d += f.lengthPrefixed(QStringLiteral("PrimaryKey"));
     int longIndex = 0;
     for (const ColumnLayout &c : t.columns) {
         if (!c.isLong())
@@ -423,11 +495,12 @@ QByteArray tableDefinition(const TableLayout &t)
         ++longIndex;
     }
     append16(d, 0xFFFF);
-    if (d.size() > pageSize)
+    if (d.size() > f.pageSize)
         fail(QStringLiteral("table %1: the definition needs more than one page").arg(t.name));
-    put16(d, 2, quint16(pageSize - d.size()));
+    if (!jet3)
+        put16(d, 2, quint16(f.pageSize - d.size()));
     put32(d, 8, quint32(d.size()));
-    d.append(QByteArray(pageSize - d.size(), '\0'));
+    d.append(QByteArray(f.pageSize - d.size(), '\0'));
     return d;
 }
 
@@ -450,11 +523,12 @@ QByteArray indexKey(const ColumnLayout &c, const Value &v)
 
 quint32 writeIndexLeaf(PageFile &file, const TableLayout &t, QList<QPair<QByteArray, quint32>> entries)
 {
-    constexpr int first = 480, maskAt = 27;
+    const JetFormat &f = fmt();
+    const int first = f.jet3 ? 248 : 480, maskAt = f.jet3 ? 22 : 27;
     std::sort(entries.begin(), entries.end(), [](const auto &a, const auto &b) {
         return a.first != b.first ? a.first < b.first : a.second < b.second;
     });
-    QByteArray page(pageSize, '\0');
+    QByteArray page(f.pageSize, '\0');
     page[0] = 0x04;
     page[1] = 0x01;
     put32(page, 4, t.tdefPage);
@@ -467,14 +541,14 @@ quint32 writeIndexLeaf(PageFile &file, const TableLayout &t, QList<QPair<QByteAr
         // Row pointers in index entries are big-endian: 3-byte page, row byte.
         entry.append(char((pointer >> 24) & 0xFF)).append(char((pointer >> 16) & 0xFF))
              .append(char((pointer >> 8) & 0xFF)).append(char(pointer & 0xFF));
-        if (at + entry.size() > pageSize)
+        if (at + entry.size() > f.pageSize)
             fail(QStringLiteral("table %1: the primary key needs more than one index page").arg(t.name));
         page.replace(at, int(entry.size()), entry);
         at += int(entry.size());
         const int bit = at - first;
         page[maskAt + bit / 8] = char(page[maskAt + bit / 8] | (1 << (bit % 8)));
     }
-    put16(page, 2, quint16(pageSize - at));
+    put16(page, 2, quint16(f.pageSize - at));
     return file.add(page);
 }
 

@@ -85,7 +85,7 @@ QString guidFor(const QString &seed)
 }
 
 QByteArray dirStream(const QList<VbaWriterModule> &modules, const QStringList &streamNames,
-                     const QString &projectName, quint16 codePage)
+                     const QString &projectName, quint16 codePage, bool access97)
 {
     QByteArray dir;
     record(dir, 0x0001, u32Bytes(1)); // 32-bit Windows
@@ -112,7 +112,8 @@ QByteArray dirStream(const QList<VbaWriterModule> &modules, const QStringList &s
         const VbaWriterModule &m = modules[i];
         const QString what = QStringLiteral("the name of module %1").arg(m.name);
         record(dir, 0x0019, encodeCodePage(m.name, codePage, what));
-        record(dir, 0x0047, utf16(m.name));
+        if (!access97) // VBA 5 has no Unicode module names
+            record(dir, 0x0047, utf16(m.name));
         record(dir, 0x001A, streamNames[i].toLatin1());
         record(dir, 0x0032, utf16(streamNames[i]));
         record(dir, 0x001C, {});
@@ -232,15 +233,16 @@ QByteArray ovbaCompress(const QByteArray &data)
     return out;
 }
 
-QString vbaStoredText(const VbaWriterModule &module)
+QString vbaStoredText(const VbaWriterModule &module, bool access97)
 {
     QStringList lines{QStringLiteral("Attribute VB_Name = \"%1\"").arg(module.name)};
     if (module.kind == ModuleText::Kind::Document) {
         lines << QStringLiteral("Attribute VB_Base = \"0%1%2\"")
                      .arg(guidFor(QStringLiteral("base:") + module.name),
-                          guidFor(QStringLiteral("type:") + module.name))
-              << QStringLiteral("Attribute VB_GlobalNameSpace = False")
-              << QStringLiteral("Attribute VB_Creatable = True")
+                          guidFor(QStringLiteral("type:") + module.name));
+        if (!access97)
+            lines << QStringLiteral("Attribute VB_GlobalNameSpace = False");
+        lines << QStringLiteral("Attribute VB_Creatable = True")
               << QStringLiteral("Attribute VB_PredeclaredId = True")
               << QStringLiteral("Attribute VB_Exposed = False")
               << QStringLiteral("Attribute VB_TemplateDerived = False")
@@ -286,7 +288,7 @@ QByteArray buildVbaProjectFile(const QList<VbaWriterModule> &modules, const QStr
     append16(nameMap, 0);
     files.append({project + QStringList{QStringLiteral("PROJECTwm")}, nameMap});
     files.append({vba + QStringList{QStringLiteral("dir")},
-                  ovbaCompress(dirStream(modules, streamNames, projectName, codePage))});
+                  ovbaCompress(dirStream(modules, streamNames, projectName, codePage, false))});
     // Version 0xFFFF: the performance cache is absent and must be rebuilt.
     files.append({vba + QStringList{QStringLiteral("_VBA_PROJECT")},
                   QByteArray("\xCC\x61\xFF\xFF\x00\x00\x00", 7)});
@@ -296,4 +298,47 @@ QByteArray buildVbaProjectFile(const QList<VbaWriterModule> &modules, const QStr
         files.append({vba + QStringList{streamNames[i]}, ovbaCompress(text)});
     }
     return buildCompoundFile(files);
+}
+
+namespace {
+
+// The container MSysModules2 values use: a header, then named streams.
+QByteArray bundle(const QList<QPair<QString, QByteArray>> &streams)
+{
+    QByteArray out;
+    append32(out, 0x00041269);
+    append32(out, 1);
+    for (const auto &[name, data] : streams) {
+        const QByteArray n = utf16(name) + QByteArray(2, '\0');
+        out.append(char(n.size()));
+        out += n;
+        append32(out, quint32(data.size()));
+        out += data;
+    }
+    return out;
+}
+
+} // namespace
+
+Access97Project buildAccess97Project(const QList<VbaWriterModule> &modules,
+                                     const QString &projectName, quint16 codePage)
+{
+    QSet<QString> names;
+    for (const VbaWriterModule &m : modules) {
+        if (m.name.isEmpty() || names.contains(m.name.toUpper()))
+            fail(QStringLiteral("module \"%1\": a module name must be given once").arg(m.name));
+        names.insert(m.name.toUpper());
+    }
+    const QStringList streamNames(modules.size(), QStringLiteral("_VBA_MODULE"));
+    Access97Project p;
+    p.project =
+        bundle({{QStringLiteral("dir"),
+                 ovbaCompress(dirStream(modules, streamNames, projectName, codePage, true))},
+                {QStringLiteral("_VBA_PROJECT"), QByteArray("\xCC\x61\xFF\xFF\x00\x00\x00", 7)}});
+    for (const VbaWriterModule &m : modules) {
+        const QByteArray text = encodeCodePage(vbaStoredText(m, true), codePage,
+                                               QStringLiteral("module %1").arg(m.name));
+        p.modules.append(bundle({{QStringLiteral("_VBA_MODULE"), ovbaCompress(text)}}));
+    }
+    return p;
 }

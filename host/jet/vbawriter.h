@@ -30,8 +30,8 @@ struct VbaWriterModule
 };
 
 // The module text as stored: Access's hidden Attribute lines, then the code
-// with CR LF line ends.
-QString vbaStoredText(const VbaWriterModule &module);
+// with CR LF line ends. Access 97 form/report modules lack VB_GlobalNameSpace.
+QString vbaStoredText(const VbaWriterModule &module, bool access97 = false);
 
 // Encodes text in a Windows code page; raises HostError 3000 naming `what`
 // when a character has no encoding there.
@@ -41,3 +41,16 @@ QByteArray encodeCodePage(const QString &text, quint16 codePage, const QString &
 // used twice or text the code page cannot hold.
 QByteArray buildVbaProjectFile(const QList<VbaWriterModule> &modules, const QString &projectName,
                                quint16 codePage);
+
+// The Access 97 form of the project, for MSysModules2: the Module value of
+// the MSysDb row (a bundle holding the dir stream and a _VBA_PROJECT marked
+// as carrying no compiled state) and one Module value per module (a bundle
+// holding its _VBA_MODULE stream). Not written there either: __SRP_n, the
+// Form and TypeInfo values (compiled designs and type data).
+struct Access97Project
+{
+    QByteArray project;
+    QList<QByteArray> modules;
+};
+Access97Project buildAccess97Project(const QList<VbaWriterModule> &modules,
+                                     const QString &projectName, quint16 codePage);
