@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 
 kind="${1:-release}"
 case "$kind" in
-    release)  options=(-DCMAKE_BUILD_TYPE=Release) ;;
+    release)  options=(-DCMAKE_BUILD_TYPE=Release -DQUILLMARK_TESTS=OFF) ;;
     sanitize) options=(-DCMAKE_BUILD_TYPE=Debug -DQUILLMARK_SANITIZE=ON) ;;
     *) echo "usage: scripts/build.sh [release|sanitize]" >&2; exit 2 ;;
 esac
