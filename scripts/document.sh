@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-database="build/release/samples/sample.mdb"
+database="build/release/samples/hanbai.mdb"
 if [ $# -ge 1 ] && [[ "$1" != --* ]]; then
     database="$(realpath "$1")"
     shift

@@ -303,6 +303,8 @@ JetWriterDatabase parseJetDescription(const QByteArray &json, const QString &bas
         bad(QStringLiteral("the description is not JSON: %1 at offset %2").arg(error.errorString()).arg(error.offset));
     const QJsonObject root = doc.object();
     JetWriterDatabase db;
+    db.version = root.value(QLatin1String("version")).toInt(4);
+    db.codePage = quint16(root.value(QLatin1String("codePage")).toInt(1252));
     db.sortOrder = root.value(QLatin1String("sortOrder")).toInt(0x0409);
     if (root.contains(QLatin1String("created"))) {
         const QDate date = QDate::fromString(root.value(QLatin1String("created")).toString(), Qt::ISODate);

@@ -237,7 +237,8 @@ TableLayout layoutTable(const QString &name, const QList<JetWriterColumn> &colum
                     c.def.size = 255;
                 if (c.def.size > 255)
                     fail(QStringLiteral("%1: size above 255").arg(where));
-                c.storedSize = def.type == JetType::Text ? 2 * c.def.size : c.def.size;
+                // Jet 4 stores UTF-16: two bytes a character.
+                c.storedSize = def.type == JetType::Text && !fmt().jet3 ? 2 * c.def.size : c.def.size;
             }
         } else if (def.type == JetType::FixedBinary) {
             if (def.size <= 0 || def.size > fmt().maxRowSize() - 16)

@@ -6,12 +6,14 @@
 #include "host/errors.h"
 #include "host/jet/jetsource.h"
 #include "host/jet/jetwriter.h"
+#include "host/jet/jetwriterdesc.h"
 #include "host/jet/vbasource.h"
 #include "support/testsupport.h"
 
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QSet>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -134,6 +136,7 @@ TEST(JetWriterJet3, Cp932TablesRowsAndPropertiesReadBackThroughJetSourceAndMdbto
     ASSERT_EQ(t->Fields().size(), db.tables[0].columns.size());
     for (int i = 0; i < t->Fields().size(); ++i)
         EXPECT_EQ(t->Fields()[i].Name, db.tables[0].columns[i].name);
+    EXPECT_EQ(t->Fields()[8].Size, 20); // characters, as Jet 3 counts them
     EXPECT_EQ(t->Properties().item(u"Description").value, Value(u"ソフトの表"_qs));
     EXPECT_EQ(t->Fields()[8].Properties().item(u"Caption").value, Value(u"お名前"_qs));
     EXPECT_TRUE(t->Fields()[8].Required);
@@ -178,6 +181,8 @@ TEST(JetWriterJet3, Cp932TablesRowsAndPropertiesReadBackThroughJetSourceAndMdbto
                                u","_qs + QString(5000, u'o').toLatin1().toHex().toUpper());
     EXPECT_EQ(exported[3], u"3,1,255,32767,-0.0001,-2,1e-10,1999-12-31 00:00:00,,"_qs +
                                rows[2][9].asText() + u",,,"_qs);
+    const QString schema = runMdb("mdb-schema", {"-T", tableName, path, "access"}, cp932);
+    EXPECT_TRUE(schema.contains(u"[氏名]\t\t\tText (20) NOT NULL"_qs)) << schema.toStdString();
     const QString props = runMdb("mdb-prop", {path, tableName}, cp932);
     EXPECT_TRUE(props.contains(u"Caption: お名前"_qs)) << props.toStdString();
     const QString sql = runMdb("mdb-queries", {path, QStringLiteral("表示ソート")}, cp932);
@@ -267,4 +272,49 @@ TEST(JetWriterJet3, TextOutsideTheCodePageAndUnknownVersionsAreRefused)
     db = japaneseDatabase();
     db.version = 2;
     EXPECT_EQ(errorOf([&] { buildJetDatabase(db); }), 3000);
+}
+
+TEST(JetWriterJet3, TheHanbaiSampleIsACp932Access97DatabaseWithItsModules)
+{
+    QFile json(QStringLiteral(QUILLMARK_SOURCE_DIR "/samples/hanbai.json"));
+    ASSERT_TRUE(json.open(QIODevice::ReadOnly));
+    const JetWriterDatabase db =
+        parseJetDescription(json.readAll(), QStringLiteral(QUILLMARK_SOURCE_DIR "/samples"));
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("hanbai.mdb"));
+    writeJetDatabase(db, path);
+
+    EXPECT_EQ(runMdb("mdb-ver", {path}).trimmed(), QStringLiteral("JET3"));
+    const auto source = JetSource::open(path);
+    int rows = 0;
+    for (const JetWriterTable &t : db.tables) {
+        SCOPED_TRACE(t.name.toStdString());
+        EXPECT_EQ(readAll(*source, t.name).size(), t.rows.size());
+        EXPECT_EQ(runMdb("mdb-count", {path, t.name}, QStringLiteral("CP932")).trimmed().toInt(),
+                  t.rows.size());
+        rows += int(t.rows.size());
+    }
+    EXPECT_GE(db.tables.size(), 10);
+    EXPECT_GE(rows, 300);
+    QSet<int> kinds;
+    for (const JetWriterQuery &q : db.queries)
+        kinds.insert(q.kind);
+    EXPECT_EQ(kinds.size(), 9); // every query kind
+    EXPECT_EQ(source->queryDefs().size(), db.queries.size());
+
+    JetModuleSource modules(path);
+    QHash<QString, ModuleText::Kind> found;
+    for (const ModuleText &m : modules.modules()) {
+        EXPECT_TRUE(m.error.isEmpty()) << m.name.toStdString();
+        EXPECT_TRUE(m.source.contains(QStringLiteral("End ")))
+            << m.name.toStdString(); // real procedures, decoded whole
+        found.insert(m.name, m.kind);
+    }
+    EXPECT_EQ(modules.storage(), QStringLiteral("MSysModules2"));
+    EXPECT_EQ(modules.codePage(), 932);
+    EXPECT_EQ(found.value(QStringLiteral("共通関数")), ModuleText::Kind::Standard);
+    EXPECT_EQ(found.value(QStringLiteral("請求書クラス")), ModuleText::Kind::Class);
+    EXPECT_EQ(found.value(QStringLiteral("Form_受注入力")), ModuleText::Kind::Document);
+    EXPECT_EQ(found.value(QStringLiteral("Report_請求書")), ModuleText::Kind::Document);
+    EXPECT_EQ(found.size(), 7);
 }
