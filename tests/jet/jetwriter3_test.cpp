@@ -10,10 +10,15 @@
 #include "host/jet/vbasource.h"
 #include "support/testsupport.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -110,6 +115,38 @@ JetWriterDatabase japaneseDatabase()
     q.where = QStringLiteral("[説明]=\"表示\"");
     db.queries = {q};
     return db;
+}
+
+// A value as mdb-reader's rows hold it (see tests/jet/mdbreader/rows.js).
+QJsonValue asMdbReader(const Value &v)
+{
+    switch (v.type()) {
+    case Value::Type::Null:
+        return QJsonValue::Null;
+    case Value::Type::Boolean:
+        return v.asBoolean();
+    case Value::Type::Integer:
+    case Value::Type::Long:
+    case Value::Type::Single:
+    case Value::Type::Double:
+        return v.toDouble();
+    case Value::Type::Currency: {
+        const qint64 units = v.asCurrencyUnits();
+        const qint64 magnitude = units < 0 ? -units : units;
+        return QStringLiteral("%1%2.%3")
+            .arg(units < 0 ? QStringLiteral("-") : QString())
+            .arg(magnitude / 10000)
+            .arg(magnitude % 10000, 4, 10, QLatin1Char('0'));
+    }
+    case Value::Type::Date:
+        return QDateTime(QDate(1899, 12, 30), QTime(0, 0), Qt::UTC)
+            .addMSecs(qRound64(v.asOleDate() * 86400000.0))
+            .toString(Qt::ISODateWithMs);
+    case Value::Type::Binary:
+        return QString::fromLatin1(v.asBinary().toHex());
+    default:
+        return v.asText();
+    }
 }
 
 } // namespace
@@ -317,4 +354,75 @@ TEST(JetWriterJet3, TheHanbaiSampleIsACp932Access97DatabaseWithItsModules)
     EXPECT_EQ(found.value(QStringLiteral("Form_受注入力")), ModuleText::Kind::Document);
     EXPECT_EQ(found.value(QStringLiteral("Report_請求書")), ModuleText::Kind::Document);
     EXPECT_EQ(found.size(), 7);
+}
+
+TEST(JetWriterJet3, EveryRowReadsBackThroughMdbReader)
+{
+    const QString prefix = qEnvironmentVariable("QUILLMARK_MDB_READER");
+    const QString node = QStandardPaths::findExecutable(QStringLiteral("node"));
+    if (prefix.isEmpty() || node.isEmpty())
+        GTEST_SKIP() << "node or mdb-reader missing (run scripts/check-mdb-reader.sh)";
+    QTemporaryDir dir;
+    JetWriterDatabase japanese = japaneseDatabase();
+    QFile json(QStringLiteral(QUILLMARK_SOURCE_DIR "/samples/hanbai.json"));
+    ASSERT_TRUE(json.open(QIODevice::ReadOnly));
+    const JetWriterDatabase hanbai =
+        parseJetDescription(json.readAll(), QStringLiteral(QUILLMARK_SOURCE_DIR "/samples"));
+    JetWriterDatabase western = japanese;
+    western.codePage = 1252;
+    western.sortOrder = 0x0409;
+    western.tables[0].name = QStringLiteral("Größe");
+    for (int i = 0; i < western.tables[0].columns.size(); ++i)
+        western.tables[0].columns[i].name = QStringLiteral("Spalte_%1_é").arg(i);
+    // 240 bytes before the last Text column: its offset needs the jump table.
+    const QList<Value> westernText{
+        Value(QStringLiteral("Größe Ä")), Value(QStringLiteral("Café €").repeated(40)),
+        Value(QStringLiteral("ß")), Value(QStringLiteral("Ünïcödé ").repeated(300))};
+    for (QList<Value> &row : western.tables[0].rows)
+        for (int c : {8, 9, 10, 11})
+            if (row[c].isText())
+                row[c] = westernText[c - 8];
+    western.tables[0].primaryKey = {western.tables[0].columns[0].name};
+    western.tables[0].columns[8].properties.clear();
+    western.queries.clear();
+    western.tables[0].properties.clear();
+    JetWriterDatabase jet4 = hanbai;
+    jet4.version = 4;
+    const struct
+    {
+        const char *what;
+        JetWriterDatabase db;
+        QString charset;
+    } cases[] = {{"Jet 3, CP932", japanese, QStringLiteral("shift_jis")},
+                 {"Jet 3, CP1252", western, QStringLiteral("-")},
+                 {"the hanbai sample", hanbai, QStringLiteral("shift_jis")},
+                 {"the hanbai sample as Jet 4", jet4, QStringLiteral("-")}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = dir.filePath(QString::fromLatin1(c.what).replace(u' ', u'_') + ".mdb");
+        writeJetDatabase(c.db, path);
+        QProcess p;
+        p.start(node, {QStringLiteral(QUILLMARK_SOURCE_DIR "/tests/jet/mdbreader/rows.js"), prefix,
+                       c.charset, path});
+        ASSERT_TRUE(p.waitForFinished(120000));
+        ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        const QJsonObject read = QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+        const auto source = JetSource::open(path);
+        EXPECT_EQ(read.size(), c.db.tables.size());
+        for (const JetWriterTable &t : c.db.tables) {
+            SCOPED_TRACE(t.name.toStdString());
+            const QJsonObject table = read.value(t.name).toObject();
+            QJsonArray columns;
+            for (const JetWriterColumn &col : t.columns)
+                columns.append(col.name);
+            EXPECT_EQ(table.value(QLatin1String("columns")).toArray(), columns);
+            const QJsonArray rows = table.value(QLatin1String("rows")).toArray();
+            const QList<QList<Value>> ours = readAll(*source, t.name);
+            ASSERT_EQ(rows.size(), ours.size());
+            for (int r = 0; r < ours.size(); ++r)
+                for (int col = 0; col < ours[r].size(); ++col)
+                    EXPECT_EQ(rows[r].toArray().at(col), asMdbReader(ours[r][col]))
+                        << "row " << r << ", column " << t.columns[col].name.toStdString();
+        }
+    }
 }
