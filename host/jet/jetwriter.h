@@ -1,16 +1,17 @@
 #pragma once
 
 // Writes a new Jet 4 .mdb file (4 KB pages, UTF-16 text) or Jet 3 file (2 KB
-// pages, text in a code page such as CP932) from a description
-// held in memory: user tables with rows and properties, saved queries,
-// linked tables, relationships and the catalog documents of forms, reports,
-// macros and modules. The file holds what Access and the readers we check
+// pages, text in a code page such as CP932) from a description held in
+// memory: user tables with rows and properties, saved queries, linked
+// tables, relationships, the catalog documents of forms, reports, macros and
+// modules, and the VBA project holding module code (Jet 4: MSysAccessObjects,
+// Jet 3: MSysModules2; host/jet/vbawriter.h names the compiled parts Access
+// adds that are not written). The file holds what the readers we check
 // against (our JetSource, mdbtools, mdb-reader) look for: the masked header,
 // the catalog and the other system tables, usage maps, long-value pages,
-// property blobs and query rows. Not written: VBA projects, form and report
-// designs, permissions rows (MSysACEs stays empty), indexes of system tables
-// and index pages for text keys. Module code goes into a VBA project in
-// MSysAccessObjects (host/jet/vbawriter.h says which parts Access adds).
+// property blobs and query rows. Not written: form and report designs,
+// permissions rows (MSysACEs stays empty), indexes of system tables and index
+// pages for text keys. Whether Access opens these files was not tested.
 //
 //     JetWriterDatabase db;
 //     db.tables.append(...);

@@ -1,11 +1,13 @@
 #pragma once
 
 // The readable description quillmark-mkdb turns into a database: a JSON
-// document (see samples/sample.json) with tables (columns, properties, a
+// document (see samples/sample.json, samples/hanbai.json) with the format
+// ("version" 3 or 4, a Jet 3 "codePage"), tables (columns, properties, a
 // primary key, rows inline or from a CSV file beside the description),
-// linked tables, relationships, queries by their parts, and the names of
-// forms, reports, macros and modules. Also the generator of large databases
-// for benchmarks.
+// linked tables, relationships, queries by their parts, and forms, reports,
+// macros and modules with their VBA code ("code" as text or lines, or
+// "codeFile"; "class": true for a class module; "vba" names the project).
+// Also the generator of large databases for benchmarks.
 
 #include "host/jet/jetwriter.h"
 
