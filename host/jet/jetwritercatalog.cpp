@@ -421,6 +421,10 @@ QByteArray buildJetDatabase(const JetWriterDatabase &db)
         checkName(d.name, QString::fromLatin1(kinds[d.kind].container).chopped(1).toLower(), documentNames[d.kind]);
         catalog.add(nextId++, containerIds.value(QString::fromLatin1(kinds[d.kind].container)), d.name,
                     kinds[d.kind].type, 0, propertyBlob(withoutEmpty(d.properties), {}));
+        // Access 97 marks forms and reports without a module as lightweight.
+        const bool designKind = d.kind == JetWriterDocument::Form || d.kind == JetWriterDocument::Report;
+        if (format.jet3 && designKind && !d.hasCode && d.code.isEmpty())
+            catalog.rows.last()[LvModule] = Value::binary(QByteArrayLiteral("LWF000"));
     }
 
     normaliseRows(tables[0], catalog.rows);

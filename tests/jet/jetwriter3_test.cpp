@@ -254,7 +254,10 @@ TEST(JetWriterJet3, Cp1252TextAndModulesInMSysModules2)
     JetWriterDocument report = form;
     report.name = QStringLiteral("Umsatz");
     report.kind = JetWriterDocument::Report;
-    db.documents = {module, form, cls, report};
+    JetWriterDocument lightweight = form;
+    lightweight.name = QStringLiteral("Leicht");
+    lightweight.code.clear();
+    db.documents = {module, form, cls, report, lightweight};
     const QString path = dir.filePath(QStringLiteral("w.mdb"));
     writeJetDatabase(db, path);
 
@@ -296,6 +299,17 @@ TEST(JetWriterJet3, Cp1252TextAndModulesInMSysModules2)
     EXPECT_TRUE(runMdb("mdb-tables", {"-1", "-S", path})
                     .split('\n')
                     .contains(QStringLiteral("MSysModules2")));
+
+    // Forms and reports without a module carry Access 97's lightweight mark.
+    JetTableReader catalog = source->readTable(QStringLiteral("MSysObjects"));
+    const int nameAt = int(catalog.fieldNames().indexOf(QStringLiteral("Name")));
+    const int markAt = int(catalog.fieldNames().indexOf(QStringLiteral("LvModule")));
+    QHash<QString, Value> marks;
+    while (catalog.next())
+        marks.insert(catalog.value(nameAt).asText(), catalog.value(markAt));
+    EXPECT_EQ(marks.value(QStringLiteral("Leicht")), Value::binary("LWF000"));
+    EXPECT_TRUE(marks.value(QStringLiteral("Bestellung")).isNull());
+    EXPECT_TRUE(marks.value(QStringLiteral("Umsatz")).isNull());
 }
 
 TEST(JetWriterJet3, TextOutsideTheCodePageAndUnknownVersionsAreRefused)
