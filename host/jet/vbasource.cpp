@@ -114,8 +114,10 @@ void JetModuleSource::read()
                 text.kind = ModuleText::Kind::Standard;
             else if (project)
                 text.kind = kinds.value(text.name, ModuleText::Kind::Class);
-            else
+            else if (kindFor)
                 text.kind = kindFor(text.name, m);
+            else // a storage that lost its PROJECT stream
+                text.kind = ModuleText::Kind::Class;
             try {
                 text.source = decode(ovbaDecompress(streamFor(m), m.offset));
             } catch (const HostError &e) {

@@ -6,6 +6,8 @@
 #include "support/testsupport.h"
 
 #include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -150,4 +152,27 @@ TEST(VbaSource, EveryCorpusFileReadsOrFailsCleanly)
         }
     }
     EXPECT_GT(read, 40);
+}
+
+TEST(VbaSource, StorageWithoutItsProjectStreamStillListsModules)
+{
+    const QString path = corpusFile(QStringLiteral("jet4/ListaArquivosDir_2003.mdb"));
+    if (path.isEmpty())
+        GTEST_SKIP() << "no corpus";
+    QFile in(path);
+    ASSERT_TRUE(in.open(QIODevice::ReadOnly));
+    QByteArray bytes = in.readAll();
+    // Renaming every UCS-2 "PROJECT" hides the PROJECT stream, which names
+    // each module's kind; the fuzzer found this once ended the process.
+    const QByteArray from = QByteArray("P\0R\0O\0J\0E\0C\0T\0", 14);
+    const QByteArray to = QByteArray("P\0R\0O\0J\0E\0X\0T\0", 14);
+    ASSERT_GT(bytes.count(from), 0);
+    bytes.replace(from, to);
+    QTemporaryDir dir;
+    JetModuleSource source(writeFile(dir, QStringLiteral("noproject.mdb"), bytes));
+    const QList<ModuleText> modules = source.modules();
+    ASSERT_EQ(modules.size(), 1);
+    EXPECT_EQ(modules[0].kind, ModuleText::Kind::Class);
+    EXPECT_TRUE(modules[0].error.isEmpty()) << modules[0].error.toStdString();
+    EXPECT_TRUE(modules[0].source.contains(QStringLiteral("End Sub")));
 }
