@@ -6,12 +6,13 @@
 // _VBA_PROJECT stream marked as carrying no compiled state, and one stream
 // per module with the MS-OVBA-compressed source at offset 0.
 //
-// Not written, because only Access's own compiler produces them: the
-// compiled state of each module (the performance cache before the source),
-// the _VBA_PROJECT cache contents, the __SRP_n streams, VBA/AcessVBAData, the
-// project's references (stdole, Access, DAO) and the CMG/DPB/GC protection
-// lines of PROJECT. Access rebuilds compiled state from source; whether it
-// opens these files was not tested.
+// Not written: what Access's own compiler keeps (the compiled state before
+// each module's source, the _VBA_PROJECT performance cache, the __SRP_n
+// streams), VBA/AcessVBAData, the other top-level storages (Forms, Reports,
+// Scripts, ...: object designs), the project's references (stdole, Access,
+// DAO), the CMG/DPB/GC protection lines and [Workspace] section of PROJECT.
+// Our reader and the module listings need none of them; whether Access opens
+// such a project and recompiles it was not tested.
 
 #include "host/modulesource.h"
 
