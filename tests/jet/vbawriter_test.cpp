@@ -1,7 +1,7 @@
 // The VBA project the writer stores: the compressor against the published
-// examples and our decompressor, the compound file against our reader and
-// the tree rules validating readers enforce, and whole databases read back
-// by JetModuleSource.
+// examples and our decompressor, the compound file against our reader,
+// libgsf's and the tree rules validating readers enforce, and whole
+// databases read back by JetModuleSource.
 
 #include "host/errors.h"
 #include "host/jet/cfbwriter.h"
@@ -20,6 +20,10 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <functional>
+#include <gsf/gsf-infile-msole.h>
+#include <gsf/gsf-infile.h>
+#include <gsf/gsf-input-memory.h>
+#include <gsf/gsf-utils.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -53,6 +57,40 @@ JetWriterDocument document(const QString &name, JetWriterDocument::Kind kind, co
     d.hasCode = !code.isEmpty();
     d.classModule = classModule;
     return d;
+}
+
+// A stream as libgsf, a compound-file reader sharing no code with ours,
+// reads it; "<missing>" when a name on the path is absent.
+QByteArray gsfStream(const QByteArray &file, const QStringList &path)
+{
+    gsf_init();
+    GError *error = nullptr;
+    GsfInput *memory = gsf_input_memory_new(reinterpret_cast<const guint8 *>(file.constData()),
+                                            file.size(), FALSE);
+    GsfInfile *root = gsf_infile_msole_new(memory, &error);
+    g_object_unref(memory);
+    if (!root) {
+        const QByteArray message = error ? QByteArray(error->message) : QByteArray("no message");
+        g_clear_error(&error);
+        return "<unreadable: " + message + ">";
+    }
+    GsfInput *at = GSF_INPUT(root);
+    QByteArray out;
+    for (const QString &name : path) {
+        GsfInput *child = gsf_infile_child_by_name(GSF_INFILE(at), name.toUtf8().constData());
+        g_object_unref(at);
+        if (!child)
+            return "<missing>";
+        at = child;
+    }
+    const auto size = gsf_input_size(at);
+    if (size > 0) {
+        const guint8 *bytes = gsf_input_read(at, size_t(size), nullptr);
+        if (bytes)
+            out = QByteArray(reinterpret_cast<const char *>(bytes), qsizetype(size));
+    }
+    g_object_unref(at);
+    return out;
 }
 
 } // namespace
@@ -120,6 +158,7 @@ TEST(VbaWriter, CompoundFileHoldsEveryStreamInValidSiblingTrees)
     for (const CompoundStream &s : streams) {
         SCOPED_TRACE(s.path.join(u'/').toStdString());
         EXPECT_EQ(cfb.stream(s.path), s.data);
+        EXPECT_EQ(gsfStream(file, s.path), s.data);
     }
     EXPECT_FALSE(cfb.hasEntry({QStringLiteral("Store"), QStringLiteral("S1")}));
 
@@ -182,6 +221,22 @@ TEST(VbaWriter, CompoundFileHoldsEveryStreamInValidSiblingTrees)
     EXPECT_EQ(trees, 4); // root, Store, A, A/B
 
     EXPECT_EQ(errorOf([] { buildCompoundFile({{{QString(32, u'n')}, QByteArray("x")}}); }), 3000);
+
+    // A whole project as libgsf sees it: the dir stream names every module.
+    const QByteArray project =
+        buildVbaProjectFile({{QStringLiteral("Module1"), ModuleText::Kind::Standard, QString()},
+                             {QStringLiteral("Form_受注"), ModuleText::Kind::Document, QString()}},
+                            QStringLiteral("Project"), 932);
+    const VbaDir dir = parseDirStream(
+        ovbaDecompress(gsfStream(project, {QStringLiteral("VBA"), QStringLiteral("VBAProject"),
+                                           QStringLiteral("VBA"), QStringLiteral("dir")})));
+    ASSERT_EQ(dir.modules.size(), 2);
+    EXPECT_EQ(dir.codePage, 932);
+    EXPECT_EQ(dir.modules[1].unicodeName, QStringLiteral("Form_受注"));
+    EXPECT_FALSE(dir.modules[1].procedural);
+    EXPECT_FALSE(gsfStream(project, {QStringLiteral("VBA"), QStringLiteral("VBAProject"),
+                                     QStringLiteral("VBA"), dir.modules[1].unicodeStream})
+                     .startsWith("<"));
 }
 
 TEST(VbaWriter, ModulesOfEveryKindReadBackThroughJetModuleSource)
