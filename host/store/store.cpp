@@ -13,11 +13,6 @@ namespace {
 
 QAtomicInt connectionSerial;
 
-const char *const storeTables[] = {"T_DataBase",   "T_Object",     "T_TableInfo",   "T_TableItem",
-                                   "T_QueryInfo",  "T_QueryItem",  "T_FormInfo",    "T_FormItem",
-                                   "T_ReportInfo", "T_ReportItem", "T_ReportGroup", "T_ProcName",
-                                   "T_DimCall",    "T_AcProc"};
-
 [[noreturn]] void raiseAccess(const QString &path, const QString &why)
 {
     throw HostError(
