@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages Quillmark needs to build, test and run.
+# Installs the Debian 12 packages Quillmark needs to build and run; with
+# --test also what the test run needs beyond that (clang for the fuzzer).
 # Safe to run again: apt-get installs only what is missing.
 set -euo pipefail
 
@@ -10,6 +11,9 @@ packages=(
     mdbtools mdbtools-dev libgsf-1-dev libxlsxwriter-dev
     fonts-ipafont-gothic
 )
+if [ "${1:-}" = "--test" ]; then
+    packages+=(clang libclang-rt-14-dev)
+fi
 
 sudo=""
 if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
