@@ -1,13 +1,14 @@
-// Times the Table Field and Query Field listings and their PDF reports, on a
-// database file (default: the largest file of the corpus) and on a generated
-// database of 1,000 tables and 300 queries, and prints the figures.
+// Times the Table Field and Query Field listings and their PDF reports on a
+// database file (default: the largest file of the corpus and the generated
+// benchmark database of 1,000 tables and 2,000 queries), and prints the
+// figures.
 // Usage: fields_bench [database] [output folder] [--png]
 // --png also draws the first page of each report to <folder>/<report>-1.png.
 
+#include "bench/benchfiles.h"
 #include "harvest/queryfields.h"
 #include "harvest/tablefields.h"
 #include "host/errors.h"
-#include "host/fixturesource.h"
 #include "host/headlessui.h"
 #include "host/jet/jetsource.h"
 #include "host/mainstate.h"
@@ -18,7 +19,6 @@
 #include "host/reports/storereports.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -31,62 +31,6 @@
 #include <cstdio>
 
 namespace {
-
-QString largestCorpusFile()
-{
-#ifdef QUILLMARK_CORPUS_DIR
-    QString best;
-    qint64 size = -1;
-    for (const char *folder : {"jet3", "jet4", "ace"}) {
-        QDirIterator it(QStringLiteral(QUILLMARK_CORPUS_DIR "/") + QLatin1String(folder),
-                        QDir::Files);
-        while (it.hasNext()) {
-            const QFileInfo info(it.next());
-            if (info.size() <= size)
-                continue;
-            try {
-                JetSource::open(info.filePath());
-            } catch (const HostError &) {
-                continue; // encrypted or damaged: not a timing subject
-            }
-            best = info.filePath();
-            size = info.size();
-        }
-    }
-    return best;
-#else
-    return QString();
-#endif
-}
-
-// 1,000 tables of 20 fields with a two-field key, and 300 queries of 8 fields.
-void generate(FixtureSource &fixture)
-{
-    for (int t = 0; t < 1000; ++t) {
-        FixtureTable table(QStringLiteral("T_ﾃｰﾌﾞﾙ%1").arg(t, 4, 10, QLatin1Char('0')));
-        table.description(QStringLiteral("生成した表 %1").arg(t)).records(t * 10);
-        for (int f = 0; f < 20; ++f) {
-            table.field(QStringLiteral("項目%1").arg(f), f % 3 == 0 ? DaoType::Long : DaoType::Text,
-                        f % 3 == 0 ? 4 : 50);
-            if (f % 4 == 0)
-                table.fieldProperty(QStringLiteral("Description"),
-                                    QStringLiteral("説明　%1-%2").arg(t).arg(f));
-        }
-        table.primaryKey({QStringLiteral("項目0"), QStringLiteral("項目1")});
-        table.index(QStringLiteral("By2"), {QStringLiteral("項目2")});
-        fixture.add(table);
-    }
-    for (int q = 0; q < 300; ++q) {
-        FixtureQuery query(QStringLiteral("Q_ｸｴﾘｰ%1").arg(q), qint16((q % 9) * 16),
-                           QStringLiteral("SELECT T.項目0, T.項目1\r\nFROM [T_ﾃｰﾌﾞﾙ%1] AS T\r\n"
-                                          "WHERE T.項目3 > %2\r\nORDER BY T.項目1;")
-                               .arg(q)
-                               .arg(q));
-        for (int f = 0; f < 8; ++f)
-            query.field(QStringLiteral("項目%1").arg(f), DaoType::Text, 50);
-        fixture.add(query);
-    }
-}
 
 struct Figures
 {
@@ -212,20 +156,18 @@ int main(int argc, char **argv)
     registerStoreReports();
     QStringList args = app.arguments().mid(1);
     const bool png = args.removeAll(QStringLiteral("--png")) > 0;
-    const QString database = args.value(0).isEmpty() ? largestCorpusFile() : args.value(0);
+    QStringList databases{args.value(0)};
+    if (databases[0].isEmpty())
+        databases = largestCorpusDatabases(1) + QStringList{generatedBenchDatabase()};
     QTemporaryDir temp;
     const QString folder = args.value(1).isEmpty() ? temp.path() : args.value(1);
-    QDir().mkpath(folder);
-
-    if (!database.isEmpty())
-        run(QStringLiteral("%1 (%2 bytes)").arg(database).arg(QFileInfo(database).size()),
-            JetSource::opener(), QFileInfo(database).absoluteFilePath(), folder + "/file", png);
-    else
-        std::printf("no database file given and no corpus found\n");
-
-    FixtureSource generated(QStringLiteral("C:\\generated.mdb"));
-    generate(generated);
-    run(QStringLiteral("generated: 1,000 tables x 20 fields, 300 queries x 8 fields"),
-        generated.opener(), QStringLiteral("C:\\generated.mdb"), folder + "/generated", png);
+    for (const QString &database : databases) {
+        if (database.isEmpty())
+            continue;
+        const QFileInfo info(database);
+        const QString subfolder = folder + u'/' + info.completeBaseName();
+        run(QStringLiteral("%1 (%2 bytes)").arg(database).arg(info.size()), JetSource::opener(),
+            info.absoluteFilePath(), subfolder, png);
+    }
     return 0;
 }

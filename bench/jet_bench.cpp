@@ -4,18 +4,16 @@
 // mdbtools do the comparable work: mdb-schema, mdb-queries -1 -L, and
 // mdb-queries for every query. Prints both wall times per file.
 // Usage: jet_bench [--repeat N] [file ...]
-// Default files: the three largest databases of the corpus (found through
-// $QUILLMARK_CORPUS or a shared/corpus folder above the program's folder).
+// Default files: the three largest databases of the corpus and the generated
+// benchmark database.
 
+#include "bench/benchfiles.h"
 #include "host/errors.h"
 #include "host/jet/jetsource.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QProcess>
 
 #include <algorithm>
 #include <cstdio>
@@ -56,25 +54,13 @@ Counts loadEverything(const QString &path)
     return c;
 }
 
-QByteArray runTool(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.setProcessChannelMode(QProcess::SeparateChannels);
-    p.start(program, args);
-    if (!p.waitForFinished(300000)) {
-        p.kill();
-        p.waitForFinished();
-    }
-    return p.readAllStandardOutput();
-}
-
 // What mdbtools needs for the same ground: the schema, the query list and
 // each query's SQL. Returns the number of queries it listed.
 int mdbtoolsEverything(const QString &path)
 {
     runTool(QStringLiteral("mdb-schema"), {path});
-    const QByteArray list = runTool(QStringLiteral("mdb-queries"), {QStringLiteral("-1"),
-                                                                     QStringLiteral("-L"), path});
+    const QByteArray list =
+        runTool(QStringLiteral("mdb-queries"), {QStringLiteral("-1"), QStringLiteral("-L"), path});
     int count = 0;
     for (const QByteArray &line : list.split('\n')) {
         const QString name = QString::fromUtf8(line).trimmed();
@@ -84,37 +70,6 @@ int mdbtoolsEverything(const QString &path)
         ++count;
     }
     return count;
-}
-
-QString findCorpus(const QString &programDir)
-{
-    const QString env = qEnvironmentVariable("QUILLMARK_CORPUS");
-    if (!env.isEmpty())
-        return env;
-    QDir dir(programDir);
-    do {
-        if (dir.exists(QStringLiteral("shared/corpus")))
-            return dir.absoluteFilePath(QStringLiteral("shared/corpus"));
-    } while (dir.cdUp());
-    return QString();
-}
-
-QStringList largestDatabases(const QString &corpus, int count)
-{
-    QList<QFileInfo> files;
-    QDirIterator it(corpus, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QFileInfo info(it.next());
-        const QString suffix = info.suffix().toLower();
-        if (suffix == QLatin1String("mdb") || suffix == QLatin1String("accdb"))
-            files.append(info);
-    }
-    std::sort(files.begin(), files.end(),
-              [](const QFileInfo &a, const QFileInfo &b) { return a.size() > b.size(); });
-    QStringList out;
-    for (const QFileInfo &f : files.mid(0, count))
-        out.append(f.absoluteFilePath());
-    return out;
 }
 
 } // namespace
@@ -129,16 +84,18 @@ int main(int argc, char **argv)
         args = args.mid(2);
     }
     if (args.isEmpty()) {
-        const QString corpus = findCorpus(app.applicationDirPath());
-        if (corpus.isEmpty()) {
-            std::fprintf(stderr, "usage: jet_bench [--repeat N] FILE...  (no corpus found)\n");
-            return 2;
-        }
-        args = largestDatabases(corpus, 3);
+        args = largestCorpusDatabases(3);
+        const QString generated = generatedBenchDatabase();
+        if (!generated.isEmpty())
+            args.append(generated);
+    }
+    if (args.isEmpty()) {
+        std::fprintf(stderr, "usage: jet_bench [--repeat N] FILE...  (no corpus found)\n");
+        return 2;
     }
 
-    std::printf("%-58s %10s %10s %10s %7s\n", "file (best of runs)", "ours ms", "mdbtools",
-                "ratio", "queries");
+    std::printf("%-58s %10s %10s %10s %7s\n", "file (best of runs)", "ours ms", "mdbtools", "ratio",
+                "queries");
     int failures = 0;
     for (const QString &path : args) {
         const QString shown = QFileInfo(path).fileName();

@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Builds Release, generates the benchmark database (1,000 tables x 20 fields,
+# 2,000 queries, 100,000 rows in one table) and runs every benchmark on it,
+# and on the largest corpus files when ../shared/corpus is present.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/build.sh release
+cmake --build build/release --target bench_databases
+cd build/release
+for bench in rows_bench jet_bench fields_bench modules_bench report_bench; do
+    echo "== $bench"
+    "./$bench"
+done
