@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <gtest/gtest.h>
 
 QString corpusDir()
 {
@@ -34,4 +36,19 @@ int errorOf(const std::function<void()> &f)
         return e.code();
     }
     return 0;
+}
+
+QString runTool(const QString &program, const QStringList &args, const QString &jet3Charset)
+{
+    QProcess p;
+    if (!jet3Charset.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("MDB_JET3_CHARSET"), jet3Charset);
+        p.setProcessEnvironment(env);
+    }
+    p.start(program, args);
+    p.waitForFinished(120000);
+    EXPECT_EQ(p.exitCode(), 0) << program.toStdString() << ": "
+                               << p.readAllStandardError().toStdString();
+    return QString::fromUtf8(p.readAllStandardOutput());
 }

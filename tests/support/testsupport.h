@@ -3,6 +3,7 @@
 // Helpers shared by the test suites: temporary folders and the corpus.
 
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
 #include <ostream>
@@ -23,3 +24,9 @@ QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArra
 
 // The number of the HostError f raises; 0 when it raises none.
 int errorOf(const std::function<void()> &f);
+
+// Runs a command-line tool (two minutes at most) and returns its standard
+// output; a run that fails adds a test failure. `jet3Charset` sets
+// MDB_JET3_CHARSET for the mdbtools programs.
+QString runTool(const QString &program, const QStringList &args,
+                const QString &jet3Charset = QString());
