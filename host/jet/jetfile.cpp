@@ -450,7 +450,8 @@ JetTableDefinition parseTableDefinition(const QByteArray &tdef, const JetFile &f
             real.columns.append(number);
             real.descending.append(tdef.at(at + 2) == 0);
         }
-        real.flags = uchar(tdef.at(at + 8));
+        // After the map and root pointers; Jet 4 keeps an unknown word first.
+        real.flags = uchar(tdef.at(at + (jet3 ? 8 : 12)));
         reals.append(real);
         pos += jet3 ? 39 : 52;
     }

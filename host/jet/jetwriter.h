@@ -10,8 +10,9 @@
 // against (our JetSource, mdbtools, mdb-reader) look for: the masked header,
 // the catalog and the other system tables, usage maps, long-value pages,
 // property blobs and query rows. Not written: form and report designs,
-// permissions rows (MSysACEs stays empty), indexes of system tables and index
-// pages for text keys. Whether Access opens these files was not tested.
+// permissions rows (MSysACEs stays empty), indexes of system tables and
+// indexes on columns other than Byte, Integer and Long. Whether Access
+// opens these files was not tested.
 //
 //     JetWriterDatabase db;
 //     db.tables.append(...);
@@ -50,11 +51,23 @@ struct JetWriterColumn
     QList<JetWriterProperty> properties;
 };
 
+// An index besides the primary key, on Byte, Integer or Long columns.
+struct JetWriterIndex
+{
+    QString name;
+    QStringList columns;     // key order
+    QList<bool> descending;  // per column; missing entries are ascending
+    bool unique = false;
+    bool ignoreNulls = false; // rows whose key columns are all NULL stay out
+    bool required = false;    // no key column may be NULL
+};
+
 struct JetWriterTable
 {
     QString name;
     QList<JetWriterColumn> columns;
     QStringList primaryKey; // column names; Byte, Integer or Long columns
+    QList<JetWriterIndex> indexes;
     QList<QList<Value>> rows; // one Value per column; Null/Empty = NULL
     QList<JetWriterProperty> properties;
 };

@@ -250,7 +250,7 @@ void checkName(const QString &name, const QString &what, QStringList &used)
     used.append(name);
 }
 
-// Writes a table's rows, long values, primary key and usage maps.
+// Writes a table's rows, long values, indexes and usage maps.
 void writeTable(PageFile &file, TableLayout &t, RowPager &maps)
 {
     RowPager data = RowPager::forOwner(file, t.tdefPage);
@@ -262,18 +262,8 @@ void writeTable(PageFile &file, TableLayout &t, RowPager &maps)
     for (const QList<Value> &row : t.rows)
         pointers.append(data.add(packRow(t, row, longPagers)));
 
-    for (IndexLayout &ix : t.primaryKey) {
-        QList<QPair<QByteArray, quint32>> entries;
-        for (int r = 0; r < t.rows.size(); ++r) {
-            QByteArray key;
-            for (int number : ix.columns)
-                key += indexKey(t.columns[number], t.rows[r][number]);
-            entries.append({key, pointers[r]});
-        }
-        ix.rows = quint32(t.rows.size());
-        ix.root = writeIndexLeaf(file, t, entries);
-        ix.map = maps.add(usageMapRow({ix.root}));
-    }
+    for (IndexLayout &ix : t.indexes)
+        ix.map = maps.add(usageMapRow(writeIndex(file, t, ix, pointers)));
     t.ownedMap = maps.add(usageMapRow(data.pages()));
     t.freeMap = maps.add(usageMapRow(data.pages()));
     for (const RowPager &p : longPagers) {
@@ -320,21 +310,20 @@ QByteArray buildJetDatabase(const JetWriterDatabase &db)
         TableLayout t = layoutTable(src.name, src.columns, false);
         normaliseRows(t, src.rows);
         if (!src.primaryKey.isEmpty()) {
-            IndexLayout ix;
-            for (const QString &name : src.primaryKey) {
-                int number = -1;
-                for (const ColumnLayout &c : t.columns)
-                    if (c.def.name.compare(name, Qt::CaseInsensitive) == 0)
-                        number = c.number;
-                if (number < 0)
-                    fail(QStringLiteral("table %1: no column %2 for the primary key").arg(src.name, name));
-                for (const QList<Value> &row : t.rows)
-                    if (row[number].isNull())
-                        fail(QStringLiteral("table %1: the primary key column %2 holds a NULL").arg(src.name, name));
-                ix.columns.append(number);
-            }
-            t.primaryKey.append(ix);
+            JetWriterIndex key;
+            key.name = QStringLiteral("PrimaryKey"); // the name Access gives it
+            key.columns = src.primaryKey;
+            t.indexes.append(layoutIndex(t, key, true));
         }
+        QStringList indexNames;
+        for (const IndexLayout &ix : t.indexes)
+            indexNames.append(ix.name);
+        for (const JetWriterIndex &def : src.indexes) {
+            checkName(def.name, QStringLiteral("index of table %1").arg(src.name), indexNames);
+            t.indexes.append(layoutIndex(t, def, false));
+        }
+        if (t.indexes.size() > 32)
+            fail(QStringLiteral("table %1: more than 32 indexes").arg(src.name));
         tables.append(t);
     }
     const QList<VbaWriterModule> vbaModules = projectModules(db);

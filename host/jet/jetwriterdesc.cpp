@@ -150,6 +150,21 @@ JetWriterTable table(const QJsonObject &o, const QString &baseDir)
     }
     for (const QJsonValue &k : o.value(QLatin1String("primaryKey")).toArray())
         t.primaryKey.append(k.toString());
+    // "indexes": [{"name": ..., "columns": ["A", {"name": "B", "descending": true}],
+    //              "unique": true, "ignoreNulls": true, "required": true}]
+    for (const QJsonValue &iv : o.value(QLatin1String("indexes")).toArray()) {
+        const QJsonObject io = iv.toObject();
+        JetWriterIndex index;
+        index.name = requiredName(io, QStringLiteral("index of table %1").arg(t.name));
+        for (const QJsonValue &cv : io.value(QLatin1String("columns")).toArray()) {
+            index.columns.append(cv.isString() ? cv.toString() : cv[QLatin1String("name")].toString());
+            index.descending.append(cv[QLatin1String("descending")].toBool());
+        }
+        index.unique = io.value(QLatin1String("unique")).toBool();
+        index.ignoreNulls = io.value(QLatin1String("ignoreNulls")).toBool();
+        index.required = io.value(QLatin1String("required")).toBool();
+        t.indexes.append(index);
+    }
     const auto binaryColumn = [&](qsizetype i) {
         return i < t.columns.size()
             && (t.columns[i].type == JetType::Ole || t.columns[i].type == JetType::Binary);
@@ -393,6 +408,7 @@ JetWriterDatabase generateJetDatabase(const JetGeneratorSize &size)
         id.type = JetType::Long;
         id.autoNumber = true;
         table.columns.append(id);
+        table.primaryKey = {id.name};
         for (int f = 1; f < size.fields; ++f) {
             JetWriterColumn c;
             c.name = QStringLiteral("Field%1").arg(f, 3, 10, QLatin1Char('0'));

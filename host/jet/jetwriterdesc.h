@@ -3,7 +3,8 @@
 // The readable description quillmark-mkdb turns into a database: a JSON
 // document (see samples/sample.json, samples/hanbai.json) with the format
 // ("version" 3 or 4, a Jet 3 "codePage"), tables (columns, properties, a
-// primary key, rows inline or from a CSV file beside the description),
+// primary key and further indexes, rows inline or from a CSV file beside
+// the description),
 // linked tables, relationships, queries by their parts, and forms, reports,
 // macros and modules with their VBA code ("code" as text or lines, or
 // "codeFile"; "class": true for a class module; "vba" names the project).
@@ -19,7 +20,8 @@
 JetWriterDatabase parseJetDescription(const QByteArray &json, const QString &baseDir);
 
 // A database of known size: `tables` tables of `fields` columns with `rows`
-// rows each (the first table gets `bigRows` rows) and `queries` select queries.
+// rows each (the first table gets `bigRows` rows), each keyed on its
+// AutoNumber ID, and `queries` select queries.
 struct JetGeneratorSize
 {
     int tables = 10, fields = 10, rows = 10, bigRows = 1000, queries = 10;

@@ -107,12 +107,17 @@ struct ColumnLayout
     bool isLong() const { return def.type == JetType::Memo || def.type == JetType::Ole; }
 };
 
+// One index; the writer gives each logical index its own real index.
 struct IndexLayout
 {
-    QList<int> columns; // column numbers
+    QString name;
+    QList<int> columns; // column numbers, key order
+    QList<bool> descending;
+    bool primary = false;
+    int flags = 0;      // 0x01 unique, 0x02 ignore nulls, 0x08 required, 0x80 Jet 4
     quint32 root = 0;
     quint32 map = 0;    // data pointer of the index usage map
-    quint32 rows = 0;
+    quint32 keys = 0;   // distinct keys, which the TDEF keeps
 };
 
 // One table as it is laid out: its TDEF page, columns and the pointers the
@@ -128,7 +133,7 @@ struct TableLayout
     qint32 lastAutoNumber = 0; // the TDEF holds the highest value used
     quint32 ownedMap = 0, freeMap = 0;
     QList<quint32> longOwned, longFree; // per long column, in column order
-    QList<IndexLayout> primaryKey; // zero or one
+    QList<IndexLayout> indexes; // the primary key first
 };
 
 TableLayout layoutTable(const QString &name, const QList<JetWriterColumn> &columns, bool system);
@@ -137,10 +142,17 @@ void normaliseRows(TableLayout &t, const QList<QList<Value>> &rows);
 // Packs one row; long values are placed through the column's pager.
 QByteArray packRow(const TableLayout &t, const QList<Value> &row, QList<RowPager> &longPagers);
 QByteArray tableDefinition(const TableLayout &t);
-// Writes the primary-key leaf page; the entries are (key, data pointer).
-quint32 writeIndexLeaf(PageFile &file, const TableLayout &t,
-                       QList<QPair<QByteArray, quint32>> entries);
-QByteArray indexKey(const ColumnLayout &c, const Value &v);
+
+// --- indexes (jetwriterindex.cpp) ------------------------------------------
+
+// Checks an index description against the table's columns.
+IndexLayout layoutIndex(const TableLayout &t, const JetWriterIndex &def, bool primary);
+// The key bytes of a row, all key columns in order.
+QByteArray indexKey(const TableLayout &t, const IndexLayout &ix, const QList<Value> &row);
+// Writes the index tree of the rows, whose data pointers are given; sets the
+// root and key count and returns the tree's pages.
+QList<quint32> writeIndex(PageFile &file, const TableLayout &t, IndexLayout &ix,
+                          const QList<quint32> &rowPointers);
 
 // --- properties and catalog ----------------------------------------------
 

@@ -416,13 +416,13 @@ QByteArray tableDefinition(const TableLayout &t)
     put16(d, 21 + shift, quint16(t.columns.size()));
     put16(d, 23 + shift, quint16(varCount));
     put16(d, 25 + shift, quint16(t.columns.size()));
-    put32(d, 27 + shift, quint32(t.primaryKey.size()));
-    put32(d, 31 + shift, quint32(t.primaryKey.size()));
+    put32(d, 27 + shift, quint32(t.indexes.size()));
+    put32(d, 31 + shift, quint32(t.indexes.size()));
     put32(d, 35 + shift, t.ownedMap);
     put32(d, 39 + shift, t.freeMap);
-    for (const IndexLayout &ix : t.primaryKey) {
+    for (const IndexLayout &ix : t.indexes) {
         append32(d, 0);
-        append32(d, ix.rows);
+        append32(d, ix.keys);
         if (!jet3)
             append32(d, 0);
     }
@@ -457,23 +457,23 @@ QByteArray tableDefinition(const TableLayout &t)
     }
     for (const ColumnLayout &c : t.columns)
         d += f.lengthPrefixed(c.def.name);
-    for (const IndexLayout &ix : t.primaryKey) {
+    for (const IndexLayout &ix : t.indexes) {
         QByteArray r(jet3 ? 39 : 52, '\0');
         const int at = jet3 ? 0 : 4;
         if (!jet3)
-            put32(r, 0, 1625);
+            put32(r, 0, 1923); // the constant Access writes first
         for (int slot = 0; slot < 10; ++slot) {
             const bool used = slot < ix.columns.size();
             put16(r, at + 3 * slot, used ? quint16(ix.columns[slot]) : 0xFFFF);
-            r[at + 2 + 3 * slot] = char(used ? 1 : 0); // ascending
+            r[at + 2 + 3 * slot] = char(used && !ix.descending[slot] ? 1 : 0); // 1 ascending
         }
         put32(r, at + 30, ix.map);
         put32(r, at + 34, ix.root);
-        // Unique + required, as Access's primary keys (Jet 4 adds 0x80).
-        r[at + 38] = char(jet3 ? 0x09 : 0x89);
+        // Jet 4 keeps an unknown word between the root and the flags.
+        r[at + (jet3 ? 38 : 42)] = char(ix.flags);
         d += r;
     }
-    for (int i = 0; i < t.primaryKey.size(); ++i) {
+    for (int i = 0; i < t.indexes.size(); ++i) {
         QByteArray r(jet3 ? 20 : 28, '\0');
         const int at = jet3 ? 0 : 4;
         if (!jet3)
@@ -481,11 +481,11 @@ QByteArray tableDefinition(const TableLayout &t)
         put32(r, at, quint32(i));
         put32(r, at + 4, quint32(i));
         put32(r, at + 9, 0xFFFFFFFFu); // no related index
-        r[at + 19] = 0x01; // primary key
+        r[at + 19] = char(t.indexes[i].primary ? 0x01 : 0x00); // 1 primary key, 0 other
         d += r;
     }
-    for (int i = 0; i < t.primaryKey.size(); ++i)
-        d += f.lengthPrefixed(QStringLiteral("PrimaryKey"));
+    for (const IndexLayout &ix : t.indexes)
+        d += f.lengthPrefixed(ix.name);
     int longIndex = 0;
     for (const ColumnLayout &c : t.columns) {
         if (!c.isLong())
@@ -503,54 +503,6 @@ QByteArray tableDefinition(const TableLayout &t)
     put32(d, 8, quint32(d.size()));
     d.append(QByteArray(f.pageSize - d.size(), '\0'));
     return d;
-}
-
-QByteArray indexKey(const ColumnLayout &c, const Value &v)
-{
-    QByteArray key(1, char(0x7F)); // ascending, not null
-    if (c.def.type == JetType::Long) {
-        const quint32 flipped = quint32(v.asLong()) ^ 0x80000000u;
-        key.resize(5);
-        qToBigEndian(flipped, key.data() + 1);
-    } else if (c.def.type == JetType::Integer) {
-        const quint16 flipped = quint16(v.asInteger()) ^ 0x8000u;
-        key.resize(3);
-        qToBigEndian(flipped, key.data() + 1);
-    } else {
-        fail(QStringLiteral("%1: primary keys are written on Integer and Long columns only").arg(c.def.name));
-    }
-    return key;
-}
-
-quint32 writeIndexLeaf(PageFile &file, const TableLayout &t, QList<QPair<QByteArray, quint32>> entries)
-{
-    const JetFormat &f = fmt();
-    const int first = f.jet3 ? 248 : 480, maskAt = f.jet3 ? 22 : 27;
-    std::sort(entries.begin(), entries.end(), [](const auto &a, const auto &b) {
-        return a.first != b.first ? a.first < b.first : a.second < b.second;
-    });
-    QByteArray page(f.pageSize, '\0');
-    page[0] = 0x04;
-    page[1] = 0x01;
-    put32(page, 4, t.tdefPage);
-    int at = first;
-    for (int i = 0; i < entries.size(); ++i) {
-        const auto &[key, pointer] = entries[i];
-        if (i > 0 && key == entries[i - 1].first)
-            fail(QStringLiteral("table %1: the primary key has a duplicate value").arg(t.name));
-        QByteArray entry = key;
-        // Row pointers in index entries are big-endian: 3-byte page, row byte.
-        entry.append(char((pointer >> 24) & 0xFF)).append(char((pointer >> 16) & 0xFF))
-             .append(char((pointer >> 8) & 0xFF)).append(char(pointer & 0xFF));
-        if (at + entry.size() > f.pageSize)
-            fail(QStringLiteral("table %1: the primary key needs more than one index page").arg(t.name));
-        page.replace(at, int(entry.size()), entry);
-        at += int(entry.size());
-        const int bit = at - first;
-        page[maskAt + bit / 8] = char(page[maskAt + bit / 8] | (1 << (bit % 8)));
-    }
-    put16(page, 2, quint16(f.pageSize - at));
-    return file.add(page);
 }
 
 } // namespace jetw

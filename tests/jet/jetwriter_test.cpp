@@ -6,6 +6,7 @@
 #include "host/jet/jetsource.h"
 #include "host/jet/jetwriter.h"
 #include "host/jet/jetwriterdesc.h"
+#include "jet/indexwalker.h"
 #include "support/testsupport.h"
 
 #include <QFile>
@@ -226,8 +227,7 @@ TEST(JetWriter, PrimaryKeyIndexPageHoldsEveryRowInKeyOrder)
     EXPECT_TRUE(def->Indexes()[0].Primary);
     EXPECT_EQ(def->Indexes()[0].Fields, QStringList{QStringLiteral("K")});
 
-    // Walk the leaf page named by the TDEF and compare each entry with the
-    // row it points at.
+    // The index walker compares each entry with the row it points at.
     const auto file = JetFile::open(path, JetOptions());
     quint32 tdefPage = 0;
     for (quint32 p = 3; p < quint32(file->pageCount()) && !tdefPage; ++p) {
@@ -236,34 +236,12 @@ TEST(JetWriter, PrimaryKeyIndexPageHoldsEveryRowInKeyOrder)
             tdefPage = p;
     }
     ASSERT_NE(tdefPage, 0u);
-    const QByteArray tdef = file->readTableDefinition(tdefPage);
-    const int columns = qFromLittleEndian<quint16>(tdef.constData() + 45);
-    int at = 63 + 12 + 25 * columns;
-    for (int c = 0; c < columns; ++c)
-        at += 2 + qFromLittleEndian<quint16>(tdef.constData() + at);
-    EXPECT_EQ(qFromLittleEndian<quint16>(tdef.constData() + at + 4), 0); // key column 0
-    const quint32 root = qFromLittleEndian<quint32>(tdef.constData() + at + 38);
-    const QByteArray leaf = file->readPage(root);
-    ASSERT_EQ(leaf[0], 0x04);
-    EXPECT_EQ(qFromLittleEndian<quint32>(leaf.constData() + 4), tdefPage);
-    QList<qint32> walked;
-    int start = 480;
-    for (int bit = 1; bit < 453 * 8 && 480 + bit <= leaf.size(); ++bit) {
-        if (!(leaf[27 + bit / 8] & (1 << (bit % 8))))
-            continue;
-        const QByteArray entry = leaf.mid(start, 480 + bit - start);
-        ASSERT_EQ(entry.size(), 9);
-        EXPECT_EQ(entry[0], 0x7F);
-        const qint32 key = qint32(qFromBigEndian<quint32>(entry.constData() + 1) ^ 0x80000000u);
-        const quint32 page = (quint8(entry[5]) << 16) | (quint8(entry[6]) << 8) | quint8(entry[7]);
-        const QByteArray row = file->readRow(page, quint8(entry[8]));
-        EXPECT_EQ(qFromLittleEndian<qint32>(row.constData() + 2), key); // the first fixed column
-        walked.append(key);
-        start = 480 + bit;
-    }
-    QList<qint32> sorted = keys;
-    std::sort(sorted.begin(), sorted.end());
-    EXPECT_EQ(walked, sorted);
+    const QList<IndexWalk> walks = walkIndexes(*file, tdefPage);
+    ASSERT_EQ(walks.size(), 1);
+    EXPECT_TRUE(walks[0].faults.isEmpty()) << walks[0].faults.join(u"; ").toStdString();
+    EXPECT_TRUE(walks[0].keysChecked);
+    EXPECT_EQ(walks[0].entries, keys.size());
+    EXPECT_EQ(walks[0].columns, QList<int>{0});
 }
 
 TEST(JetWriter, QueriesOfEveryKindRebuildTheirSql)

@@ -1,0 +1,289 @@
+// Indexes the Jet writer builds, checked by the test-side index walker
+// (which shares no code with the writer), by our reader and by mdbtools.
+
+#include "host/errors.h"
+#include "host/jet/jetfile.h"
+#include "host/jet/jetsource.h"
+#include "host/jet/jetwriter.h"
+#include "host/jet/jetwriterdesc.h"
+#include "jet/indexwalker.h"
+#include "support/testsupport.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString run(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(300000);
+    EXPECT_EQ(p.exitCode(), 0) << program.toStdString() << ": "
+                               << p.readAllStandardError().toStdString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+JetWriterColumn column(const QString &name, int type)
+{
+    JetWriterColumn c;
+    c.name = name;
+    c.type = type;
+    return c;
+}
+
+// The TDEF page of a table, from the catalog.
+quint32 tdefOf(const QString &path, const QString &table)
+{
+    JetTableReader catalog = JetSource::open(path)->readTable(QStringLiteral("MSysObjects"));
+    const int id = int(catalog.fieldNames().indexOf(QStringLiteral("Id")));
+    const int name = int(catalog.fieldNames().indexOf(QStringLiteral("Name")));
+    while (catalog.next())
+        if (catalog.text(name) == table)
+            return quint32(catalog.value(id).toDouble());
+    return 0;
+}
+
+// 5,000 rows whose keys spread over the whole range of each type.
+JetWriterTable keyedTable()
+{
+    JetWriterTable t;
+    t.name = QStringLiteral("Keys");
+    t.columns = {column(QStringLiteral("K"), JetType::Long),
+                 column(QStringLiteral("Small"), JetType::Integer),
+                 column(QStringLiteral("Tiny"), JetType::Byte),
+                 column(QStringLiteral("Maybe"), JetType::Long),
+                 column(QStringLiteral("Note"), JetType::Text)};
+    t.primaryKey = {QStringLiteral("K")};
+    JetWriterIndex small{
+        QStringLiteral("SmallUnique"), {QStringLiteral("Small")}, {}, true, false, false};
+    JetWriterIndex pair{QStringLiteral("TinyThenKDown"),
+                        {QStringLiteral("Tiny"), QStringLiteral("K")},
+                        {false, true},
+                        false,
+                        false,
+                        false};
+    JetWriterIndex sparse{
+        QStringLiteral("MaybeSparse"), {QStringLiteral("Maybe")}, {true}, false, true, false};
+    JetWriterIndex tiny{QStringLiteral("Tiny"), {QStringLiteral("Tiny")}, {}, false, false, true};
+    t.indexes = {small, pair, sparse, tiny};
+    for (int r = 0; r < 5000; ++r) {
+        // Keys in no particular order, both signs, with both extremes.
+        const qint32 k = r == 0   ? std::numeric_limits<qint32>::min()
+                         : r == 1 ? std::numeric_limits<qint32>::max()
+                                  : qint32((r * 7919LL) % 100003) * (r % 2 ? 1 : -1) * 21474;
+        const qint16 s =
+            qint16(r * 13 % 5000 - 2500 + (r == 2 ? -30268 : 0) + (r == 3 ? 30267 : 0));
+        t.rows.append({Value::longInt(k), Value::integer(s),
+                       Value::integer(qint16(r % 256 == 7 ? 255 : r % 11)),
+                       r % 3 ? Value::null() : Value::longInt(r - 2500),
+                       Value(QStringLiteral("row %1").arg(r))});
+    }
+    return t;
+}
+
+} // namespace
+
+TEST(JetWriterIndex, ManyPageIndexesWalkCleanlyInBothFormats)
+{
+    for (int version : {3, 4}) {
+        SCOPED_TRACE(version);
+        QTemporaryDir dir;
+        JetWriterDatabase db;
+        db.version = version;
+        db.tables = {keyedTable()};
+        const QString path = dir.filePath(QStringLiteral("keys.mdb"));
+        writeJetDatabase(db, path);
+
+        const auto file = JetFile::open(path, JetOptions());
+        const QList<IndexWalk> walks = walkIndexes(*file, tdefOf(path, QStringLiteral("Keys")));
+        ASSERT_EQ(walks.size(), 5);
+        const QList<int> entries{5000, 5000, 5000, 5000 / 3 + 1, 5000};
+        const QList<int> flags{0x09, 0x01, 0x00, 0x02, 0x08};
+        for (int i = 0; i < walks.size(); ++i) {
+            const IndexWalk &w = walks[i];
+            SCOPED_TRACE(w.names.join(u',').toStdString());
+            EXPECT_TRUE(w.faults.isEmpty()) << w.faults.mid(0, 5).join(u"; ").toStdString();
+            EXPECT_TRUE(w.keysChecked);
+            EXPECT_EQ(w.entries, entries[i]);
+            EXPECT_EQ(w.flags, flags[i] | (version == 4 ? 0x80 : 0));
+            EXPECT_GT(w.leafPages, 1); // 5,000 keys never fit one page
+            EXPECT_EQ(w.depth, 2);
+            EXPECT_EQ(int(w.tdefKeyCount), w.distinctKeys);
+        }
+        EXPECT_EQ(walks[2].descending, (QList<bool>{false, true}));
+        EXPECT_EQ(walks[3].distinctKeys, 5000 / 3 + 1);
+        EXPECT_EQ(walks[4].distinctKeys, 12);
+
+        const QList<TableDef> tables = JetSource::open(path)->tableDefs();
+        const auto keys = std::find_if(tables.begin(), tables.end(),
+                                       [](const TableDef &t) { return t.Name == u"Keys"; });
+        ASSERT_NE(keys, tables.end());
+        const QList<Index> indexes = keys->Indexes();
+        ASSERT_EQ(indexes.size(), 5);
+        EXPECT_TRUE(indexes[0].Primary && indexes[0].Unique);
+        EXPECT_EQ(indexes[0].Name, QStringLiteral("PrimaryKey"));
+        EXPECT_TRUE(!indexes[1].Primary && indexes[1].Unique);
+        EXPECT_FALSE(indexes[2].Unique);
+        EXPECT_EQ(indexes[2].Fields, (QStringList{QStringLiteral("Tiny"), QStringLiteral("K")}));
+        EXPECT_FALSE(indexes[4].Unique);
+
+        const QString schema = run(QStringLiteral("mdb-schema"),
+                                   {QStringLiteral("--indexes"), path, QStringLiteral("postgres")});
+        EXPECT_TRUE(schema.contains(QStringLiteral("PRIMARY KEY (\"k\")"))) << schema.toStdString();
+        EXPECT_TRUE(schema.contains(
+            QStringLiteral("CREATE UNIQUE INDEX \"keys_smallunique_idx\" ON \"keys\" (\"small\")")))
+            << schema.toStdString();
+        EXPECT_TRUE(schema.contains(QStringLiteral(
+            "CREATE INDEX \"keys_tinythenkdown_idx\" ON \"keys\" (\"tiny\", \"k\" DESC)")))
+            << schema.toStdString();
+        EXPECT_EQ(run(QStringLiteral("mdb-count"), {path, QStringLiteral("Keys")}).trimmed(),
+                  QStringLiteral("5000"));
+    }
+}
+
+TEST(JetWriterIndex, GeneratedBigTableGetsAPrimaryKeyTree)
+{
+    JetGeneratorSize size =
+        parseGeneratorSize(QStringLiteral("tables=2,fields=4,rows=3,bigrows=100000,queries=0"));
+    for (int version : {3, 4}) {
+        SCOPED_TRACE(version);
+        QTemporaryDir dir;
+        JetWriterDatabase db = generateJetDatabase(size);
+        db.version = version;
+        const QString path = dir.filePath(QStringLiteral("big.mdb"));
+        writeJetDatabase(db, path);
+        const auto file = JetFile::open(path, JetOptions());
+        for (const QString &table : {QStringLiteral("Table0001"), QStringLiteral("Table0002")}) {
+            const QList<IndexWalk> walks = walkIndexes(*file, tdefOf(path, table));
+            ASSERT_EQ(walks.size(), 1);
+            const IndexWalk &w = walks[0];
+            EXPECT_TRUE(w.faults.isEmpty()) << w.faults.mid(0, 5).join(u"; ").toStdString();
+            EXPECT_TRUE(w.keysChecked);
+            EXPECT_EQ(w.entries, table == u"Table0001" ? 100000 : 3);
+        }
+        const IndexWalk big = walkIndexes(*file, tdefOf(path, QStringLiteral("Table0001")))[0];
+        // Jet 3 pages hold too few node entries for one node over 100,000 keys.
+        EXPECT_EQ(big.depth, version == 3 ? 3 : 2);
+        EXPECT_EQ(run(QStringLiteral("mdb-count"), {path, QStringLiteral("Table0001")}).trimmed(),
+                  QStringLiteral("100000"));
+    }
+}
+
+TEST(JetWriterIndex, WalkerNoticesDamagedTrees)
+{
+    QTemporaryDir dir;
+    JetWriterDatabase db;
+    JetWriterTable t;
+    t.name = QStringLiteral("T");
+    t.columns = {column(QStringLiteral("K"), JetType::Long)};
+    t.primaryKey = {QStringLiteral("K")};
+    for (int r = 0; r < 2000; ++r)
+        t.rows.append({Value::longInt(r * 3)});
+    db.tables = {t};
+    const QByteArray good = buildJetDatabase(db);
+    const QString goodPath = writeFile(dir, QStringLiteral("good.mdb"), good);
+    const quint32 tdef = tdefOf(goodPath, QStringLiteral("T"));
+    const auto walk = [&](const QByteArray &bytes) {
+        const QString path = writeFile(dir, QStringLiteral("bad.mdb"), bytes);
+        const auto file = JetFile::open(path, JetOptions());
+        return walkIndexes(*file, tdef).value(0).faults;
+    };
+    ASSERT_TRUE(walk(good).isEmpty());
+
+    // Find a leaf that is not the first and one of its entries.
+    int leaf = -1;
+    for (int p = 0; p * 4096 < good.size(); ++p)
+        if (good[p * 4096] == 0x04 &&
+            qFromLittleEndian<quint32>(good.constData() + p * 4096 + 12) != 0)
+            leaf = p;
+    ASSERT_GE(leaf, 0);
+    const int page = leaf * 4096;
+
+    QByteArray keyChanged = good; // the last byte of the first entry's key
+    keyChanged[page + 480 + 4] = char(keyChanged[page + 480 + 4] ^ 0x01);
+    EXPECT_FALSE(walk(keyChanged).isEmpty());
+
+    QByteArray rowChanged = good; // the row byte of the first entry
+    rowChanged[page + 480 + 8] = char(rowChanged[page + 480 + 8] + 1);
+    EXPECT_FALSE(walk(rowChanged).isEmpty());
+
+    QByteArray unlinked = good; // previous-page pointer cleared
+    qToLittleEndian(quint32(0), unlinked.data() + page + 12);
+    EXPECT_FALSE(walk(unlinked).isEmpty());
+
+    QByteArray noTail = good; // the root node loses its last child
+    for (int p = 0; p * 4096 < good.size(); ++p)
+        if (good[p * 4096] == 0x03)
+            qToLittleEndian(quint32(0), noTail.data() + p * 4096 + 20);
+    EXPECT_FALSE(walk(noTail).isEmpty());
+}
+
+TEST(JetWriterIndex, UnwritableIndexesAreRefusedWithTheirReason)
+{
+    const auto errorWith = [](const std::function<void(JetWriterTable &)> &change) {
+        JetWriterDatabase db;
+        JetWriterTable t;
+        t.name = QStringLiteral("T");
+        t.columns = {column(QStringLiteral("A"), JetType::Long),
+                     column(QStringLiteral("B"), JetType::Integer),
+                     column(QStringLiteral("C"), JetType::Text)};
+        t.rows = {{Value::longInt(1), Value::null(), Value("x")},
+                  {Value::longInt(2), Value::null(), Value("y")}};
+        change(t);
+        db.tables = {t};
+        return errorOf([&] { buildJetDatabase(db); });
+    };
+    const auto index = [](const QString &name, const QStringList &columns, bool unique = false) {
+        JetWriterIndex ix;
+        ix.name = name;
+        ix.columns = columns;
+        ix.unique = unique;
+        return ix;
+    };
+    // Rows whose key columns are all NULL may repeat in a unique index.
+    EXPECT_EQ(errorWith([&](JetWriterTable &t) { t.indexes = {index("B", {"B"}, true)}; }), 0);
+    EXPECT_EQ(errorWith([&](JetWriterTable &t) {
+                  t.indexes = {index("AB", {"A", "B"}, true)};
+                  t.rows[1][0] = Value::longInt(1);
+              }),
+              3000); // (1, NULL) twice
+    EXPECT_EQ(errorWith([&](JetWriterTable &t) {
+                  t.indexes = {index("B", {"B"})};
+                  t.indexes[0].required = true;
+              }),
+              3000);
+    EXPECT_EQ(errorWith([&](JetWriterTable &t) { t.indexes = {index("C", {"C"})}; }),
+              3000); // text keys
+    EXPECT_EQ(errorWith([&](JetWriterTable &t) { t.indexes = {index("X", {"Z"})}; }), 3000);
+    EXPECT_EQ(errorWith([&](JetWriterTable &t) { t.indexes = {index("X", {"A", "a"})}; }), 3000);
+    EXPECT_EQ(errorWith([&](JetWriterTable &t) {
+                  t.indexes = {index("X", {"A"}), index("x", {"B"})};
+              }),
+              3000);
+    EXPECT_EQ(errorWith([&](JetWriterTable &t) {
+                  t.primaryKey = {"A"};
+                  t.indexes = {index("PrimaryKey", {"B"})};
+              }),
+              3000);
+}
+
+TEST(JetWriterIndex, DescriptionsNameIndexes)
+{
+    const QByteArray json = R"({"tables": [{"name": "T", "primaryKey": ["A"],
+        "columns": [{"name": "A", "type": "Long"}, {"name": "B", "type": "Integer"}],
+        "indexes": [{"name": "ByB", "columns": [{"name": "B", "descending": true}, "A"], "unique": true}],
+        "rows": [[1, 5], [2, 5]]}]})";
+    const JetWriterDatabase db = parseJetDescription(json, QString());
+    ASSERT_EQ(db.tables.size(), 1);
+    ASSERT_EQ(db.tables[0].indexes.size(), 1);
+    const JetWriterIndex &ix = db.tables[0].indexes[0];
+    EXPECT_EQ(ix.name, QStringLiteral("ByB"));
+    EXPECT_EQ(ix.columns, (QStringList{QStringLiteral("B"), QStringLiteral("A")}));
+    EXPECT_EQ(ix.descending, (QList<bool>{true, false}));
+    EXPECT_TRUE(ix.unique);
+    EXPECT_FALSE(ix.ignoreNulls);
+}
