@@ -1,10 +1,11 @@
 // Times the Module List and the Module Source listing with their PDF reports:
 //   file      -- a database file with VBA (default: the corpus's largest
 //                project, ace/現品票ラベルプログラム...accdb), read by the Jet reader
-//   generated -- a project of 500 standard modules x 40 procedures given in code
+//   generated -- the generated benchmark database's 500 standard modules of
+//                40 procedures each
 // Usage: modules_bench [database] [output folder]
 
-#include "host/fixturesource.h"
+#include "bench/benchfiles.h"
 #include "host/headlessui.h"
 #include "host/jet/jetsource.h"
 #include "host/jet/vbasource.h"
@@ -23,24 +24,6 @@
 #include <cstdio>
 
 namespace {
-
-// One standard module of `procedures` procedures, each with a Dim, a Call and
-// a Const line, as a typical module.
-QString moduleText(int number, int procedures)
-{
-    QString text = QStringLiteral("Attribute VB_Name = \"Module%1\"\r\nOption Compare Database\r\n"
-                                  "Option Explicit\r\nPrivate mCount As Long\r\n")
-                       .arg(number);
-    for (int p = 0; p < procedures; ++p) {
-        text += QStringLiteral("\r\n' Procedure %1\r\nPublic Function Proc%1(ByVal a As Long, "
-                               "b As String) As Long\r\n    Dim i As Long, s As String\r\n"
-                               "    Const LIMIT = 10\r\n    For i = 1 To LIMIT\r\n"
-                               "        s = s & CStr(i) ' build\r\n    Next i\r\n"
-                               "    Call Helper(a, s)\r\n    Proc%1 = Len(s)\r\nEnd Function\r\n")
-                    .arg(p);
-    }
-    return text;
-}
 
 // The harvest alone (no report shown), then the report written as PDF.
 void timeListings(MainState &state, ReportOutput &output, const char *label)
@@ -89,30 +72,18 @@ int main(int argc, char **argv)
             file = ace.filePath(name);
     }
 #endif
-    if (!file.isEmpty() && QFileInfo::exists(file)) {
+    const auto time = [&](const QString &path, const char *label) {
         MainState state;
-        state.storePath = scratch.filePath(QStringLiteral("file.mdb"));
+        state.storePath = scratch.filePath(QString::fromLatin1(label) + QStringLiteral(".mdb"));
         state.opener = JetSource::opener();
         state.moduleScan.opener = JetModuleSource::opener();
-        state.newTargetInstance().OpenCurrentDatabase(file);
-        state.targetPath = file;
-        timeListings(state, output, "file");
-    }
-
-    FixtureSource fixture;
-    auto modules = std::make_shared<FixtureModules>();
-    for (int m = 0; m < 500; ++m) {
-        const QString name = QStringLiteral("Module%1").arg(m);
-        fixture.document(QStringLiteral("Modules"), name);
-        modules->add(name, ModuleText::Kind::Standard, moduleText(m, 40));
-    }
-    MainState state;
-    state.storePath = scratch.filePath(QStringLiteral("generated.mdb"));
-    state.opener = fixture.opener();
-    state.moduleScan.opener = [modules](const QString &) { return modules; };
-    state.newTargetInstance().OpenCurrentDatabase(QStringLiteral("generated.mdb"));
-    state.targetPath = QDir(scratch.path()).filePath(QStringLiteral("generated.mdb"));
-    QFile(state.targetPath).open(QIODevice::WriteOnly);
-    timeListings(state, output, "generated");
+        state.newTargetInstance().OpenCurrentDatabase(path);
+        state.targetPath = path;
+        timeListings(state, output, label);
+    };
+    if (!file.isEmpty() && QFileInfo::exists(file))
+        time(file, "file");
+    if (const QString generated = generatedBenchDatabase(); !generated.isEmpty())
+        time(generated, "generated");
     return 0;
 }

@@ -383,9 +383,11 @@ JetGeneratorSize parseGeneratorSize(const QString &text)
         const int value = part.section(u'=', 1).trimmed().toInt(&ok);
         int *slot = key == u"tables" ? &size.tables : key == u"fields" ? &size.fields
                   : key == u"rows" ? &size.rows : key == u"bigrows" ? &size.bigRows
-                  : key == u"queries" ? &size.queries : nullptr;
+                  : key == u"queries" ? &size.queries : key == u"modules" ? &size.modules
+                  : key == u"procedures" ? &size.procedures : nullptr;
         if (!slot || !ok || value < 0)
-            bad(QStringLiteral("--generate: \"%1\" is not one of tables=, fields=, rows=, bigrows=, queries=").arg(part));
+            bad(QStringLiteral("--generate: \"%1\" is not one of tables=, fields=, rows=, bigrows=, queries=, "
+                               "modules=, procedures=").arg(part));
         *slot = value;
     }
     if (size.tables < 1 || size.fields < 2 || size.fields > 255)
@@ -444,6 +446,21 @@ JetWriterDatabase generateJetDatabase(const JetGeneratorSize &size)
                          {QStringLiteral("[%1].[Field001]").arg(source), {}, {}, -1}};
         query.where = QStringLiteral("[%1].[ID]>%2").arg(source).arg(q);
         db.queries.append(query);
+    }
+    // Modules shaped like typical code: each procedure has a Dim, a Const and a Call.
+    for (int m = 0; m < size.modules; ++m) {
+        JetWriterDocument module;
+        module.name = QStringLiteral("Module%1").arg(m + 1, 4, 10, QLatin1Char('0'));
+        module.kind = JetWriterDocument::Module;
+        module.code = QStringLiteral("Option Compare Database\r\nOption Explicit\r\nPrivate mCount As Long\r\n");
+        for (int p = 0; p < size.procedures; ++p)
+            module.code += QStringLiteral("\r\n' Procedure %1\r\nPublic Function Proc%1(ByVal a As Long, "
+                                          "b As String) As Long\r\n    Dim i As Long, s As String\r\n"
+                                          "    Const LIMIT = 10\r\n    For i = 1 To LIMIT\r\n"
+                                          "        s = s & CStr(i) ' build\r\n    Next i\r\n"
+                                          "    Call Helper(a, s)\r\n    Proc%1 = Len(s)\r\nEnd Function\r\n")
+                               .arg(p + 1);
+        db.documents.append(module);
     }
     return db;
 }

@@ -21,11 +21,13 @@ JetWriterDatabase parseJetDescription(const QByteArray &json, const QString &bas
 
 // A database of known size: `tables` tables of `fields` columns with `rows`
 // rows each (the first table gets `bigRows` rows), each keyed on its
-// AutoNumber ID, and `queries` select queries.
+// AutoNumber ID, `queries` select queries, and `modules` standard modules of
+// `procedures` procedures each in the VBA project.
 struct JetGeneratorSize
 {
     int tables = 10, fields = 10, rows = 10, bigRows = 1000, queries = 10;
+    int modules = 0, procedures = 40;
 };
-// Reads "tables=1000,fields=20,queries=2000,rows=5,bigrows=100000".
+// Reads "tables=1000,fields=20,queries=2000,rows=5,bigrows=100000,modules=500,procedures=40".
 JetGeneratorSize parseGeneratorSize(const QString &text);
 JetWriterDatabase generateJetDatabase(const JetGeneratorSize &size);

@@ -6,6 +6,7 @@
 #include "host/jet/jetsource.h"
 #include "host/jet/jetwriter.h"
 #include "host/jet/jetwriterdesc.h"
+#include "host/jet/vbasource.h"
 #include "jet/indexwalker.h"
 #include "support/testsupport.h"
 
@@ -499,7 +500,8 @@ TEST(JetWriterDescription, CsvRowsGeneratedSizesAndFaultsAreHandled)
     EXPECT_EQ(rows.row(), (QList<Value>{Value::longInt(2), Value("two\nlines"), Value(QString())}));
     EXPECT_FALSE(rows.next());
 
-    const JetGeneratorSize size = parseGeneratorSize(QStringLiteral("tables=30,fields=20,rows=3,bigrows=2000,queries=40"));
+    const JetGeneratorSize size =
+        parseGeneratorSize(QStringLiteral("tables=30,fields=20,rows=3,bigrows=2000,queries=40,modules=3,procedures=7"));
     const QString big = writeDatabase(dir, generateJetDatabase(size), "big.mdb");
     const auto generated = JetSource::open(big);
     int userTables = 0;
@@ -513,6 +515,10 @@ TEST(JetWriterDescription, CsvRowsGeneratedSizesAndFaultsAreHandled)
     EXPECT_EQ(userTables, 30);
     EXPECT_EQ(generated->queryDefs().size(), 40);
     EXPECT_EQ(run("mdb-count", {big, "Table0001"}).trimmed(), "2000");
+    const QList<ModuleText> modules = JetModuleSource(big).modules();
+    ASSERT_EQ(modules.size(), 3);
+    EXPECT_EQ(modules[2].name, QStringLiteral("Module0003"));
+    EXPECT_EQ(modules[2].source.count(QStringLiteral("End Function")), 7);
 
     const auto fault = [&](const QByteArray &text) {
         try {
