@@ -8,6 +8,7 @@
 #include "host/jet/jetwriter.h"
 #include "host/jet/jetwriterdesc.h"
 #include "host/jet/vbasource.h"
+#include "jet/writertest.h"
 #include "support/testsupport.h"
 
 #include <QDateTime>
@@ -23,39 +24,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-QString runMdb(const QString &program, const QStringList &args, const QString &charset = QString())
-{
-    QProcess p;
-    if (!charset.isEmpty()) {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("MDB_JET3_CHARSET"), charset);
-        p.setProcessEnvironment(env);
-    }
-    p.start(program, args);
-    p.waitForFinished(120000);
-    EXPECT_EQ(p.exitCode(), 0) << program.toStdString() << ": "
-                               << p.readAllStandardError().toStdString();
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-JetWriterColumn column(const QString &name, int type, int size = 0)
-{
-    JetWriterColumn c;
-    c.name = name;
-    c.type = type;
-    c.size = size;
-    return c;
-}
-
-QList<QList<Value>> readAll(JetSource &source, const QString &table)
-{
-    JetTableReader rows = source.readTable(table);
-    QList<QList<Value>> read;
-    while (rows.next())
-        read.append(rows.row());
-    return read;
-}
 
 // Names and text with CP932 trail bytes 0x5C (ソ, 表, 能), half-width kana
 // and an ideographic space.
@@ -204,10 +172,10 @@ TEST(JetWriterJet3, Cp932TablesRowsAndPropertiesReadBackThroughJetSourceAndMdbto
 
     // mdbtools with the CP932 decoder: catalog, schema, every value.
     const QString cp932 = QStringLiteral("CP932");
-    EXPECT_EQ(runMdb("mdb-ver", {path}).trimmed(), QStringLiteral("JET3"));
-    EXPECT_TRUE(runMdb("mdb-tables", {"-1", path}, cp932).split('\n').contains(tableName));
+    EXPECT_EQ(runTool("mdb-ver", {path}).trimmed(), QStringLiteral("JET3"));
+    EXPECT_TRUE(runTool("mdb-tables", {"-1", path}, cp932).split('\n').contains(tableName));
     const QStringList exported =
-        runMdb("mdb-export", {"-T", "%Y-%m-%d %H:%M:%S", "-b", "hex", "-q", "", path, tableName},
+        runTool("mdb-export", {"-T", "%Y-%m-%d %H:%M:%S", "-b", "hex", "-q", "", path, tableName},
                cp932)
             .split('\n');
     ASSERT_GE(exported.size(), 4);
@@ -218,11 +186,11 @@ TEST(JetWriterJet3, Cp932TablesRowsAndPropertiesReadBackThroughJetSourceAndMdbto
                                u","_qs + QString(5000, u'o').toLatin1().toHex().toUpper());
     EXPECT_EQ(exported[3], u"3,1,255,32767,-0.0001,-2,1e-10,1999-12-31 00:00:00,,"_qs +
                                rows[2][9].asText() + u",,,"_qs);
-    const QString schema = runMdb("mdb-schema", {"-T", tableName, path, "access"}, cp932);
+    const QString schema = runTool("mdb-schema", {"-T", tableName, path, "access"}, cp932);
     EXPECT_TRUE(schema.contains(u"[氏名]\t\t\tText (20) NOT NULL"_qs)) << schema.toStdString();
-    const QString props = runMdb("mdb-prop", {path, tableName}, cp932);
+    const QString props = runTool("mdb-prop", {path, tableName}, cp932);
     EXPECT_TRUE(props.contains(u"Caption: お名前"_qs)) << props.toStdString();
-    const QString sql = runMdb("mdb-queries", {path, QStringLiteral("表示ソート")}, cp932);
+    const QString sql = runTool("mdb-queries", {path, QStringLiteral("表示ソート")}, cp932);
     EXPECT_TRUE(sql.contains(QStringLiteral("[説明]=\"表示\""))) << sql.toStdString();
 }
 
@@ -265,7 +233,7 @@ TEST(JetWriterJet3, Cp1252TextAndModulesInMSysModules2)
     const QList<QList<Value>> read = readAll(*source, t.name);
     ASSERT_EQ(read.size(), 1);
     EXPECT_EQ(read[0], t.rows[0]);
-    const QStringList exported = runMdb("mdb-export", {"-q", "", path, t.name}).split('\n');
+    const QStringList exported = runTool("mdb-export", {"-q", "", path, t.name}).split('\n');
     ASSERT_GE(exported.size(), 2);
     EXPECT_EQ(exported[0], QStringLiteral("Café,Notes"));
     EXPECT_EQ(exported[1], t.rows[0][0].asText() + u',' + t.rows[0][1].asText());
@@ -296,7 +264,7 @@ TEST(JetWriterJet3, Cp1252TextAndModulesInMSysModules2)
         EXPECT_TRUE(list[i].source.endsWith(
             QString(db.documents[i].code).replace(u'\n', QStringLiteral("\r\n"))));
     }
-    EXPECT_TRUE(runMdb("mdb-tables", {"-1", "-S", path})
+    EXPECT_TRUE(runTool("mdb-tables", {"-1", "-S", path})
                     .split('\n')
                     .contains(QStringLiteral("MSysModules2")));
 
@@ -335,13 +303,13 @@ TEST(JetWriterJet3, TheHanbaiSampleIsACp932Access97DatabaseWithItsModules)
     const QString path = dir.filePath(QStringLiteral("hanbai.mdb"));
     writeJetDatabase(db, path);
 
-    EXPECT_EQ(runMdb("mdb-ver", {path}).trimmed(), QStringLiteral("JET3"));
+    EXPECT_EQ(runTool("mdb-ver", {path}).trimmed(), QStringLiteral("JET3"));
     const auto source = JetSource::open(path);
     int rows = 0;
     for (const JetWriterTable &t : db.tables) {
         SCOPED_TRACE(t.name.toStdString());
         EXPECT_EQ(readAll(*source, t.name).size(), t.rows.size());
-        EXPECT_EQ(runMdb("mdb-count", {path, t.name}, QStringLiteral("CP932")).trimmed().toInt(),
+        EXPECT_EQ(runTool("mdb-count", {path, t.name}, QStringLiteral("CP932")).trimmed().toInt(),
                   t.rows.size());
         rows += int(t.rows.size());
     }

@@ -8,36 +8,17 @@
 #include "host/jet/jetwriterdesc.h"
 #include "host/jet/vbasource.h"
 #include "jet/indexwalker.h"
+#include "jet/writertest.h"
 #include "support/testsupport.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QSet>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <gtest/gtest.h>
 
 namespace {
-
-QString run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(120000);
-    EXPECT_EQ(p.exitCode(), 0) << program.toStdString() << ": " << p.readAllStandardError().toStdString();
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-JetWriterColumn column(const QString &name, int type, int size = 0)
-{
-    JetWriterColumn c;
-    c.name = name;
-    c.type = type;
-    c.size = size;
-    return c;
-}
 
 const QString longMemo = QStringLiteral("長い備考。").repeated(700);        // 7,000 bytes: a chain of LVAL rows
 const QString pageMemo = QStringLiteral("Memo on one LVAL row. ").repeated(60); // 2,640 bytes
@@ -81,21 +62,6 @@ JetWriterTable everyTypeTable()
                                {QStringLiteral("ValidationRule"), Value("Len([氏名])>0")},
                                {QStringLiteral("ValidationText"), Value(u"名前を入れてください"_qs)}};
     return t;
-}
-
-QString writeDatabase(const QTemporaryDir &dir, const JetWriterDatabase &db, const QString &name = "w.mdb")
-{
-    const QString path = dir.filePath(name);
-    writeJetDatabase(db, path);
-    return path;
-}
-
-const TableDef *tableNamed(const QList<TableDef> &tables, const QString &name)
-{
-    for (const TableDef &t : tables)
-        if (t.Name == name)
-            return &t;
-    return nullptr;
 }
 
 int errorOf(const JetWriterDatabase &db)
@@ -162,13 +128,13 @@ TEST(JetWriter, EveryColumnTypeReadsBackThroughJetSourceAndMdbtools)
     EXPECT_EQ(read[2][10], Value::binary(QByteArray(9000, 'x')));
 
     // mdbtools: the catalog, the schema and every value.
-    const QStringList listed = run("mdb-tables", {"-1", "-S", path}).split('\n', Qt::SkipEmptyParts);
+    const QStringList listed = runTool("mdb-tables", {"-1", "-S", path}).split('\n', Qt::SkipEmptyParts);
     EXPECT_EQ(listed, (QStringList{"MSysObjects", "MSysACEs", "MSysQueries", "MSysRelationships", table}));
-    const QString schema = run("mdb-schema", {"-T", table, path, "access"});
+    const QString schema = runTool("mdb-schema", {"-T", table, path, "access"});
     EXPECT_TRUE(schema.contains(u"[氏名]\t\t\tText (20) NOT NULL"_qs)) << schema.toStdString();
     EXPECT_TRUE(schema.contains(u"[Notes]\t\t\tMemo/Hyperlink"_qs)) << schema.toStdString();
     const QStringList exported =
-        run("mdb-export", {"-T", "%Y-%m-%d %H:%M:%S", "-b", "hex", "-q", "", path, table}).split('\n');
+        runTool("mdb-export", {"-T", "%Y-%m-%d %H:%M:%S", "-b", "hex", "-q", "", path, table}).split('\n');
     ASSERT_GE(exported.size(), 4);
     EXPECT_EQ(exported[0], "ID,Flag,Small,Count,Price,Ratio,Amount,When,氏名,Notes,Picture");
     EXPECT_EQ(exported[1], u"11,1,200,-123,12345.6789,1.5,-2.25,2024-03-05 13:45:10,山田　太郎,short memo,01020003"_qs);
@@ -200,7 +166,7 @@ TEST(JetWriter, PropertiesReachJetSourceAndMdbProp)
     EXPECT_FALSE(t->Fields()[9].Required);
     EXPECT_EQ(source->summary().properties.item(u"AccessVersion").value, Value("08.50"));
 
-    const QString props = run("mdb-prop", {path, db.tables[0].name});
+    const QString props = runTool("mdb-prop", {path, db.tables[0].name});
     EXPECT_TRUE(props.contains(u"Caption: お名前"_qs)) << props.toStdString();
     EXPECT_TRUE(props.contains(u"ValidationRule: Len([氏名])>0"_qs)) << props.toStdString();
     EXPECT_TRUE(props.contains(u"Required: yes"_qs)) << props.toStdString();
@@ -315,10 +281,10 @@ TEST(JetWriter, QueriesOfEveryKindRebuildTheirSql)
     EXPECT_EQ(byName[uni.name].Type, 128);
     EXPECT_TRUE(byName[uni.name].SQL().contains(u"UNION"_qs)) << byName[uni.name].SQL().toStdString();
 
-    const QString queries = run("mdb-queries", {"-L", path});
+    const QString queries = runTool("mdb-queries", {"-L", path});
     for (const QString &name : byName.keys())
         EXPECT_TRUE(queries.contains(name)) << name.toStdString();
-    const QString sql = run("mdb-queries", {path, select.name});
+    const QString sql = runTool("mdb-queries", {path, select.name});
     EXPECT_TRUE(sql.contains(u"FROM [得意先]"_qs)) << sql.toStdString();
     EXPECT_TRUE(sql.contains(u"WHERE [得意先].[地域]=\"東京\""_qs)) << sql.toStdString();
 }
@@ -380,8 +346,8 @@ TEST(JetWriter, DocumentsLinksAndManyRowsAreCataloguedWhereReadersLook)
         ++n;
     }
     EXPECT_EQ(n, 3000);
-    EXPECT_EQ(run("mdb-count", {path, "Big"}).trimmed(), "3000");
-    const QStringList exported = run("mdb-export", {"-H", path, "Big"}).split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(runTool("mdb-count", {path, "Big"}).trimmed(), "3000");
+    const QStringList exported = runTool("mdb-export", {"-H", path, "Big"}).split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(exported.size(), 3000);
     EXPECT_EQ(exported[2999], QStringLiteral("2999,\"%1\"").arg(QStringLiteral("row 2999 ").repeated(4)));
 }
@@ -431,7 +397,7 @@ TEST(JetWriterDescription, TheSampleBuildsAndEveryReaderSeesItsObjects)
         EXPECT_EQ(def->Fields().size(), t.columns.size());
         ASSERT_EQ(def->Indexes().size(), 1);
         EXPECT_EQ(def->Indexes()[0].Fields, t.primaryKey);
-        EXPECT_EQ(run("mdb-count", {path, t.name}).trimmed().toInt(), t.rows.size());
+        EXPECT_EQ(runTool("mdb-count", {path, t.name}).trimmed().toInt(), t.rows.size());
     }
     const TableDef *customers = tableNamed(tables, QStringLiteral("得意先"));
     ASSERT_TRUE(customers);
@@ -474,13 +440,13 @@ TEST(JetWriterDescription, TheSampleBuildsAndEveryReaderSeesItsObjects)
     EXPECT_EQ(documents[QStringLiteral("Scripts")], 2);
     EXPECT_EQ(documents[QStringLiteral("Modules")], 2);
 
-    const QString schema = run("mdb-schema", {path, "access"});
+    const QString schema = runTool("mdb-schema", {path, "access"});
     EXPECT_TRUE(schema.contains(u"[担当者　氏名]"_qs)) << schema.left(400).toStdString();
     // mdbtools reads the primary keys from the TDEFs and the foreign keys from MSysRelationships.
-    const QString keys = run("mdb-schema", {"--indexes", "--relations", path, "postgres"});
+    const QString keys = runTool("mdb-schema", {"--indexes", "--relations", path, "postgres"});
     EXPECT_EQ(keys.count(QStringLiteral("PRIMARY KEY")), db.tables.size()) << keys.toStdString();
     EXPECT_TRUE(keys.contains(u"FOREIGN KEY (\"受注id\") REFERENCES \"受注\"(\"受注id\") ON DELETE CASCADE"_qs));
-    const QStringList exported = run("mdb-export", {"-T", "%Y-%m-%d", path, "社員"}).split('\n', Qt::SkipEmptyParts);
+    const QStringList exported = runTool("mdb-export", {"-T", "%Y-%m-%d", path, "社員"}).split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(exported.size(), 4);
     EXPECT_EQ(exported[1], u"1,\"中村　健\",\"ﾅｶﾑﾗ ｹﾝ\",\"2010-04-01\",320000"_qs) << exported[1].toStdString();
 }
@@ -514,7 +480,7 @@ TEST(JetWriterDescription, CsvRowsGeneratedSizesAndFaultsAreHandled)
     }
     EXPECT_EQ(userTables, 30);
     EXPECT_EQ(generated->queryDefs().size(), 40);
-    EXPECT_EQ(run("mdb-count", {big, "Table0001"}).trimmed(), "2000");
+    EXPECT_EQ(runTool("mdb-count", {big, "Table0001"}).trimmed(), "2000");
     const QList<ModuleText> modules = JetModuleSource(big).modules();
     ASSERT_EQ(modules.size(), 3);
     EXPECT_EQ(modules[2].name, QStringLiteral("Module0003"));

@@ -2,8 +2,7 @@
 // type, written in both formats and read back by our JetSource and by
 // mdb-prop, which share no code with the writer.
 
-#include "host/jet/jetsource.h"
-#include "host/jet/jetwriter.h"
+#include "jet/writertest.h"
 #include "support/testsupport.h"
 
 #include <QTemporaryDir>
@@ -90,14 +89,11 @@ TEST(JetWriterProperties, EveryFieldPropertyOfEveryTypeReadsBackInBothFormats)
         SCOPED_TRACE(version);
         QTemporaryDir dir;
         const JetWriterDatabase db = typedDatabase(version);
-        const QString path = dir.filePath(QStringLiteral("props.mdb"));
-        writeJetDatabase(db, path);
-
+        const QString path = writeDatabase(dir, db);
         const auto source = JetSource::open(path);
         const QList<TableDef> tables = source->tableDefs();
-        const auto table = std::find_if(tables.begin(), tables.end(),
-                                        [&](const TableDef &t) { return t.Name == db.tables[0].name; });
-        ASSERT_NE(table, tables.end());
+        const TableDef *table = tableNamed(tables, db.tables[0].name);
+        ASSERT_TRUE(table);
         for (const JetWriterProperty &p : db.tables[0].properties)
             EXPECT_EQ(table->Properties().item(p.name).value, p.value) << p.name.toStdString();
 
