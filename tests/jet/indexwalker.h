@@ -6,7 +6,8 @@
 // leaves, undoing the shared-prefix compression, and checks the order of
 // the entries, the leaf and node chains, the tail pointers, the node
 // entries, the row pointers, the keys (computed here from the row bytes for
-// the column types it knows), the entry count and the index usage map.
+// the column types it knows, Text under the General sort order), the entry
+// count and the index usage map.
 
 #include <QList>
 #include <QString>
@@ -28,7 +29,10 @@ struct IndexWalk
     int liveRows = 0; // of the table
     int distinctKeys = 0;
     quint32 tdefKeyCount = 0; // the count the TDEF keeps per real index
-    bool keysChecked = false; // every key column of a type the walker encodes
+    bool keysChecked = false; // every key of the index recomputed
+    bool textKey = false;     // a Text column among the keys
+    int keysCompared = 0;     // entries whose key was recomputed and compared
+    int keysSkipped = 0;      // entries holding a value the walker cannot encode
     QStringList faults;
 };
 

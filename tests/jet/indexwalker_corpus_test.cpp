@@ -33,11 +33,15 @@ TEST(IndexWalkerCorpus, EveryIndexAccessWroteWalksCleanly)
         GTEST_SKIP() << "no corpus";
     int indexes = 0, keyed = 0, pages = 0, nodes = 0, entries = 0, deep = 0, descending = 0;
     int countsMatch = 0;
+    // Text keys per format (0 Jet 3, 1 Jet 4): the evidence for the
+    // collation tables, which only Access-written keys can give.
+    int textCompared[2] = {}, textSkipped[2] = {}, textIndexes[2] = {};
     for (const QString &path : corpusDatabases()) {
         if (!path.contains(QLatin1String("/jet")) || !readable(path))
             continue;
         SCOPED_TRACE(path.toStdString());
         const auto file = JetFile::open(path, JetOptions());
+        const int format = file->header().isJet3() ? 0 : 1;
         for (quint32 tdef : tablePages(path)) {
             for (const IndexWalk &w : walkIndexes(*file, tdef)) {
                 EXPECT_TRUE(w.faults.isEmpty())
@@ -52,6 +56,11 @@ TEST(IndexWalkerCorpus, EveryIndexAccessWroteWalksCleanly)
                 deep += w.depth > 1;
                 descending += w.descending.contains(true) && w.keysChecked;
                 countsMatch += int(w.tdefKeyCount) == w.distinctKeys;
+                if (w.textKey) {
+                    ++textIndexes[format];
+                    textCompared[format] += w.keysCompared;
+                    textSkipped[format] += w.keysSkipped;
+                }
             }
         }
     }
@@ -60,6 +69,13 @@ TEST(IndexWalkerCorpus, EveryIndexAccessWroteWalksCleanly)
               << " pages (" << nodes << " node pages), " << entries << " entries, " << deep
               << " trees deeper than one leaf; TDEF count = distinct keys in " << countsMatch
               << "\n";
+    for (int format : {0, 1})
+        std::cout << (format ? "Jet 4" : "Jet 3") << " text indexes: " << textIndexes[format]
+                  << ", keys recomputed and matched: " << textCompared[format]
+                  << ", skipped (values outside the tables or other sort orders): "
+                  << textSkipped[format] << "\n";
     EXPECT_GT(keyed, 0);
+    EXPECT_GT(textCompared[0], 1000);
+    EXPECT_GT(textCompared[1], 1000);
     EXPECT_GT(deep, 0);
 }
