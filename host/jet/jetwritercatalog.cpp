@@ -286,12 +286,12 @@ using namespace jetw;
 QByteArray buildJetDatabase(const JetWriterDatabase &db)
 {
     JetFormat format;
+    format.sortOrder = db.sortOrder; // text keys follow it
     if (db.version == 3) {
         format.jet3 = true;
         format.pageSize = 2048;
         format.dataPageHeader = 10;
         format.codePage = db.codePage;
-        format.sortOrder = db.sortOrder;
         encodeCodePage(QString(), db.codePage, {}); // refuses an unknown code page
     } else if (db.version != 4) {
         fail(QStringLiteral("Jet version %1 is not written; 3 and 4 are").arg(db.version));

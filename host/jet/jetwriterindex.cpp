@@ -17,7 +17,8 @@ constexpr quint8 ascendingNull = 0x00, descendingNull = 0xFF;
 
 bool keyable(int type)
 {
-    return type == JetType::Byte || type == JetType::Integer || type == JetType::Long;
+    return type == JetType::Byte || type == JetType::Integer || type == JetType::Long ||
+           type == JetType::Text;
 }
 
 // Index page geometry: the entry-start mask and the first entry's offset.
@@ -132,8 +133,14 @@ IndexLayout layoutIndex(const TableLayout &t, const JetWriterIndex &def, bool pr
         if (ix.columns.contains(column->number))
             fail(QStringLiteral("%1: column %2 is named twice").arg(where, name));
         if (!keyable(column->def.type))
-            fail(QStringLiteral("%1: column %2 is not a Byte, Integer or Long column")
+            fail(QStringLiteral("%1: column %2 is not a Byte, Integer, Long or Text column")
                      .arg(where, name));
+        // Text keys follow the sort order's collation; only General's is known.
+        if (column->def.type == JetType::Text && fmt().sortOrder != 0x0409)
+            fail(QStringLiteral("%1: text column %2 cannot be keyed under sort order 0x%3, only "
+                                "under General (0x0409)")
+                     .arg(where, name)
+                     .arg(fmt().sortOrder, 4, 16, QLatin1Char('0')));
         ix.columns.append(column->number);
         ix.descending.append(def.descending.value(k, false));
     }
@@ -156,6 +163,16 @@ QByteArray indexKey(const TableLayout &t, const IndexLayout &ix, const QList<Val
         const bool descending = ix.descending[k];
         if (v.isNull()) {
             key.append(char(descending ? descendingNull : ascendingNull));
+            continue;
+        }
+        if (c.def.type == JetType::Text) {
+            key.append(char(descending ? descendingStart : ascendingStart));
+            qsizetype bad = -1;
+            if (!textIndexKey(v.asText(), descending, key, &bad))
+                fail(QStringLiteral("table %1, index %2: the text key \"%3\" holds %4 (U+%5), "
+                                    "which the General sort order's tables here do not cover")
+                         .arg(t.name, ix.name, v.asText(), v.asText().mid(bad, 1))
+                         .arg(v.asText()[bad].unicode(), 4, 16, QLatin1Char('0')));
             continue;
         }
         // The value big-endian; signed types with the sign bit flipped so

@@ -114,10 +114,10 @@ struct IndexLayout
     QList<int> columns; // column numbers, key order
     QList<bool> descending;
     bool primary = false;
-    int flags = 0;      // 0x01 unique, 0x02 ignore nulls, 0x08 required, 0x80 Jet 4
+    int flags = 0; // 0x01 unique, 0x02 ignore nulls, 0x08 required, 0x80 Jet 4
     quint32 root = 0;
-    quint32 map = 0;    // data pointer of the index usage map
-    quint32 keys = 0;   // distinct keys, which the TDEF keeps
+    quint32 map = 0;  // data pointer of the index usage map
+    quint32 keys = 0; // distinct keys, which the TDEF keeps
 };
 
 // One table as it is laid out: its TDEF page, columns and the pointers the
@@ -133,7 +133,7 @@ struct TableLayout
     qint32 lastAutoNumber = 0; // the TDEF holds the highest value used
     quint32 ownedMap = 0, freeMap = 0;
     QList<quint32> longOwned, longFree; // per long column, in column order
-    QList<IndexLayout> indexes; // the primary key first
+    QList<IndexLayout> indexes;         // the primary key first
 };
 
 TableLayout layoutTable(const QString &name, const QList<JetWriterColumn> &columns, bool system);
@@ -149,6 +149,11 @@ QByteArray tableDefinition(const TableLayout &t);
 IndexLayout layoutIndex(const TableLayout &t, const JetWriterIndex &def, bool primary);
 // The key bytes of a row, all key columns in order.
 QByteArray indexKey(const TableLayout &t, const IndexLayout &ix, const QList<Value> &row);
+// Appends the key bytes of a Text value under the General sort order
+// (jetindextext.cpp), without the leading flag byte. Returns false, leaving
+// `key` as it was, when the collation tables do not cover the character at
+// *bad.
+bool textIndexKey(const QString &text, bool descending, QByteArray &key, qsizetype *bad);
 // Writes the index tree of the rows, whose data pointers are given; sets the
 // root and key count and returns the tree's pages.
 QList<quint32> writeIndex(PageFile &file, const TableLayout &t, IndexLayout &ix,

@@ -785,6 +785,7 @@ QList<IndexWalk> walkIndexes(const JetFile &file, quint32 tdefPage)
                 if (e > 0 && !(tree.entries[e - 1] < entry))
                     w.faults << QStringLiteral("entry %1 is not above the one before it").arg(e);
                 keys.insert(entry.key);
+                w.keys.append(entry.key);
                 if (pointers.contains(entry.row))
                     w.faults << QStringLiteral("two entries point at row %1:%2")
                                     .arg(entry.row >> 8)

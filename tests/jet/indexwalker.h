@@ -33,6 +33,7 @@ struct IndexWalk
     bool textKey = false;     // a Text column among the keys
     int keysCompared = 0;     // entries whose key was recomputed and compared
     int keysSkipped = 0;      // entries holding a value the walker cannot encode
+    QList<QByteArray> keys;   // of the entries, in tree order
     QStringList faults;
 };
 

@@ -370,7 +370,10 @@ TEST(JetWriter, UnwritableDescriptionsAreRefusedWithTheirReason)
     EXPECT_EQ(withTable([](JetWriterTable &t) { t.rows[0][0] = Value::dbl(1.5); }), 3000);
     EXPECT_EQ(withTable([](JetWriterTable &t) { t.rows[0].removeLast(); }), 3000);
     EXPECT_EQ(withTable([](JetWriterTable &t) { t.columns[1].name = QStringLiteral("a"); }), 3000);
-    EXPECT_EQ(withTable([](JetWriterTable &t) { t.primaryKey = {QStringLiteral("B")}; }), 3000);
+    EXPECT_EQ(withTable([](JetWriterTable &t) {
+                  t.primaryKey = {QStringLiteral("B")};
+                  t.rows[0][1] = Value(QStringLiteral("日本")); // no known key
+              }), 3000);
     EXPECT_EQ(withTable([](JetWriterTable &t) {
                   t.primaryKey = {QStringLiteral("A")};
                   t.rows.append(t.rows[0]);

@@ -256,8 +256,6 @@ TEST(JetWriterIndex, UnwritableIndexesAreRefusedWithTheirReason)
                   t.indexes[0].required = true;
               }),
               3000);
-    EXPECT_EQ(errorWith([&](JetWriterTable &t) { t.indexes = {index("C", {"C"})}; }),
-              3000); // text keys
     EXPECT_EQ(errorWith([&](JetWriterTable &t) { t.indexes = {index("X", {"Z"})}; }), 3000);
     EXPECT_EQ(errorWith([&](JetWriterTable &t) { t.indexes = {index("X", {"A", "a"})}; }), 3000);
     EXPECT_EQ(errorWith([&](JetWriterTable &t) {
