@@ -2,6 +2,7 @@
 
 #include "host/errors.h"
 #include "host/jet/jetfile.h"
+#include "host/jet/jetsource.h"
 
 #include <QHash>
 #include <QSet>
@@ -823,4 +824,22 @@ QList<IndexWalk> walkIndexes(const JetFile &file, quint32 tdefPage)
         }
     }
     return t.indexes;
+}
+
+quint32 tableDefinitionPage(const QString &path, const QString &table)
+{
+    JetTableReader catalog = JetSource::open(path)->readTable(QStringLiteral("MSysObjects"));
+    const int id = int(catalog.fieldNames().indexOf(QStringLiteral("Id")));
+    const int name = int(catalog.fieldNames().indexOf(QStringLiteral("Name")));
+    const int type = int(catalog.fieldNames().indexOf(QStringLiteral("Type")));
+    while (catalog.next())
+        if (catalog.text(name) == table && catalog.value(type).toDouble() == 1) // a local table
+            return quint32(catalog.value(id).toDouble());
+    return 0;
+}
+
+QList<IndexWalk> walkTableIndexes(const QString &path, const QString &table)
+{
+    const auto file = JetFile::open(path, JetOptions());
+    return walkIndexes(*file, tableDefinitionPage(path, table));
 }

@@ -40,3 +40,8 @@ struct IndexWalk
 // Walks every real index of the table whose TDEF is on tdefPage. Damage the
 // walker cannot read past is reported as a fault, never thrown.
 QList<IndexWalk> walkIndexes(const JetFile &file, quint32 tdefPage);
+
+// The TDEF page of a local table, from the catalog; 0 when there is none.
+quint32 tableDefinitionPage(const QString &path, const QString &table);
+// Every real index of a local table of the file at path.
+QList<IndexWalk> walkTableIndexes(const QString &path, const QString &table);

@@ -1,13 +1,11 @@
 // The Jet 4 writer, checked only through readers that share no code with
-// it: our JetSource/JetFile and the mdbtools command-line tools.
+// it: our JetSource and the mdbtools command-line tools.
 
 #include "host/errors.h"
-#include "host/jet/jetfile.h"
 #include "host/jet/jetsource.h"
 #include "host/jet/jetwriter.h"
 #include "host/jet/jetwriterdesc.h"
 #include "host/jet/vbasource.h"
-#include "jet/indexwalker.h"
 #include "jet/writertest.h"
 #include "support/testsupport.h"
 
@@ -15,7 +13,6 @@
 #include <QFileInfo>
 #include <QSet>
 #include <QTemporaryDir>
-#include <QtEndian>
 #include <gtest/gtest.h>
 
 namespace {
@@ -170,45 +167,6 @@ TEST(JetWriter, PropertiesReachJetSourceAndMdbProp)
     EXPECT_TRUE(props.contains(u"Caption: お名前"_qs)) << props.toStdString();
     EXPECT_TRUE(props.contains(u"ValidationRule: Len([氏名])>0"_qs)) << props.toStdString();
     EXPECT_TRUE(props.contains(u"Required: yes"_qs)) << props.toStdString();
-}
-
-TEST(JetWriter, PrimaryKeyIndexPageHoldsEveryRowInKeyOrder)
-{
-    QTemporaryDir dir;
-    JetWriterDatabase db;
-    JetWriterTable t;
-    t.name = QStringLiteral("Keys");
-    t.columns = {column(QStringLiteral("K"), JetType::Long), column(QStringLiteral("V"), JetType::Text, 80)};
-    t.primaryKey = {QStringLiteral("K")};
-    const QList<qint32> keys{5, -7, 300000, 0, 42, -2147483647, 2147483647};
-    for (qint32 k : keys)
-        t.rows.append({Value::longInt(k), Value(QStringLiteral("value %1").arg(k).repeated(3))});
-    db.tables = {t};
-    const QString path = writeDatabase(dir, db);
-
-    const auto source = JetSource::open(path);
-    const QList<TableDef> tables = source->tableDefs();
-    const TableDef *def = tableNamed(tables, QStringLiteral("Keys"));
-    ASSERT_TRUE(def);
-    ASSERT_EQ(def->Indexes().size(), 1);
-    EXPECT_TRUE(def->Indexes()[0].Primary);
-    EXPECT_EQ(def->Indexes()[0].Fields, QStringList{QStringLiteral("K")});
-
-    // The index walker compares each entry with the row it points at.
-    const auto file = JetFile::open(path, JetOptions());
-    quint32 tdefPage = 0;
-    for (quint32 p = 3; p < quint32(file->pageCount()) && !tdefPage; ++p) {
-        const QByteArray page = file->readPage(p);
-        if (page[0] == 0x02 && page.contains(QByteArray("P\0r\0i\0m\0a\0r\0y\0K\0e\0y\0", 20)))
-            tdefPage = p;
-    }
-    ASSERT_NE(tdefPage, 0u);
-    const QList<IndexWalk> walks = walkIndexes(*file, tdefPage);
-    ASSERT_EQ(walks.size(), 1);
-    EXPECT_TRUE(walks[0].faults.isEmpty()) << walks[0].faults.join(u"; ").toStdString();
-    EXPECT_TRUE(walks[0].keysChecked);
-    EXPECT_EQ(walks[0].entries, keys.size());
-    EXPECT_EQ(walks[0].columns, QList<int>{0});
 }
 
 TEST(JetWriter, QueriesOfEveryKindRebuildTheirSql)

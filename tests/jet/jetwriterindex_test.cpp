@@ -7,45 +7,15 @@
 #include "host/jet/jetwriter.h"
 #include "host/jet/jetwriterdesc.h"
 #include "jet/indexwalker.h"
+#include "jet/writertest.h"
 #include "support/testsupport.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <gtest/gtest.h>
 
 namespace {
-
-QString run(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(300000);
-    EXPECT_EQ(p.exitCode(), 0) << program.toStdString() << ": "
-                               << p.readAllStandardError().toStdString();
-    return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-JetWriterColumn column(const QString &name, int type)
-{
-    JetWriterColumn c;
-    c.name = name;
-    c.type = type;
-    return c;
-}
-
-// The TDEF page of a table, from the catalog.
-quint32 tdefOf(const QString &path, const QString &table)
-{
-    JetTableReader catalog = JetSource::open(path)->readTable(QStringLiteral("MSysObjects"));
-    const int id = int(catalog.fieldNames().indexOf(QStringLiteral("Id")));
-    const int name = int(catalog.fieldNames().indexOf(QStringLiteral("Name")));
-    while (catalog.next())
-        if (catalog.text(name) == table)
-            return quint32(catalog.value(id).toDouble());
-    return 0;
-}
 
 // 5,000 rows whose keys spread over the whole range of each type.
 JetWriterTable keyedTable()
@@ -99,7 +69,7 @@ TEST(JetWriterIndex, ManyPageIndexesWalkCleanlyInBothFormats)
         writeJetDatabase(db, path);
 
         const auto file = JetFile::open(path, JetOptions());
-        const QList<IndexWalk> walks = walkIndexes(*file, tdefOf(path, QStringLiteral("Keys")));
+        const QList<IndexWalk> walks = walkIndexes(*file, tableDefinitionPage(path, QStringLiteral("Keys")));
         ASSERT_EQ(walks.size(), 5);
         const QList<int> entries{5000, 5000, 5000, 5000 / 3 + 1, 5000};
         const QList<int> flags{0x09, 0x01, 0x00, 0x02, 0x08};
@@ -131,7 +101,7 @@ TEST(JetWriterIndex, ManyPageIndexesWalkCleanlyInBothFormats)
         EXPECT_EQ(indexes[2].Fields, (QStringList{QStringLiteral("Tiny"), QStringLiteral("K")}));
         EXPECT_FALSE(indexes[4].Unique);
 
-        const QString schema = run(QStringLiteral("mdb-schema"),
+        const QString schema = runTool(QStringLiteral("mdb-schema"),
                                    {QStringLiteral("--indexes"), path, QStringLiteral("postgres")});
         EXPECT_TRUE(schema.contains(QStringLiteral("PRIMARY KEY (\"k\")"))) << schema.toStdString();
         EXPECT_TRUE(schema.contains(
@@ -140,7 +110,7 @@ TEST(JetWriterIndex, ManyPageIndexesWalkCleanlyInBothFormats)
         EXPECT_TRUE(schema.contains(QStringLiteral(
             "CREATE INDEX \"keys_tinythenkdown_idx\" ON \"keys\" (\"tiny\", \"k\" DESC)")))
             << schema.toStdString();
-        EXPECT_EQ(run(QStringLiteral("mdb-count"), {path, QStringLiteral("Keys")}).trimmed(),
+        EXPECT_EQ(runTool(QStringLiteral("mdb-count"), {path, QStringLiteral("Keys")}).trimmed(),
                   QStringLiteral("5000"));
     }
 }
@@ -158,17 +128,17 @@ TEST(JetWriterIndex, GeneratedBigTableGetsAPrimaryKeyTree)
         writeJetDatabase(db, path);
         const auto file = JetFile::open(path, JetOptions());
         for (const QString &table : {QStringLiteral("Table0001"), QStringLiteral("Table0002")}) {
-            const QList<IndexWalk> walks = walkIndexes(*file, tdefOf(path, table));
+            const QList<IndexWalk> walks = walkIndexes(*file, tableDefinitionPage(path, table));
             ASSERT_EQ(walks.size(), 1);
             const IndexWalk &w = walks[0];
             EXPECT_TRUE(w.faults.isEmpty()) << w.faults.mid(0, 5).join(u"; ").toStdString();
             EXPECT_TRUE(w.keysChecked);
             EXPECT_EQ(w.entries, table == u"Table0001" ? 100000 : 3);
         }
-        const IndexWalk big = walkIndexes(*file, tdefOf(path, QStringLiteral("Table0001")))[0];
+        const IndexWalk big = walkIndexes(*file, tableDefinitionPage(path, QStringLiteral("Table0001")))[0];
         // Jet 3 pages hold too few node entries for one node over 100,000 keys.
         EXPECT_EQ(big.depth, version == 3 ? 3 : 2);
-        EXPECT_EQ(run(QStringLiteral("mdb-count"), {path, QStringLiteral("Table0001")}).trimmed(),
+        EXPECT_EQ(runTool(QStringLiteral("mdb-count"), {path, QStringLiteral("Table0001")}).trimmed(),
                   QStringLiteral("100000"));
     }
 }
@@ -186,7 +156,7 @@ TEST(JetWriterIndex, WalkerNoticesDamagedTrees)
     db.tables = {t};
     const QByteArray good = buildJetDatabase(db);
     const QString goodPath = writeFile(dir, QStringLiteral("good.mdb"), good);
-    const quint32 tdef = tdefOf(goodPath, QStringLiteral("T"));
+    const quint32 tdef = tableDefinitionPage(goodPath, QStringLiteral("T"));
     const auto walk = [&](const QByteArray &bytes) {
         const QString path = writeFile(dir, QStringLiteral("bad.mdb"), bytes);
         const auto file = JetFile::open(path, JetOptions());

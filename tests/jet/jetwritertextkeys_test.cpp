@@ -7,7 +7,6 @@
 #include "host/jet/jetfile.h"
 #include "host/jet/jetsource.h"
 #include "host/jet/jetwriter.h"
-#include "jet/corpuscatalog.h"
 #include "jet/indexwalker.h"
 #include "jet/writertest.h"
 #include "support/testsupport.h"
@@ -16,24 +15,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-quint32 tdefOf(const QString &path, const QString &table)
-{
-    JetTableReader catalog = JetSource::open(path)->readTable(QStringLiteral("MSysObjects"));
-    const int id = int(catalog.fieldNames().indexOf(QStringLiteral("Id")));
-    const int name = int(catalog.fieldNames().indexOf(QStringLiteral("Name")));
-    const int type = int(catalog.fieldNames().indexOf(QStringLiteral("Type")));
-    while (catalog.next())
-        if (catalog.text(name) == table && catalog.value(type).toDouble() == 1) // a local table
-            return quint32(catalog.value(id).toDouble());
-    return 0;
-}
-
-QList<IndexWalk> walk(const QString &path, const QString &table)
-{
-    const auto file = JetFile::open(path, JetOptions());
-    return walkIndexes(*file, tdefOf(path, table));
-}
 
 JetWriterIndex index(const QString &name, const QStringList &columns, bool unique = false)
 {
@@ -76,7 +57,7 @@ TEST(JetWriterTextKeys, KeysEqualTheOnesAccessWroteForTheSameValues)
     for (const Case &c : cases) {
         SCOPED_TRACE((c.file + u' ' + c.table).toStdString());
         const QString source = corpusFile(c.file);
-        QList<IndexWalk> accessWalks = walk(source, c.table);
+        QList<IndexWalk> accessWalks = walkTableIndexes(source, c.table);
         const auto access = std::find_if(accessWalks.begin(), accessWalks.end(), [&](auto &w) {
             return w.names.contains(c.column) && w.columns.size() == 1;
         });
@@ -100,7 +81,7 @@ TEST(JetWriterTextKeys, KeysEqualTheOnesAccessWroteForTheSameValues)
         db.tables = {t};
         QTemporaryDir dir;
         const QString path = writeDatabase(dir, db);
-        const QList<IndexWalk> written = walk(path, c.table);
+        const QList<IndexWalk> written = walkTableIndexes(path, c.table);
         ASSERT_EQ(written.size(), 1);
         EXPECT_TRUE(written[0].faults.isEmpty()) << written[0].faults.join(u"; ").toStdString();
         EXPECT_EQ(written[0].keys, access->keys);
@@ -160,7 +141,7 @@ TEST(JetWriterTextKeys, TextIndexesOverManyPagesWalkCleanlyInBothFormats)
         db.tables = {t};
         QTemporaryDir dir;
         const QString path = writeDatabase(dir, db);
-        const QList<IndexWalk> walks = walk(path, t.name);
+        const QList<IndexWalk> walks = walkTableIndexes(path, t.name);
         ASSERT_EQ(walks.size(), 4);
         for (const IndexWalk &w : walks) {
             SCOPED_TRACE(w.names.join(u',').toStdString());
@@ -177,14 +158,14 @@ TEST(JetWriterTextKeys, TextIndexesOverManyPagesWalkCleanlyInBothFormats)
         EXPECT_EQ(walks[2].distinctKeys, int(notes.size()) + 1);
         EXPECT_EQ(walks[2].descending, QList<bool>{true});
 
-        const QString schema = run(QStringLiteral("mdb-schema"),
+        const QString schema = runTool(QStringLiteral("mdb-schema"),
                                    {QStringLiteral("--indexes"), path, QStringLiteral("postgres")});
         EXPECT_TRUE(schema.contains(QStringLiteral("PRIMARY KEY (\"code\")")))
             << schema.toStdString();
         EXPECT_TRUE(schema.contains(
             QStringLiteral("CREATE UNIQUE INDEX \"words_nameunique_idx\" ON \"words\" (\"name\")")))
             << schema.toStdString();
-        const QString csv = run(QStringLiteral("mdb-export"), {path, QStringLiteral("Words")});
+        const QString csv = runTool(QStringLiteral("mdb-export"), {path, QStringLiteral("Words")});
         EXPECT_EQ(csv.count(u'\n'), rows + 1);
         EXPECT_TRUE(csv.contains(QStringLiteral("\"O'Brien 0003\"")))
             << csv.left(400).toStdString();
