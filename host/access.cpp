@@ -3,13 +3,17 @@
 #include "host/errors.h"
 #include "host/vb.h"
 
-QString Control::Name() const { return vb::CStr(property(u"Name")); }
+QString Control::Name() const
+{
+    return vb::CStr(property(u"Name"));
+}
 
 namespace {
 [[noreturn]] void raiseIndex(const QString &object, const char *collection, int index)
 {
-    throw HostError(Err::InvalidPropertyReference,
-                    QStringLiteral("%1 has no %2(%3)").arg(object, QLatin1String(collection)).arg(index));
+    throw HostError(
+        Err::InvalidPropertyReference,
+        QStringLiteral("%1 has no %2(%3)").arg(object, QLatin1String(collection)).arg(index));
 }
 } // namespace
 

@@ -11,8 +11,8 @@
 //
 // Tables, queries and documents keep the order they were added in. Jet's
 // own containers always exist; "Forms", "Reports", "Scripts" and "Modules"
-// appear with their first document. failAfterReads(n) makes the n-th read after it raise 3049, to test
-// that every command survives a failure at any point.
+// appear with their first document. failAfterReads(n) makes the n-th read after it raise 3049, to
+// test that every command survives a failure at any point.
 
 #include "host/source.h"
 

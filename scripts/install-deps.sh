@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Quillmark needs to build and run; with
-# --test also what the test run needs beyond that (clang for the fuzzer).
+# --test also what the test run needs beyond that (clang for the fuzzer,
+# clang-format for the formatting check).
 # Safe to run again: apt-get installs only what is missing.
 set -euo pipefail
 
@@ -12,7 +13,7 @@ packages=(
     fonts-ipafont-gothic
 )
 if [ "${1:-}" = "--test" ]; then
-    packages+=(clang libclang-rt-14-dev)
+    packages+=(clang libclang-rt-14-dev clang-format)
 fi
 
 sudo=""

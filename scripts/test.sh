@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds with AddressSanitizer and
+# Installs what is needed, checks the formatting, builds with AddressSanitizer and
 # UndefinedBehaviorSanitizer, checks the Jet reader against an independent
 # reader (mdb-reader) and fuzzes it for a minute, then runs every test suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh --test
+scripts/check-format.sh
 scripts/build.sh sanitize
 
 # Qt keeps some process-lifetime allocations; leaks are not what this run checks.

@@ -16,8 +16,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QEvent>
-#include <QMouseEvent>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QStandardPaths>
 

@@ -50,7 +50,8 @@ void rc4(const uchar *key, int keyLength, uchar *data, int length)
 class ScopedEnv
 {
 public:
-    ScopedEnv(const char *name, const QByteArray &value) : m_name(name)
+    ScopedEnv(const char *name, const QByteArray &value)
+        : m_name(name)
     {
         if (const char *old = getenv(name))
             m_old = QByteArray(old);
@@ -100,9 +101,8 @@ JetHeader parseJetHeader(const QByteArray &firstPage, qint64 fileSize, const QSt
                          QStringLiteral("Unrecognized database format '%1'.").arg(path));
     };
     // Both magic strings are 19 bytes plus their terminating zero.
-    if (firstPage.size() < 0x20
-        || (std::memcmp(firstPage.constData(), jet, 20) != 0
-            && std::memcmp(firstPage.constData(), ace, 20) != 0))
+    if (firstPage.size() < 0x20 || (std::memcmp(firstPage.constData(), jet, 20) != 0 &&
+                                    std::memcmp(firstPage.constData(), ace, 20) != 0))
         throw unrecognized();
 
     JetHeader h;
@@ -113,9 +113,9 @@ JetHeader parseJetHeader(const QByteArray &firstPage, qint64 fileSize, const QSt
     // MSysObjects' definition sits on page 2, so three pages is the least.
     const qint64 needed = 0x18 + 128;
     if (firstPage.size() < needed || fileSize < 3 * h.pageSize || fileSize % h.pageSize != 0)
-        throw HostError(Err::DamagedDatabase,
-                        QStringLiteral("The database '%1' is damaged: the file is truncated.")
-                            .arg(path));
+        throw HostError(
+            Err::DamagedDatabase,
+            QStringLiteral("The database '%1' is damaged: the file is truncated.").arg(path));
 
     QByteArray masked = firstPage.mid(0x18, h.isJet3() ? 126 : 128);
     static const uchar key[4] = {0xC7, 0xDA, 0x39, 0x6B};
@@ -474,10 +474,9 @@ JetTableDefinition parseTableDefinition(const QByteArray &tdef, const JetFile &f
             index.flags = real.flags;
         }
     }
-    std::stable_sort(def.columns.begin(), def.columns.end(),
-                     [](const JetColumnDef &a, const JetColumnDef &b) {
-                         return a.number < b.number;
-                     });
+    std::stable_sort(
+        def.columns.begin(), def.columns.end(),
+        [](const JetColumnDef &a, const JetColumnDef &b) { return a.number < b.number; });
     return def;
 }
 
@@ -495,11 +494,11 @@ JetTable::JetTable(std::shared_ptr<JetFile> file, quint32 tdefPage, const QStrin
     const QByteArray utf8 = name.toUtf8().left(MDB_MAX_OBJ_NAME);
     std::memcpy(m_entry->object_name, utf8.constData(), size_t(utf8.size()));
     m_def = mdb_read_table(m_entry);
-    if (!m_def || !mdb_read_columns(m_def) || m_def->columns->len != m_def->num_cols
-        || int(m_def->num_cols) != m_definition.columns.size()) {
+    if (!m_def || !mdb_read_columns(m_def) || m_def->columns->len != m_def->num_cols ||
+        int(m_def->num_cols) != m_definition.columns.size()) {
         release();
-        m_file->raiseDamaged(QStringLiteral("the definition of table '%1' is unreadable")
-                                 .arg(name));
+        m_file->raiseDamaged(
+            QStringLiteral("the definition of table '%1' is unreadable").arg(name));
     }
     for (const JetColumnDef &col : m_definition.columns) {
         int found = -1;
@@ -581,8 +580,8 @@ bool JetTable::loadPage(qsizetype index)
     const quint32 page = m_pages.at(index);
     if (mdb_read_pg(mdb, page) != mdb->fmt->pg_size)
         m_file->raiseDamaged(QStringLiteral("page %1 cannot be read").arg(page));
-    return mdb->pg_buf[0] == 0x01
-           && quint32(mdb_get_int32(mdb->pg_buf, 4)) == quint32(m_entry->table_pg);
+    return mdb->pg_buf[0] == 0x01 &&
+           quint32(mdb_get_int32(mdb->pg_buf, 4)) == quint32(m_entry->table_pg);
 }
 
 bool JetTable::next()
@@ -595,8 +594,8 @@ bool JetTable::next()
         readUsageMap();
         m_pageIndex = -1;
         m_nextRow = 0;
-    } else if (m_pageIndex >= 0 && m_pageIndex < m_pages.size()
-               && mdb->cur_pg != m_pages[m_pageIndex]) {
+    } else if (m_pageIndex >= 0 && m_pageIndex < m_pages.size() &&
+               mdb->cur_pg != m_pages[m_pageIndex]) {
         loadPage(m_pageIndex); // another table used the buffer meanwhile
     }
     QList<MdbField> fields(m_def->num_cols);

@@ -105,8 +105,8 @@ struct JetColumnDef
 struct JetIndexDef
 {
     QString name;
-    int type = 0;  // 1 primary key, 2 foreign key (relationship), 0 other
-    int flags = 0; // 0x01 unique, 0x02 ignore nulls, 0x08 required
+    int type = 0;             // 1 primary key, 2 foreign key (relationship), 0 other
+    int flags = 0;            // 0x01 unique, 0x02 ignore nulls, 0x08 required
     QList<int> columnNumbers; // key order
     QList<bool> descending;
 };

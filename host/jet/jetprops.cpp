@@ -64,8 +64,8 @@ Value decodeValue(int type, const QByteArray &data, const JetTextDecoder &decode
 QList<JetPropertyBlock> parsePropertyBlob(const QByteArray &blob, const JetTextDecoder &decode)
 {
     QList<JetPropertyBlock> blocks;
-    if (blob.size() < 4 || (!blob.startsWith(QByteArrayLiteral("KKD\0"))
-                            && !blob.startsWith(QByteArrayLiteral("MR2\0"))))
+    if (blob.size() < 4 || (!blob.startsWith(QByteArrayLiteral("KKD\0")) &&
+                            !blob.startsWith(QByteArrayLiteral("MR2\0"))))
         return blocks;
     QStringList names;
     qsizetype pos = 4;
@@ -103,9 +103,8 @@ QList<JetPropertyBlock> parsePropertyBlob(const QByteArray &blob, const JetTextD
                 if (entryLength < 8 || at + entryLength > end || 8 + dataLength > entryLength)
                     break;
                 if (nameIndex < names.size())
-                    block.properties.append(names[nameIndex],
-                                            decodeValue(type, blob.mid(at + 8, dataLength),
-                                                        decode));
+                    block.properties.append(
+                        names[nameIndex], decodeValue(type, blob.mid(at + 8, dataLength), decode));
                 at += entryLength;
             }
             blocks.append(block);

@@ -127,8 +127,8 @@ QString parametersLine(const QList<JetQueryRow> &rows, bool jet3)
         params.append(parameterName(r.name1) + QLatin1Char(' ') + parameterType(r, jet3));
     if (params.isEmpty())
         return QString();
-    return QStringLiteral("PARAMETERS ") + params.join(QStringLiteral(", ")) + QLatin1Char(';')
-           + crlf;
+    return QStringLiteral("PARAMETERS ") + params.join(QStringLiteral(", ")) + QLatin1Char(';') +
+           crlf;
 }
 
 QString columnText(const JetQueryRow &r)
@@ -170,9 +170,9 @@ struct FromItem
                 wrapped.append(QLatin1Char('(') + c + QLatin1Char(')'));
             on = wrapped.join(QStringLiteral(" AND "));
         }
-        const QString s = left->render(true)
-                          + QLatin1String(words[joinType >= 1 && joinType <= 3 ? joinType : 0])
-                          + right->render(true) + QStringLiteral(" ON ") + on;
+        const QString s = left->render(true) +
+                          QLatin1String(words[joinType >= 1 && joinType <= 3 ? joinType : 0]) +
+                          right->render(true) + QStringLiteral(" ON ") + on;
         return nested ? QLatin1Char('(') + s + QLatin1Char(')') : s;
     }
 };
@@ -183,8 +183,8 @@ FromPtr tableItem(const QString &name, const QString &alias, const QString &qual
 {
     auto item = std::make_shared<FromItem>();
     item->key = alias.isEmpty() ? name : alias;
-    item->text = (qualifier.isEmpty() ? QString() : bracketName(qualifier) + QLatin1Char('.'))
-                 + bracketDotted(name);
+    item->text = (qualifier.isEmpty() ? QString() : bracketName(qualifier) + QLatin1Char('.')) +
+                 bracketDotted(name);
     if (!alias.isEmpty())
         item->text += QStringLiteral(" AS ") + bracketName(alias);
     return item;
@@ -289,10 +289,9 @@ QString tailClauses(const QList<JetQueryRow> &rows, bool crosstab)
         out += crlf + QStringLiteral("HAVING ") + joined(having, QStringLiteral(" AND "));
     QStringList order;
     for (const JetQueryRow &r : rowsOf(rows, OrderBy))
-        order.append(r.expression
-                     + (r.name1.compare(QLatin1String("D"), Qt::CaseInsensitive) == 0
-                            ? QStringLiteral(" DESC")
-                            : QString()));
+        order.append(r.expression + (r.name1.compare(QLatin1String("D"), Qt::CaseInsensitive) == 0
+                                         ? QStringLiteral(" DESC")
+                                         : QString()));
     if (!order.isEmpty())
         out += crlf + QStringLiteral("ORDER BY ") + order.join(QStringLiteral(", "));
     return out;
@@ -319,8 +318,8 @@ QString targetText(const JetQueryRow *kind)
 
 QString selectSql(const QList<JetQueryRow> &rows, const QString &into)
 {
-    QString sql = QStringLiteral("SELECT ") + optionWords(rows)
-                  + columnList(rowsOf(rows, Output), rows);
+    QString sql =
+        QStringLiteral("SELECT ") + optionWords(rows) + columnList(rowsOf(rows, Output), rows);
     if (!into.isEmpty())
         sql += QStringLiteral(" INTO ") + into;
     return sql + tailClauses(rows, false);
@@ -335,13 +334,14 @@ QString unionSql(const QList<JetQueryRow> &rows)
         else
             second = cleanText(r.expression);
     }
-    QString sql = first + crlf + ((options(rows) & Distinct) ? QStringLiteral("UNION ")
-                                                             : QStringLiteral("UNION ALL "))
-                  + second;
+    QString sql =
+        first + crlf +
+        ((options(rows) & Distinct) ? QStringLiteral("UNION ") : QStringLiteral("UNION ALL ")) +
+        second;
     QStringList order;
     for (const JetQueryRow &r : rowsOf(rows, OrderBy))
-        order.append(r.expression + (r.name1 == QLatin1String("D") ? QStringLiteral(" DESC")
-                                                                   : QString()));
+        order.append(r.expression +
+                     (r.name1 == QLatin1String("D") ? QStringLiteral(" DESC") : QString()));
     if (!order.isEmpty())
         sql += crlf + QStringLiteral("ORDER BY ") + order.join(QStringLiteral(", "));
     return sql + QLatin1Char(';');
@@ -433,19 +433,19 @@ QString buildQuerySql(const QList<JetQueryRow> &rows, int daoType, bool jet3)
         }
         sql += QStringLiteral("INSERT INTO ") + targetText(kindRow);
         if (!targets.isEmpty())
-            sql += QStringLiteral(" ( ") + targets.join(QStringLiteral(", "))
-                   + QStringLiteral(" )");
+            sql +=
+                QStringLiteral(" ( ") + targets.join(QStringLiteral(", ")) + QStringLiteral(" )");
         if (values) {
-            sql += crlf + QStringLiteral("VALUES (") + joined(outputs, QStringLiteral(", "))
-                   + QLatin1Char(')');
+            sql += crlf + QStringLiteral("VALUES (") + joined(outputs, QStringLiteral(", ")) +
+                   QLatin1Char(')');
         } else {
             QList<JetQueryRow> plain;
             for (JetQueryRow r : outputs) {
                 r.name2.clear();
                 plain.append(r);
             }
-            sql += crlf + QStringLiteral("SELECT ") + optionWords(rows) + columnList(plain, rows)
-                   + tailClauses(rows, false);
+            sql += crlf + QStringLiteral("SELECT ") + optionWords(rows) + columnList(plain, rows) +
+                   tailClauses(rows, false);
         }
         break;
     }
@@ -462,8 +462,8 @@ QString buildQuerySql(const QList<JetQueryRow> &rows, int daoType, bool jet3)
         break;
     }
     case JetQueryKind::Delete:
-        sql += QStringLiteral("DELETE ") + optionWords(rows)
-               + columnList(rowsOf(rows, Output), rows) + tailClauses(rows, false);
+        sql += QStringLiteral("DELETE ") + optionWords(rows) +
+               columnList(rowsOf(rows, Output), rows) + tailClauses(rows, false);
         break;
     case JetQueryKind::Crosstab: {
         QList<JetQueryRow> headings;
@@ -481,8 +481,8 @@ QString buildQuerySql(const QList<JetQueryRow> &rows, int daoType, bool jet3)
         }
         if (value)
             sql += QStringLiteral("TRANSFORM ") + columnText(*value) + crlf;
-        sql += QStringLiteral("SELECT ") + optionWords(rows) + columnList(headings, rows)
-               + tailClauses(rows, true);
+        sql += QStringLiteral("SELECT ") + optionWords(rows) + columnList(headings, rows) +
+               tailClauses(rows, true);
         if (pivot)
             sql += crlf + QStringLiteral("PIVOT ") + pivot->expression;
         break;
@@ -497,8 +497,8 @@ QString buildQuerySql(const QList<JetQueryRow> &rows, int daoType, bool jet3)
 QList<JetQueryOutput> queryOutputs(const QList<JetQueryRow> &rows, int daoType)
 {
     const int kind = queryKind(rows, daoType);
-    if (kind != JetQueryKind::Select && kind != JetQueryKind::MakeTable
-        && kind != JetQueryKind::Crosstab)
+    if (kind != JetQueryKind::Select && kind != JetQueryKind::MakeTable &&
+        kind != JetQueryKind::Crosstab)
         return {};
 
     // alias (or name) -> table or query name
@@ -528,7 +528,7 @@ QList<JetQueryOutput> queryOutputs(const QList<JetQueryRow> &rows, int daoType)
             o.column = m.captured(3) + m.captured(4);
             o.table = table.isEmpty() ? QString() : tableOf(table);
         }
-        o.name = !r.name1.isEmpty() ? r.name1
+        o.name = !r.name1.isEmpty()    ? r.name1
                  : !o.column.isEmpty() ? o.column
                                        : QStringLiteral("Expr%1").arg(1000 + unnamed++);
         out.append(o);

@@ -72,8 +72,7 @@ qint16 daoFieldType(int jetType)
     case 0x14:
         return DaoType::Text; // Date/Time Extended has no classic DAO code
     default:
-        return (jetType >= 1 && jetType <= 12) || jetType == 15 ? qint16(jetType)
-                                                                 : DaoType::Binary;
+        return (jetType >= 1 && jetType <= 12) || jetType == 15 ? qint16(jetType) : DaoType::Binary;
     }
 }
 
@@ -142,13 +141,12 @@ struct JetCatalog
     QList<CatalogRow> rows;
     std::optional<QHash<qint32, QList<JetQueryRow>>> queries;
     std::optional<QHash<quint32, qint16>> complexTypes; // ComplexID -> DAO type
-    QHash<QString, QList<Field>> columnCache; // lower-case table/query name
+    QHash<QString, QList<Field>> columnCache;           // lower-case table/query name
 
     QList<JetPropertyBlock> blocks(const CatalogRow &row) const
     {
-        return parsePropertyBlob(row.lvProp, [this](const char *d, qsizetype n) {
-            return file->decodeText(d, n);
-        });
+        return parsePropertyBlob(
+            row.lvProp, [this](const char *d, qsizetype n) { return file->decodeText(d, n); });
     }
     Properties ownProperties(const CatalogRow &row) const
     {
@@ -157,8 +155,8 @@ struct JetCatalog
     const CatalogRow *find(const QString &name, std::initializer_list<qint16> types) const
     {
         for (const CatalogRow &r : rows)
-            if (r.name.compare(name, Qt::CaseInsensitive) == 0
-                && std::find(types.begin(), types.end(), r.type) != types.end())
+            if (r.name.compare(name, Qt::CaseInsensitive) == 0 &&
+                std::find(types.begin(), types.end(), r.type) != types.end())
                 return &r;
         return nullptr;
     }
@@ -177,8 +175,8 @@ void JetCatalog::readObjects()
     const auto col = [&](const char *name, bool required) {
         const int i = t.columnIndex(QString::fromLatin1(name));
         if (i < 0 && required)
-            file->raiseDamaged(QStringLiteral("the catalog lacks its column %1")
-                                   .arg(QLatin1String(name)));
+            file->raiseDamaged(
+                QStringLiteral("the catalog lacks its column %1").arg(QLatin1String(name)));
         return i;
     };
     const int id = col("Id", true), parent = col("ParentId", true), name = col("Name", true),
@@ -437,14 +435,17 @@ JetTableReader JetSource::readTable(const QString &name) const
 {
     const CatalogRow *row = m_catalog->find(name, {LocalTable});
     if (!row)
-        throw HostError(Err::ObjectNotFound,
-                        QStringLiteral("The table '%1' does not exist in this database.")
-                            .arg(name));
-    return JetTableReader(std::make_shared<JetTable>(m_file, quint32(row->id) & 0x00FFFFFF,
-                                                     row->name));
+        throw HostError(
+            Err::ObjectNotFound,
+            QStringLiteral("The table '%1' does not exist in this database.").arg(name));
+    return JetTableReader(
+        std::make_shared<JetTable>(m_file, quint32(row->id) & 0x00FFFFFF, row->name));
 }
 
-JetTableReader::JetTableReader(std::shared_ptr<JetTable> table) : m_table(std::move(table)) {}
+JetTableReader::JetTableReader(std::shared_ptr<JetTable> table)
+    : m_table(std::move(table))
+{
+}
 
 QStringList JetTableReader::fieldNames() const
 {
@@ -522,8 +523,8 @@ QList<TableDef> JetSource::tableDefs()
             QString prefix = row.connect;
             if (!prefix.isEmpty() && !prefix.endsWith(QLatin1Char(';')))
                 prefix += QLatin1Char(';');
-            t.Connect = (prefix.isEmpty() ? QStringLiteral(";") : prefix)
-                        + QStringLiteral("DATABASE=") + row.database;
+            t.Connect = (prefix.isEmpty() ? QStringLiteral(";") : prefix) +
+                        QStringLiteral("DATABASE=") + row.database;
             t.SourceTableName = row.foreignName;
             t.Updatable = false;
         } else if (row.type == OdbcTable) {
@@ -535,8 +536,8 @@ QList<TableDef> JetSource::tableDefs()
             t.Updatable = false;
         }
         const CatalogRow copy = row;
-        t.detail = Lazy<TableDetail>::deferred(
-            [catalog, copy] { return catalog->tableDetail(copy); });
+        t.detail =
+            Lazy<TableDetail>::deferred([catalog, copy] { return catalog->tableDetail(copy); });
         out.append(t);
     }
     return out;
@@ -607,7 +608,10 @@ namespace {
 class JetRows : public RowCursor
 {
 public:
-    explicit JetRows(JetTableReader reader) : m_reader(std::move(reader)) {}
+    explicit JetRows(JetTableReader reader)
+        : m_reader(std::move(reader))
+    {
+    }
     QStringList fieldNames() const override { return m_reader.fieldNames(); }
     bool next() override { return m_reader.next(); }
     QList<Value> row() const override { return m_reader.row(); }

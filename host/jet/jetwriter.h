@@ -30,7 +30,7 @@ inline constexpr int Boolean = 1, Byte = 2, Integer = 3, Long = 4, Currency = 5,
                      Double = 7, DateTime = 8, Binary = 9, Text = 10, Ole = 11, Memo = 12;
 // Fixed-length binary of `size` bytes: MSysAccessObjects.Data only.
 inline constexpr int FixedBinary = 0x11;
-}
+} // namespace JetType
 
 // One property of an object or column. jetType 0 takes the type Access
 // gives the name (Description Memo, Required Boolean, ...), else one derived
@@ -46,7 +46,7 @@ struct JetWriterColumn
 {
     QString name;
     int type = JetType::Text;
-    int size = 0; // Text and Binary: characters / bytes (default 255)
+    int size = 0;            // Text and Binary: characters / bytes (default 255)
     bool autoNumber = false; // Long only
     QList<JetWriterProperty> properties;
 };
@@ -55,8 +55,8 @@ struct JetWriterColumn
 struct JetWriterIndex
 {
     QString name;
-    QStringList columns;     // key order
-    QList<bool> descending;  // per column; missing entries are ascending
+    QStringList columns;    // key order
+    QList<bool> descending; // per column; missing entries are ascending
     bool unique = false;
     bool ignoreNulls = false; // rows whose key columns are all NULL stay out
     bool required = false;    // no key column may be NULL
@@ -86,15 +86,24 @@ struct JetWriterRelationship
     QString name;
     QString table, column;                     // the "many" side
     QString referencedTable, referencedColumn; // the primary side
-    int flags = 0; // MSysRelationships.grbit
+    int flags = 0;                             // MSysRelationships.grbit
 };
 
 // A saved query as its structure; the kinds DDL, pass-through and union
 // keep their SQL text.
 struct JetWriterQuery
 {
-    enum Kind { Select = 1, MakeTable, Append, Update, Delete, Crosstab, DataDefinition,
-                PassThrough, Union };
+    enum Kind {
+        Select = 1,
+        MakeTable,
+        Append,
+        Update,
+        Delete,
+        Crosstab,
+        DataDefinition,
+        PassThrough,
+        Union
+    };
     struct Source
     {
         QString name, alias;
@@ -107,7 +116,7 @@ struct JetWriterQuery
     struct Output
     {
         QString expression, alias;
-        QString target; // append: target column; update: field being set
+        QString target;    // append: target column; update: field being set
         int crosstab = -1; // 0 value, 1 column heading, 2 row heading
     };
     struct Parameter
@@ -135,9 +144,9 @@ struct JetWriterQuery
     QList<QString> groupBy; // crosstab: the row groups; the pivot goes to pivot
     QString pivot;
     QList<Order> orderBy;
-    QString target;   // make-table / append: target table
-    QString sql;      // data definition and pass-through
-    QString connect;  // pass-through
+    QString target;         // make-table / append: target table
+    QString sql;            // data definition and pass-through
+    QString connect;        // pass-through
     QStringList unionParts; // union: the SELECT texts, in order
     bool unionAll = false;
     QList<JetWriterProperty> properties;
@@ -162,8 +171,8 @@ struct JetWriterDatabase
     // 4: Access 2000 format, 4 KB pages, UTF-16 text, VBA in MSysAccessObjects.
     // 3: Access 97, 2 KB pages, text in `codePage`, VBA in MSysModules2.
     int version = 4;
-    quint16 codePage = 1252; // Jet 3 text: 1252, 932, ...
-    int sortOrder = 0x0409; // LCID of the text sort order (Japanese: 0x0411)
+    quint16 codePage = 1252;  // Jet 3 text: 1252, 932, ...
+    int sortOrder = 0x0409;   // LCID of the text sort order (Japanese: 0x0411)
     double created = 45293.0; // OLE date of creation (and of every object)
     QList<JetWriterTable> tables;
     QList<JetWriterLink> links;

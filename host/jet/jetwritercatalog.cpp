@@ -26,26 +26,56 @@ JetWriterColumn col(const char *name, int type, int size = 0)
     return c;
 }
 
-enum CatalogColumn { Id, ParentId, Name, Owner, DateCreate, DateUpdate, Type, Flags, Database,
-                     Connect, ForeignName, RmtInfoShort, RmtInfoLong, Lv, LvProp, LvModule, LvExtra,
-                     CatalogColumns };
+enum CatalogColumn {
+    Id,
+    ParentId,
+    Name,
+    Owner,
+    DateCreate,
+    DateUpdate,
+    Type,
+    Flags,
+    Database,
+    Connect,
+    ForeignName,
+    RmtInfoShort,
+    RmtInfoLong,
+    Lv,
+    LvProp,
+    LvModule,
+    LvExtra,
+    CatalogColumns
+};
 
 QList<JetWriterColumn> catalogColumns()
 {
     using namespace JetType;
-    return {col("Id", Long), col("ParentId", Long), col("Name", Text, 255), col("Owner", Binary, 255),
-            col("DateCreate", DateTime), col("DateUpdate", DateTime), col("Type", Integer),
-            col("Flags", Long), col("Database", Memo), col("Connect", Memo),
-            col("ForeignName", Text, 255), col("RmtInfoShort", Binary, 255), col("RmtInfoLong", Ole),
-            col("Lv", Ole), col("LvProp", Ole), col("LvModule", Ole), col("LvExtra", Ole)};
+    return {col("Id", Long),
+            col("ParentId", Long),
+            col("Name", Text, 255),
+            col("Owner", Binary, 255),
+            col("DateCreate", DateTime),
+            col("DateUpdate", DateTime),
+            col("Type", Integer),
+            col("Flags", Long),
+            col("Database", Memo),
+            col("Connect", Memo),
+            col("ForeignName", Text, 255),
+            col("RmtInfoShort", Binary, 255),
+            col("RmtInfoLong", Ole),
+            col("Lv", Ole),
+            col("LvProp", Ole),
+            col("LvModule", Ole),
+            col("LvExtra", Ole)};
 }
 
 QList<JetWriterColumn> queryColumns()
 {
     using namespace JetType;
-    QList<JetWriterColumn> columns{col("ObjectId", Long), col("Attribute", Byte), col("Order", Binary, 255),
-                                   col("Name1", Text, 255), col("Name2", Text, 255), col("Expression", Memo),
-                                   col("Flag", Integer), col("LvExtra", Long)};
+    QList<JetWriterColumn> columns{col("ObjectId", Long),     col("Attribute", Byte),
+                                   col("Order", Binary, 255), col("Name1", Text, 255),
+                                   col("Name2", Text, 255),   col("Expression", Memo),
+                                   col("Flag", Integer),      col("LvExtra", Long)};
     if (fmt().jet3)
         columns.removeLast(); // LvExtra came with Jet 4
     return columns;
@@ -54,7 +84,8 @@ QList<JetWriterColumn> queryColumns()
 QList<JetWriterColumn> aceColumns()
 {
     using namespace JetType;
-    return {col("ACM", Long), col("FInheritable", Boolean), col("ObjectId", Long), col("SID", Binary, 255)};
+    return {col("ACM", Long), col("FInheritable", Boolean), col("ObjectId", Long),
+            col("SID", Binary, 255)};
 }
 
 QList<JetWriterColumn> accessObjectColumns()
@@ -69,11 +100,14 @@ QList<VbaWriterModule> projectModules(const JetWriterDatabase &db)
     QList<VbaWriterModule> modules;
     for (const JetWriterDocument &d : db.documents) {
         if (d.kind == JetWriterDocument::Module)
-            modules.append({d.name, d.classModule ? ModuleText::Kind::Class : ModuleText::Kind::Standard,
+            modules.append({d.name,
+                            d.classModule ? ModuleText::Kind::Class : ModuleText::Kind::Standard,
                             d.code});
-        else if ((d.kind == JetWriterDocument::Form || d.kind == JetWriterDocument::Report)
-                 && (d.hasCode || !d.code.isEmpty()))
-            modules.append({(d.kind == JetWriterDocument::Form ? QStringLiteral("Form_") : QStringLiteral("Report_")) + d.name,
+        else if ((d.kind == JetWriterDocument::Form || d.kind == JetWriterDocument::Report) &&
+                 (d.hasCode || !d.code.isEmpty()))
+            modules.append({(d.kind == JetWriterDocument::Form ? QStringLiteral("Form_")
+                                                               : QStringLiteral("Report_")) +
+                                d.name,
                             ModuleText::Kind::Document, d.code});
     }
     return modules;
@@ -98,17 +132,21 @@ quint16 projectCodePage(const JetWriterDatabase &db, const QList<VbaWriterModule
 QList<JetWriterColumn> modules2Columns()
 {
     using namespace JetType;
-    return {col("Name", Text, 255), col("Type", Long), col("Version", Long), col("ReplicationVersion", Long),
-            col("Flags", Long), col("Module", Ole), col("Form", Ole), col("TypeInfo", Ole)};
+    return {col("Name", Text, 255), col("Type", Long),
+            col("Version", Long),   col("ReplicationVersion", Long),
+            col("Flags", Long),     col("Module", Ole),
+            col("Form", Ole),       col("TypeInfo", Ole)};
 }
 
 // MSysModules2 rows: the project (MSysDb, Type 2), then one per module,
 // typed as the catalog types forms, reports and modules, read unsigned.
-QList<QList<Value>> modules2Rows(const QList<VbaWriterModule> &modules, const Access97Project &project)
+QList<QList<Value>> modules2Rows(const QList<VbaWriterModule> &modules,
+                                 const Access97Project &project)
 {
     const auto row = [](const QString &name, qint32 type, const QByteArray &blob) {
-        return QList<Value>{Value(name), Value::longInt(type), Value::longInt(1), Value::null(),
-                            Value::longInt(1), Value::binary(blob), Value::null(), Value::null()};
+        return QList<Value>{Value(name),   Value::longInt(type), Value::longInt(1),
+                            Value::null(), Value::longInt(1),    Value::binary(blob),
+                            Value::null(), Value::null()};
     };
     QList<QList<Value>> rows{row(QStringLiteral("MSysDb"), 2, project.project)};
     for (qsizetype i = 0; i < modules.size(); ++i) {
@@ -137,9 +175,14 @@ QList<QList<Value>> accessObjectRows(const QByteArray &file)
 QList<JetWriterColumn> relationshipColumns()
 {
     using namespace JetType;
-    return {col("ccolumn", Long), col("grbit", Long), col("icolumn", Long), col("szColumn", Text, 64),
-            col("szObject", Text, 64), col("szReferencedColumn", Text, 64),
-            col("szReferencedObject", Text, 64), col("szRelationship", Text, 64)};
+    return {col("ccolumn", Long),
+            col("grbit", Long),
+            col("icolumn", Long),
+            col("szColumn", Text, 64),
+            col("szObject", Text, 64),
+            col("szReferencedColumn", Text, 64),
+            col("szReferencedObject", Text, 64),
+            col("szRelationship", Text, 64)};
 }
 
 class Catalog
@@ -176,8 +219,14 @@ QList<Value> queryRow(qint32 id, int attribute, const QString &name1, const QStr
                       const QString &expression, const Value &flag, int extra = 0)
 {
     const auto text = [](const QString &s) { return s.isEmpty() ? Value::null() : Value(s); };
-    QList<Value> row{Value::longInt(id), Value::integer(qint16(attribute)), Value::null(), text(name1),
-                     text(name2), text(expression), flag, extra ? Value::longInt(extra) : Value::null()};
+    QList<Value> row{Value::longInt(id),
+                     Value::integer(qint16(attribute)),
+                     Value::null(),
+                     text(name1),
+                     text(name2),
+                     text(expression),
+                     flag,
+                     extra ? Value::longInt(extra) : Value::null()};
     if (fmt().jet3)
         row.removeLast();
     return row;
@@ -195,8 +244,10 @@ void addQueryRows(QList<QList<Value>> &rows, qint32 id, const JetWriterQuery &q)
     const auto flag = [](int f) { return Value::integer(qint16(f)); };
     rows.append(queryRow(id, 0, {}, {}, {}, flag(0)));
     QString name1 = q.kind == JetWriterQuery::PassThrough ? q.connect : q.target;
-    QString expression = q.kind == JetWriterQuery::DataDefinition || q.kind == JetWriterQuery::PassThrough
-                             ? q.sql : QString();
+    QString expression =
+        q.kind == JetWriterQuery::DataDefinition || q.kind == JetWriterQuery::PassThrough
+            ? q.sql
+            : QString();
     rows.append(queryRow(id, 1, name1, {}, expression, flag(int(q.kind))));
     for (const JetWriterQuery::Parameter &p : q.parameters)
         rows.append(queryRow(id, 2, p.name, {}, {}, flag(p.jetType), p.size));
@@ -204,15 +255,16 @@ void addQueryRows(QList<QList<Value>> &rows, qint32 id, const JetWriterQuery &q)
     if (q.kind == JetWriterQuery::Union) {
         options = q.unionAll ? 0 : 0x02;
     } else {
-        options = (q.allFields ? 0x01 : 0) | (q.distinct ? 0x02 : 0)
-                | (q.top.isEmpty() ? 0 : 0x10) | (q.topPercent ? 0x20 : 0);
+        options = (q.allFields ? 0x01 : 0) | (q.distinct ? 0x02 : 0) |
+                  (q.top.isEmpty() ? 0 : 0x10) | (q.topPercent ? 0x20 : 0);
     }
     rows.append(queryRow(id, 3, q.top, {}, {}, flag(options)));
     if (q.kind == JetWriterQuery::Union) {
         if (q.unionParts.size() < 2)
             fail(QStringLiteral("query %1: a union needs two parts").arg(q.name));
         // More than two parts: the first half holds all but the last, joined.
-        const QString glue = q.unionAll ? QStringLiteral("\r\nUNION ALL ") : QStringLiteral("\r\nUNION ");
+        const QString glue =
+            q.unionAll ? QStringLiteral("\r\nUNION ALL ") : QStringLiteral("\r\nUNION ");
         rows.append(queryRow(id, 5, {}, QStringLiteral("X7YZ_____1"),
                              q.unionParts.mid(0, q.unionParts.size() - 1).join(glue), none));
         rows.append(queryRow(id, 5, {}, QStringLiteral("X7YZ_____2"), q.unionParts.last(), none));
@@ -220,8 +272,9 @@ void addQueryRows(QList<QList<Value>> &rows, qint32 id, const JetWriterQuery &q)
     for (const JetWriterQuery::Source &s : q.sources)
         rows.append(queryRow(id, 5, s.name, s.alias, {}, none));
     for (const JetWriterQuery::Output &o : q.outputs)
-        rows.append(queryRow(id, 6, o.alias, o.target, o.expression,
-                             flag(q.kind == JetWriterQuery::Crosstab ? std::max(o.crosstab, 0) : 0)));
+        rows.append(
+            queryRow(id, 6, o.alias, o.target, o.expression,
+                     flag(q.kind == JetWriterQuery::Crosstab ? std::max(o.crosstab, 0) : 0)));
     if (q.kind == JetWriterQuery::Crosstab && !q.pivot.isEmpty())
         rows.append(queryRow(id, 6, {}, {}, q.pivot, flag(1)));
     for (const JetWriterQuery::Join &j : q.joins)
@@ -236,7 +289,8 @@ void addQueryRows(QList<QList<Value>> &rows, qint32 id, const JetWriterQuery &q)
     if (!q.having.isEmpty())
         rows.append(queryRow(id, 10, {}, {}, q.having, none));
     for (const JetWriterQuery::Order &o : q.orderBy)
-        rows.append(queryRow(id, 11, o.descending ? QStringLiteral("D") : QString(), {}, o.expression, none));
+        rows.append(queryRow(id, 11, o.descending ? QStringLiteral("D") : QString(), {},
+                             o.expression, none));
     rows.append(queryRow(id, 255, {}, {}, {}, none));
 }
 
@@ -274,7 +328,8 @@ void writeTable(PageFile &file, TableLayout &t, RowPager &maps)
 
 QList<JetWriterProperty> withoutEmpty(QList<JetWriterProperty> props)
 {
-    props.removeIf([](const JetWriterProperty &p) { return p.value.isNull() || p.value.isEmpty(); });
+    props.removeIf(
+        [](const JetWriterProperty &p) { return p.value.isNull() || p.value.isEmpty(); });
     return props;
 }
 
@@ -330,13 +385,16 @@ QByteArray buildJetDatabase(const JetWriterDatabase &db)
     if (!vbaModules.isEmpty() && format.jet3) {
         checkName(QStringLiteral("MSysModules2"), QStringLiteral("table"), names);
         TableLayout t = layoutTable(QStringLiteral("MSysModules2"), modules2Columns(), true);
-        normaliseRows(t, modules2Rows(vbaModules, buildAccess97Project(vbaModules, db.vbaProjectName,
-                                                                       projectCodePage(db, vbaModules))));
+        normaliseRows(
+            t, modules2Rows(vbaModules, buildAccess97Project(vbaModules, db.vbaProjectName,
+                                                             projectCodePage(db, vbaModules))));
         tables.append(t);
     } else if (!vbaModules.isEmpty()) {
         checkName(QStringLiteral("MSysAccessObjects"), QStringLiteral("table"), names);
-        TableLayout t = layoutTable(QStringLiteral("MSysAccessObjects"), accessObjectColumns(), true);
-        normaliseRows(t, accessObjectRows(buildVbaProjectFile(vbaModules, db.vbaProjectName, projectCodePage(db, vbaModules))));
+        TableLayout t =
+            layoutTable(QStringLiteral("MSysAccessObjects"), accessObjectColumns(), true);
+        normaliseRows(t, accessObjectRows(buildVbaProjectFile(vbaModules, db.vbaProjectName,
+                                                              projectCodePage(db, vbaModules))));
         tables.append(t);
     }
     for (const JetWriterLink &l : db.links)
@@ -357,13 +415,15 @@ QByteArray buildJetDatabase(const JetWriterDatabase &db)
     catalog.add(tablesId, rootId, QStringLiteral("Tables"), 3, systemFlag);
     catalog.add(databasesId, rootId, QStringLiteral("Databases"), 3, systemFlag);
     catalog.add(relationshipsId, rootId, QStringLiteral("Relationships"), 3, systemFlag);
-    const char *containerNames[] = {"Forms", "Reports", "Scripts", "Modules", "SysRel", "DataAccessPages"};
+    const char *containerNames[] = {"Forms",   "Reports", "Scripts",
+                                    "Modules", "SysRel",  "DataAccessPages"};
     QHash<QString, qint32> containerIds;
     for (const char *name : containerNames) {
         containerIds.insert(QString::fromLatin1(name), nextId);
         catalog.add(nextId++, rootId, QString::fromLatin1(name), 3, 0);
     }
-    QList<JetWriterProperty> dbProps{{QStringLiteral("AccessVersion"), Value(format.jet3 ? "07.53" : "08.50")}};
+    QList<JetWriterProperty> dbProps{
+        {QStringLiteral("AccessVersion"), Value(format.jet3 ? "07.53" : "08.50")}};
     dbProps += withoutEmpty(db.properties);
     catalog.add(0x10000000, databasesId, QStringLiteral("MSysDb"), 2, 0, propertyBlob(dbProps, {}));
     if (!db.summary.isEmpty())
@@ -382,7 +442,8 @@ QByteArray buildJetDatabase(const JetWriterDatabase &db)
         catalog.add(qint32(t.tdefPage), tablesId, t.name, 1, t.system ? systemFlag : 0, blob);
     }
     for (const JetWriterLink &l : db.links) {
-        catalog.add(nextId++, tablesId, l.name, 6, 0x00200000, propertyBlob({}, {})); // flag as Access sets it
+        catalog.add(nextId++, tablesId, l.name, 6, 0x00200000,
+                    propertyBlob({}, {})); // flag as Access sets it
         QList<Value> &row = catalog.rows.last();
         row[Database] = Value(l.database);
         row[ForeignName] = Value(l.foreignName.isEmpty() ? l.name : l.foreignName);
@@ -392,7 +453,8 @@ QByteArray buildJetDatabase(const JetWriterDatabase &db)
     QList<QList<Value>> queryRows;
     for (const JetWriterQuery &q : db.queries) {
         const qint32 id = nextId++;
-        catalog.add(id, tablesId, q.name, 5, daoQueryType(q.kind), propertyBlob(withoutEmpty(q.properties), {}));
+        catalog.add(id, tablesId, q.name, 5, daoQueryType(q.kind),
+                    propertyBlob(withoutEmpty(q.properties), {}));
         addQueryRows(queryRows, id, q);
     }
     QList<QList<Value>> relationshipRows;
@@ -403,15 +465,20 @@ QByteArray buildJetDatabase(const JetWriterDatabase &db)
                                  Value(r.column), Value(r.table), Value(r.referencedColumn),
                                  Value(r.referencedTable), Value(r.name)});
     }
-    static const struct { const char *container; qint16 type; } kinds[] = {
-        {"Forms", -32768}, {"Reports", -32764}, {"Scripts", -32766}, {"Modules", -32761}};
+    static const struct
+    {
+        const char *container;
+        qint16 type;
+    } kinds[] = {{"Forms", -32768}, {"Reports", -32764}, {"Scripts", -32766}, {"Modules", -32761}};
     QStringList documentNames[4];
     for (const JetWriterDocument &d : db.documents) {
-        checkName(d.name, QString::fromLatin1(kinds[d.kind].container).chopped(1).toLower(), documentNames[d.kind]);
-        catalog.add(nextId++, containerIds.value(QString::fromLatin1(kinds[d.kind].container)), d.name,
-                    kinds[d.kind].type, 0, propertyBlob(withoutEmpty(d.properties), {}));
+        checkName(d.name, QString::fromLatin1(kinds[d.kind].container).chopped(1).toLower(),
+                  documentNames[d.kind]);
+        catalog.add(nextId++, containerIds.value(QString::fromLatin1(kinds[d.kind].container)),
+                    d.name, kinds[d.kind].type, 0, propertyBlob(withoutEmpty(d.properties), {}));
         // Access 97 marks forms and reports without a module as lightweight.
-        const bool designKind = d.kind == JetWriterDocument::Form || d.kind == JetWriterDocument::Report;
+        const bool designKind =
+            d.kind == JetWriterDocument::Form || d.kind == JetWriterDocument::Report;
         if (format.jet3 && designKind && !d.hasCode && d.code.isEmpty())
             catalog.rows.last()[LvModule] = Value::binary(QByteArrayLiteral("LWF000"));
     }
@@ -439,5 +506,6 @@ void writeJetDatabase(const JetWriterDatabase &db, const QString &path)
     const QByteArray bytes = buildJetDatabase(db);
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        throw HostError(Err::InvalidPath, QStringLiteral("cannot write %1: %2").arg(path, out.errorString()));
+        throw HostError(Err::InvalidPath,
+                        QStringLiteral("cannot write %1: %2").arg(path, out.errorString()));
 }

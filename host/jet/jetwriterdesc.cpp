@@ -1,7 +1,7 @@
 // JSON descriptions and generated databases for the Jet writer.
 
-#include "host/errors.h"
 #include "host/jet/jetwriterdesc.h"
+#include "host/errors.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,13 +20,20 @@ namespace {
 const QHash<QString, int> &typeNames()
 {
     static const QHash<QString, int> names = {
-        {QStringLiteral("boolean"), JetType::Boolean}, {QStringLiteral("yesno"), JetType::Boolean},
-        {QStringLiteral("byte"), JetType::Byte},       {QStringLiteral("integer"), JetType::Integer},
-        {QStringLiteral("long"), JetType::Long},       {QStringLiteral("currency"), JetType::Currency},
-        {QStringLiteral("single"), JetType::Single},   {QStringLiteral("double"), JetType::Double},
-        {QStringLiteral("date"), JetType::DateTime},   {QStringLiteral("datetime"), JetType::DateTime},
-        {QStringLiteral("text"), JetType::Text},       {QStringLiteral("memo"), JetType::Memo},
-        {QStringLiteral("binary"), JetType::Binary},   {QStringLiteral("ole"), JetType::Ole},
+        {QStringLiteral("boolean"), JetType::Boolean},
+        {QStringLiteral("yesno"), JetType::Boolean},
+        {QStringLiteral("byte"), JetType::Byte},
+        {QStringLiteral("integer"), JetType::Integer},
+        {QStringLiteral("long"), JetType::Long},
+        {QStringLiteral("currency"), JetType::Currency},
+        {QStringLiteral("single"), JetType::Single},
+        {QStringLiteral("double"), JetType::Double},
+        {QStringLiteral("date"), JetType::DateTime},
+        {QStringLiteral("datetime"), JetType::DateTime},
+        {QStringLiteral("text"), JetType::Text},
+        {QStringLiteral("memo"), JetType::Memo},
+        {QStringLiteral("binary"), JetType::Binary},
+        {QStringLiteral("ole"), JetType::Ole},
     };
     return names;
 }
@@ -53,11 +60,16 @@ Value jsonValue(const QJsonValue &v)
 QList<JetWriterProperty> properties(const QJsonObject &o)
 {
     static const QList<QPair<const char *, const char *>> shortKeys = {
-        {"description", "Description"},   {"caption", "Caption"},
-        {"defaultValue", "DefaultValue"}, {"validationRule", "ValidationRule"},
-        {"validationText", "ValidationText"}, {"required", "Required"},
-        {"allowZeroLength", "AllowZeroLength"}, {"format", "Format"},
-        {"inputMask", "InputMask"},       {"decimalPlaces", "DecimalPlaces"},
+        {"description", "Description"},
+        {"caption", "Caption"},
+        {"defaultValue", "DefaultValue"},
+        {"validationRule", "ValidationRule"},
+        {"validationText", "ValidationText"},
+        {"required", "Required"},
+        {"allowZeroLength", "AllowZeroLength"},
+        {"format", "Format"},
+        {"inputMask", "InputMask"},
+        {"decimalPlaces", "DecimalPlaces"},
     };
     QList<JetWriterProperty> out;
     for (const auto &[key, name] : shortKeys)
@@ -157,7 +169,8 @@ JetWriterTable table(const QJsonObject &o, const QString &baseDir)
         JetWriterIndex index;
         index.name = requiredName(io, QStringLiteral("index of table %1").arg(t.name));
         for (const QJsonValue &cv : io.value(QLatin1String("columns")).toArray()) {
-            index.columns.append(cv.isString() ? cv.toString() : cv[QLatin1String("name")].toString());
+            index.columns.append(cv.isString() ? cv.toString()
+                                               : cv[QLatin1String("name")].toString());
             index.descending.append(cv[QLatin1String("descending")].toBool());
         }
         index.unique = io.value(QLatin1String("unique")).toBool();
@@ -166,8 +179,8 @@ JetWriterTable table(const QJsonObject &o, const QString &baseDir)
         t.indexes.append(index);
     }
     const auto binaryColumn = [&](qsizetype i) {
-        return i < t.columns.size()
-            && (t.columns[i].type == JetType::Ole || t.columns[i].type == JetType::Binary);
+        return i < t.columns.size() &&
+               (t.columns[i].type == JetType::Ole || t.columns[i].type == JetType::Binary);
     };
     for (const QJsonValue &rv : o.value(QLatin1String("rows")).toArray()) {
         QList<Value> row;
@@ -217,21 +230,24 @@ JetWriterQuery query(const QJsonObject &o)
         {QStringLiteral("union"), JetWriterQuery::Union},
     };
     static const QHash<QString, int> paramTypes = {
-        {QStringLiteral("value"), 0}, {QStringLiteral("bit"), 1}, {QStringLiteral("byte"), 2},
-        {QStringLiteral("short"), 3}, {QStringLiteral("long"), 4}, {QStringLiteral("currency"), 5},
+        {QStringLiteral("value"), 0},      {QStringLiteral("bit"), 1},
+        {QStringLiteral("byte"), 2},       {QStringLiteral("short"), 3},
+        {QStringLiteral("long"), 4},       {QStringLiteral("currency"), 5},
         {QStringLiteral("ieeesingle"), 6}, {QStringLiteral("ieeedouble"), 7},
-        {QStringLiteral("datetime"), 8}, {QStringLiteral("text"), 10},
+        {QStringLiteral("datetime"), 8},   {QStringLiteral("text"), 10},
     };
     JetWriterQuery q;
     q.name = requiredName(o, QStringLiteral("query"));
-    const QString kind = o.value(QLatin1String("kind")).toString(QStringLiteral("select")).toLower();
+    const QString kind =
+        o.value(QLatin1String("kind")).toString(QStringLiteral("select")).toLower();
     if (!kinds.contains(kind))
         bad(QStringLiteral("query %1: unknown kind \"%2\"").arg(q.name, kind));
     q.kind = kinds.value(kind);
     q.properties = properties(o);
     for (const QJsonValue &pv : o.value(QLatin1String("parameters")).toArray()) {
         const QJsonObject po = pv.toObject();
-        const QString type = po.value(QLatin1String("type")).toString(QStringLiteral("value")).toLower();
+        const QString type =
+            po.value(QLatin1String("type")).toString(QStringLiteral("value")).toLower();
         if (!paramTypes.contains(type))
             bad(QStringLiteral("query %1: unknown parameter type \"%2\"").arg(q.name, type));
         q.parameters.append({po.value(QLatin1String("name")).toString(), paramTypes.value(type),
@@ -246,15 +262,18 @@ JetWriterQuery query(const QJsonObject &o)
         if (sv.isString())
             q.sources.append({sv.toString(), {}});
         else
-            q.sources.append({sv[QLatin1String("name")].toString(), sv[QLatin1String("alias")].toString()});
+            q.sources.append(
+                {sv[QLatin1String("name")].toString(), sv[QLatin1String("alias")].toString()});
     }
     static const QHash<QString, int> joinTypes = {
         {QStringLiteral("inner"), 1}, {QStringLiteral("left"), 2}, {QStringLiteral("right"), 3}};
     for (const QJsonValue &jv : o.value(QLatin1String("joins")).toArray()) {
         const QJsonObject jo = jv.toObject();
-        q.joins.append({jo.value(QLatin1String("left")).toString(), jo.value(QLatin1String("right")).toString(),
-                        jo.value(QLatin1String("on")).toString(),
-                        joinTypes.value(jo.value(QLatin1String("type")).toString(QStringLiteral("inner")).toLower(), 1)});
+        q.joins.append(
+            {jo.value(QLatin1String("left")).toString(),
+             jo.value(QLatin1String("right")).toString(), jo.value(QLatin1String("on")).toString(),
+             joinTypes.value(
+                 jo.value(QLatin1String("type")).toString(QStringLiteral("inner")).toLower(), 1)});
     }
     static const QHash<QString, int> roles = {
         {QStringLiteral("value"), 0}, {QStringLiteral("column"), 1}, {QStringLiteral("row"), 2}};
@@ -264,7 +283,8 @@ JetWriterQuery query(const QJsonObject &o)
             continue;
         }
         const QJsonObject co = cv.toObject();
-        q.outputs.append({co.value(QLatin1String("expr")).toString(), co.value(QLatin1String("alias")).toString(),
+        q.outputs.append({co.value(QLatin1String("expr")).toString(),
+                          co.value(QLatin1String("alias")).toString(),
                           co.value(QLatin1String("target")).toString(),
                           roles.value(co.value(QLatin1String("crosstab")).toString(), -1)});
     }
@@ -276,7 +296,8 @@ JetWriterQuery query(const QJsonObject &o)
         if (ov.isString())
             q.orderBy.append({ov.toString(), false});
         else
-            q.orderBy.append({ov[QLatin1String("expr")].toString(), ov[QLatin1String("desc")].toBool()});
+            q.orderBy.append(
+                {ov[QLatin1String("expr")].toString(), ov[QLatin1String("desc")].toBool()});
     }
     q.target = o.value(QLatin1String("target")).toString();
     q.sql = o.value(QLatin1String("sql")).toString();
@@ -315,14 +336,17 @@ JetWriterDatabase parseJetDescription(const QByteArray &json, const QString &bas
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
     if (error.error != QJsonParseError::NoError)
-        bad(QStringLiteral("the description is not JSON: %1 at offset %2").arg(error.errorString()).arg(error.offset));
+        bad(QStringLiteral("the description is not JSON: %1 at offset %2")
+                .arg(error.errorString())
+                .arg(error.offset));
     const QJsonObject root = doc.object();
     JetWriterDatabase db;
     db.version = root.value(QLatin1String("version")).toInt(4);
     db.codePage = quint16(root.value(QLatin1String("codePage")).toInt(1252));
     db.sortOrder = root.value(QLatin1String("sortOrder")).toInt(0x0409);
     if (root.contains(QLatin1String("created"))) {
-        const QDate date = QDate::fromString(root.value(QLatin1String("created")).toString(), Qt::ISODate);
+        const QDate date =
+            QDate::fromString(root.value(QLatin1String("created")).toString(), Qt::ISODate);
         if (!date.isValid())
             bad(QStringLiteral("created: not a yyyy-MM-dd date"));
         db.created = double(QDate(1899, 12, 30).daysTo(date));
@@ -335,8 +359,10 @@ JetWriterDatabase parseJetDescription(const QByteArray &json, const QString &bas
         db.tables.append(table(tv.toObject(), baseDir));
     for (const QJsonValue &lv : root.value(QLatin1String("links")).toArray()) {
         const QJsonObject lo = lv.toObject();
-        db.links.append({requiredName(lo, QStringLiteral("linked table")), lo.value(QLatin1String("database")).toString(),
-                         lo.value(QLatin1String("foreignName")).toString(), lo.value(QLatin1String("connect")).toString()});
+        db.links.append({requiredName(lo, QStringLiteral("linked table")),
+                         lo.value(QLatin1String("database")).toString(),
+                         lo.value(QLatin1String("foreignName")).toString(),
+                         lo.value(QLatin1String("connect")).toString()});
     }
     for (const QJsonValue &rv : root.value(QLatin1String("relationships")).toArray()) {
         const QJsonObject ro = rv.toObject();
@@ -352,8 +378,10 @@ JetWriterDatabase parseJetDescription(const QByteArray &json, const QString &bas
     for (const QJsonValue &qv : root.value(QLatin1String("queries")).toArray())
         db.queries.append(query(qv.toObject()));
     const QPair<const char *, JetWriterDocument::Kind> documentKinds[] = {
-        {"forms", JetWriterDocument::Form}, {"reports", JetWriterDocument::Report},
-        {"macros", JetWriterDocument::Macro}, {"modules", JetWriterDocument::Module}};
+        {"forms", JetWriterDocument::Form},
+        {"reports", JetWriterDocument::Report},
+        {"macros", JetWriterDocument::Macro},
+        {"modules", JetWriterDocument::Module}};
     for (const auto &[key, kind] : documentKinds)
         for (const QJsonValue &dv : root.value(QLatin1String(key)).toArray()) {
             const QJsonObject d = dv.toObject();
@@ -362,7 +390,8 @@ JetWriterDatabase parseJetDescription(const QByteArray &json, const QString &bas
             doc.kind = kind;
             doc.properties = properties(d);
             doc.code = moduleCode(d, doc.name, baseDir);
-            doc.hasCode = d.contains(QLatin1String("code")) || d.contains(QLatin1String("codeFile"));
+            doc.hasCode =
+                d.contains(QLatin1String("code")) || d.contains(QLatin1String("codeFile"));
             doc.classModule = d.value(QLatin1String("class")).toBool();
             if (kind == JetWriterDocument::Macro && doc.hasCode)
                 bad(QStringLiteral("macro %1: macros have no VBA code").arg(doc.name));
@@ -381,13 +410,19 @@ JetGeneratorSize parseGeneratorSize(const QString &text)
         const QString key = part.section(u'=', 0, 0).trimmed().toLower();
         bool ok = false;
         const int value = part.section(u'=', 1).trimmed().toInt(&ok);
-        int *slot = key == u"tables" ? &size.tables : key == u"fields" ? &size.fields
-                  : key == u"rows" ? &size.rows : key == u"bigrows" ? &size.bigRows
-                  : key == u"queries" ? &size.queries : key == u"modules" ? &size.modules
-                  : key == u"procedures" ? &size.procedures : nullptr;
+        int *slot = key == u"tables"       ? &size.tables
+                    : key == u"fields"     ? &size.fields
+                    : key == u"rows"       ? &size.rows
+                    : key == u"bigrows"    ? &size.bigRows
+                    : key == u"queries"    ? &size.queries
+                    : key == u"modules"    ? &size.modules
+                    : key == u"procedures" ? &size.procedures
+                                           : nullptr;
         if (!slot || !ok || value < 0)
-            bad(QStringLiteral("--generate: \"%1\" is not one of tables=, fields=, rows=, bigrows=, queries=, "
-                               "modules=, procedures=").arg(part));
+            bad(QStringLiteral(
+                    "--generate: \"%1\" is not one of tables=, fields=, rows=, bigrows=, queries=, "
+                    "modules=, procedures=")
+                    .arg(part));
         *slot = value;
     }
     if (size.tables < 1 || size.fields < 2 || size.fields > 255)
@@ -398,13 +433,15 @@ JetGeneratorSize parseGeneratorSize(const QString &text)
 JetWriterDatabase generateJetDatabase(const JetGeneratorSize &size)
 {
     // Column types cycle so that every table has fixed, text and memo columns.
-    static const int cycle[] = {JetType::Text, JetType::Long, JetType::Double, JetType::DateTime,
-                                JetType::Currency, JetType::Boolean, JetType::Integer, JetType::Memo};
+    static const int cycle[] = {JetType::Text,     JetType::Long,     JetType::Double,
+                                JetType::DateTime, JetType::Currency, JetType::Boolean,
+                                JetType::Integer,  JetType::Memo};
     JetWriterDatabase db;
     for (int t = 0; t < size.tables; ++t) {
         JetWriterTable table;
         table.name = QStringLiteral("Table%1").arg(t + 1, 4, 10, QLatin1Char('0'));
-        table.properties = {{QStringLiteral("Description"), Value(QStringLiteral("Generated table %1").arg(t + 1))}};
+        table.properties = {{QStringLiteral("Description"),
+                             Value(QStringLiteral("Generated table %1").arg(t + 1))}};
         JetWriterColumn id;
         id.name = QStringLiteral("ID");
         id.type = JetType::Long;
@@ -423,14 +460,31 @@ JetWriterDatabase generateJetDatabase(const JetGeneratorSize &size)
             QList<Value> row{Value()};
             for (int f = 1; f < size.fields; ++f) {
                 switch (cycle[(f - 1) % 8]) {
-                case JetType::Text: row.append(Value(QStringLiteral("Text %1-%2").arg(r).arg(f))); break;
-                case JetType::Long: row.append(Value::longInt(r * f)); break;
-                case JetType::Double: row.append(Value::dbl(r / 7.0)); break;
-                case JetType::DateTime: row.append(Value::date(40000 + r % 5000)); break;
-                case JetType::Currency: row.append(Value::currency(qint64(r) * 125)); break;
-                case JetType::Boolean: row.append(Value::boolean(r % 2)); break;
-                case JetType::Integer: row.append(Value::integer(qint16(r % 30000))); break;
-                default: row.append(r % 10 ? Value::null() : Value(QStringLiteral("Memo of row %1").arg(r))); break;
+                case JetType::Text:
+                    row.append(Value(QStringLiteral("Text %1-%2").arg(r).arg(f)));
+                    break;
+                case JetType::Long:
+                    row.append(Value::longInt(r * f));
+                    break;
+                case JetType::Double:
+                    row.append(Value::dbl(r / 7.0));
+                    break;
+                case JetType::DateTime:
+                    row.append(Value::date(40000 + r % 5000));
+                    break;
+                case JetType::Currency:
+                    row.append(Value::currency(qint64(r) * 125));
+                    break;
+                case JetType::Boolean:
+                    row.append(Value::boolean(r % 2));
+                    break;
+                case JetType::Integer:
+                    row.append(Value::integer(qint16(r % 30000)));
+                    break;
+                default:
+                    row.append(r % 10 ? Value::null()
+                                      : Value(QStringLiteral("Memo of row %1").arg(r)));
+                    break;
                 }
             }
             table.rows.append(row);
@@ -452,14 +506,16 @@ JetWriterDatabase generateJetDatabase(const JetGeneratorSize &size)
         JetWriterDocument module;
         module.name = QStringLiteral("Module%1").arg(m + 1, 4, 10, QLatin1Char('0'));
         module.kind = JetWriterDocument::Module;
-        module.code = QStringLiteral("Option Compare Database\r\nOption Explicit\r\nPrivate mCount As Long\r\n");
+        module.code = QStringLiteral(
+            "Option Compare Database\r\nOption Explicit\r\nPrivate mCount As Long\r\n");
         for (int p = 0; p < size.procedures; ++p)
-            module.code += QStringLiteral("\r\n' Procedure %1\r\nPublic Function Proc%1(ByVal a As Long, "
-                                          "b As String) As Long\r\n    Dim i As Long, s As String\r\n"
-                                          "    Const LIMIT = 10\r\n    For i = 1 To LIMIT\r\n"
-                                          "        s = s & CStr(i) ' build\r\n    Next i\r\n"
-                                          "    Call Helper(a, s)\r\n    Proc%1 = Len(s)\r\nEnd Function\r\n")
-                               .arg(p + 1);
+            module.code +=
+                QStringLiteral("\r\n' Procedure %1\r\nPublic Function Proc%1(ByVal a As Long, "
+                               "b As String) As Long\r\n    Dim i As Long, s As String\r\n"
+                               "    Const LIMIT = 10\r\n    For i = 1 To LIMIT\r\n"
+                               "        s = s & CStr(i) ' build\r\n    Next i\r\n"
+                               "    Call Helper(a, s)\r\n    Proc%1 = Len(s)\r\nEnd Function\r\n")
+                    .arg(p + 1);
         db.documents.append(module);
     }
     return db;

@@ -1,8 +1,8 @@
 // Page-level parts of the Jet 4 writer: the header page, data pages and
 // usage maps.
 
-#include "host/errors.h"
 #include "host/jet/jetwriterpages.h"
+#include "host/errors.h"
 #include "host/jet/vbawriter.h"
 
 #include <QtEndian>
@@ -129,7 +129,9 @@ quint32 RowPager::add(const QByteArray &row)
     const JetFormat &f = fmt();
     if (row.size() > f.maxRowSize())
         fail(QStringLiteral("a row of %1 bytes does not fit a page").arg(row.size()));
-    const auto freeBytes = [](const QByteArray &p) { return int(qFromLittleEndian<quint16>(p.constData() + 2)); };
+    const auto freeBytes = [](const QByteArray &p) {
+        return int(qFromLittleEndian<quint16>(p.constData() + 2));
+    };
     if (m_pages.isEmpty() || freeBytes((*m_file)[m_pages.last()]) < row.size() + 2) {
         QByteArray page(f.pageSize, '\0');
         page[0] = 0x01;
@@ -143,8 +145,10 @@ quint32 RowPager::add(const QByteArray &row)
     const int countAt = f.rowCountAt(), offsetsAt = f.dataPageHeader;
     const int rows = qFromLittleEndian<quint16>(page.constData() + countAt);
     // Rows grow down from the page end; row i ends where row i-1 starts.
-    const int end = rows == 0 ? f.pageSize
-                              : qFromLittleEndian<quint16>(page.constData() + offsetsAt + 2 * (rows - 1)) & 0x1FFF;
+    const int end =
+        rows == 0
+            ? f.pageSize
+            : qFromLittleEndian<quint16>(page.constData() + offsetsAt + 2 * (rows - 1)) & 0x1FFF;
     const int start = end - int(row.size());
     std::memcpy(page.data() + start, row.constData(), size_t(row.size()));
     put16(page, offsetsAt + 2 * rows, quint16(start));

@@ -61,15 +61,17 @@ PropertyType defaultType(const QString &name, const Value &v)
 QByteArray encodeValue(const JetWriterProperty &p, int jetType)
 {
     QByteArray out;
-    const auto number = [&]() { return p.value.isText() ? p.value.asText().toDouble() : p.value.toDouble(); };
+    const auto number = [&]() {
+        return p.value.isText() ? p.value.asText().toDouble() : p.value.toDouble();
+    };
     switch (jetType) {
     case JetType::Boolean: {
         bool on = false;
         if (p.value.type() == Value::Type::Boolean)
             on = p.value.asBoolean();
         else if (p.value.isText())
-            on = p.value.asText().compare(u"true", Qt::CaseInsensitive) == 0
-              || p.value.asText().compare(u"yes", Qt::CaseInsensitive) == 0;
+            on = p.value.asText().compare(u"true", Qt::CaseInsensitive) == 0 ||
+                 p.value.asText().compare(u"yes", Qt::CaseInsensitive) == 0;
         else
             on = number() != 0;
         out.append(char(on ? 0xFF : 0x00));
@@ -91,12 +93,13 @@ QByteArray encodeValue(const JetWriterProperty &p, int jetType)
     case JetType::Double:
     case JetType::DateTime:
         out.resize(8);
-        qToLittleEndian(p.value.type() == Value::Type::Date ? p.value.asOleDate() : number(), out.data());
+        qToLittleEndian(p.value.type() == Value::Type::Date ? p.value.asOleDate() : number(),
+                        out.data());
         break;
     case JetType::Currency:
         out.resize(8);
         qToLittleEndian(p.value.type() == Value::Type::Currency ? p.value.asCurrencyUnits()
-                                                                 : qint64(number() * 10000.0),
+                                                                : qint64(number() * 10000.0),
                         out.data());
         break;
     case JetType::Binary:
@@ -133,7 +136,8 @@ QByteArray propertyBlob(const QList<JetWriterProperty> &own,
         }
         return quint16(i);
     };
-    const auto block = [&](quint16 type, const QString &blockName, const QList<JetWriterProperty> &props) {
+    const auto block = [&](quint16 type, const QString &blockName,
+                           const QList<JetWriterProperty> &props) {
         const QByteArray nameBytes = fmt().text(blockName);
         QByteArray body;
         append32(body, quint32(6 + nameBytes.size()));

@@ -14,8 +14,8 @@ namespace {
 
 bool isVariable(int type)
 {
-    return type == JetType::Text || type == JetType::Binary || type == JetType::Memo
-        || type == JetType::Ole;
+    return type == JetType::Text || type == JetType::Binary || type == JetType::Memo ||
+           type == JetType::Ole;
 }
 
 int fixedSize(int type)
@@ -39,8 +39,8 @@ int fixedSize(int type)
 
 double oleDateFromText(const QString &text, bool *ok)
 {
-    for (const char *format : {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-dd HH:mm",
-                               "yyyy-MM-dd"}) {
+    for (const char *format :
+         {"yyyy-MM-dd HH:mm:ss", "yyyy-MM-ddTHH:mm:ss", "yyyy-MM-dd HH:mm", "yyyy-MM-dd"}) {
         const QDateTime dt = QDateTime::fromString(text, QLatin1String(format));
         if (dt.isValid()) {
             *ok = true;
@@ -73,7 +73,10 @@ qint64 integerOf(const Value &v, qint64 lo, qint64 hi, const QString &where)
     const double d = numberOf(v, where);
     if (d != std::floor(d) || d < double(lo) || d > double(hi))
         fail(QStringLiteral("%1: %2 is not a whole number from %3 to %4")
-                 .arg(where).arg(d).arg(lo).arg(hi));
+                 .arg(where)
+                 .arg(d)
+                 .arg(lo)
+                 .arg(hi));
     return qint64(d);
 }
 
@@ -85,7 +88,8 @@ Value coerce(const ColumnLayout &c, const Value &v, const QString &where)
             const QString t = v.asText().toLower();
             return Value::boolean(t == u"true" || t == u"yes" || t == u"-1" || t == u"1");
         }
-        return Value::boolean(v.type() == Value::Type::Boolean ? v.asBoolean() : numberOf(v, where) != 0);
+        return Value::boolean(v.type() == Value::Type::Boolean ? v.asBoolean()
+                                                               : numberOf(v, where) != 0);
     case JetType::Byte:
         return Value::integer(qint16(integerOf(v, 0, 255, where)));
     case JetType::Integer:
@@ -105,7 +109,8 @@ Value coerce(const ColumnLayout &c, const Value &v, const QString &where)
             bool ok = false;
             const double d = oleDateFromText(v.asText(), &ok);
             if (!ok)
-                fail(QStringLiteral("%1: \"%2\" is not a date (yyyy-MM-dd [HH:mm:ss])").arg(where, v.asText()));
+                fail(QStringLiteral("%1: \"%2\" is not a date (yyyy-MM-dd [HH:mm:ss])")
+                         .arg(where, v.asText()));
             return Value::date(d);
         }
         return Value::date(v.type() == Value::Type::Date ? v.asOleDate() : numberOf(v, where));
@@ -119,20 +124,30 @@ Value coerce(const ColumnLayout &c, const Value &v, const QString &where)
         else
             text = QString::number(numberOf(v, where), 'g', 15);
         if (c.def.type == JetType::Text && text.size() > c.def.size)
-            fail(QStringLiteral("%1: %2 characters do not fit Text(%3)").arg(where).arg(text.size()).arg(c.def.size));
+            fail(QStringLiteral("%1: %2 characters do not fit Text(%3)")
+                     .arg(where)
+                     .arg(text.size())
+                     .arg(c.def.size));
         return Value(text);
     }
     case JetType::FixedBinary:
         if (v.type() != Value::Type::Binary || v.asBinary().size() > c.def.size)
-            fail(QStringLiteral("%1: needs at most %2 bytes of binary data").arg(where).arg(c.def.size));
+            fail(QStringLiteral("%1: needs at most %2 bytes of binary data")
+                     .arg(where)
+                     .arg(c.def.size));
         return Value::binary(v.asBinary() + QByteArray(c.def.size - v.asBinary().size(), '\0'));
     case JetType::Binary:
     case JetType::Ole: {
-        const QByteArray bytes = v.type() == Value::Type::Binary ? v.asBinary() : v.isText() ? v.asText().toUtf8() : QByteArray();
+        const QByteArray bytes = v.type() == Value::Type::Binary ? v.asBinary()
+                                 : v.isText()                    ? v.asText().toUtf8()
+                                                                 : QByteArray();
         if (v.type() != Value::Type::Binary && !v.isText())
             fail(QStringLiteral("%1: a number where binary data belongs").arg(where));
         if (c.def.type == JetType::Binary && bytes.size() > c.def.size)
-            fail(QStringLiteral("%1: %2 bytes do not fit Binary(%3)").arg(where).arg(bytes.size()).arg(c.def.size));
+            fail(QStringLiteral("%1: %2 bytes do not fit Binary(%3)")
+                     .arg(where)
+                     .arg(bytes.size())
+                     .arg(c.def.size));
         return Value::binary(bytes);
     }
     }
@@ -182,7 +197,9 @@ void packJet3Tail(QByteArray &out, const QList<int> &offsets, int varCount,
         out += nullMask;
         return;
     }
-    const auto tailWithout = [&](int jumps) { return int(offsets.size()) + jumps + 1 + int(nullMask.size()); };
+    const auto tailWithout = [&](int jumps) {
+        return int(offsets.size()) + jumps + 1 + int(nullMask.size());
+    };
     // Short rows are padded like Jet 4's, so a row can later grow in place.
     if (int(out.size()) + tailWithout(0) < 9) {
         const int pad = 9 - int(out.size()) - tailWithout(0);
@@ -238,11 +255,13 @@ TableLayout layoutTable(const QString &name, const QList<JetWriterColumn> &colum
                 if (c.def.size > 255)
                     fail(QStringLiteral("%1: size above 255").arg(where));
                 // Jet 4 stores UTF-16: two bytes a character.
-                c.storedSize = def.type == JetType::Text && !fmt().jet3 ? 2 * c.def.size : c.def.size;
+                c.storedSize =
+                    def.type == JetType::Text && !fmt().jet3 ? 2 * c.def.size : c.def.size;
             }
         } else if (def.type == JetType::FixedBinary) {
             if (def.size <= 0 || def.size > fmt().maxRowSize() - 16)
-                fail(QStringLiteral("%1: a fixed binary column needs a size that fits a page").arg(where));
+                fail(QStringLiteral("%1: a fixed binary column needs a size that fits a page")
+                         .arg(where));
             c.storedSize = def.size;
             c.fixedOffset = nextFixed;
             nextFixed += def.size;
@@ -266,7 +285,8 @@ void normaliseRows(TableLayout &t, const QList<QList<Value>> &rows)
     qint32 maxAuto = 0;
     for (const QList<Value> &row : rows)
         for (const ColumnLayout &c : t.columns)
-            if (c.def.autoNumber && c.number < row.size() && !row[c.number].isNull() && !row[c.number].isEmpty())
+            if (c.def.autoNumber && c.number < row.size() && !row[c.number].isNull() &&
+                !row[c.number].isEmpty())
                 maxAuto = std::max(maxAuto, qint32(integerOf(row[c.number], 1, 2147483647LL,
                                                              t.name + u'.' + c.def.name)));
     t.nextAutoNumber = maxAuto + 1;
@@ -275,16 +295,21 @@ void normaliseRows(TableLayout &t, const QList<QList<Value>> &rows)
         ++n;
         if (row.size() != t.columns.size())
             fail(QStringLiteral("table %1, row %2: %3 values for %4 columns")
-                     .arg(t.name).arg(n).arg(row.size()).arg(t.columns.size()));
+                     .arg(t.name)
+                     .arg(n)
+                     .arg(row.size())
+                     .arg(t.columns.size()));
         QList<Value> out;
         for (const ColumnLayout &c : t.columns) {
             const Value &v = row[c.number];
-            const QString where = QStringLiteral("table %1, row %2, column %3").arg(t.name).arg(n).arg(c.def.name);
+            const QString where =
+                QStringLiteral("table %1, row %2, column %3").arg(t.name).arg(n).arg(c.def.name);
             if (v.isNull() || v.isEmpty()) {
                 if (c.def.autoNumber)
                     out.append(Value::longInt(t.nextAutoNumber++));
                 else
-                    out.append(c.def.type == JetType::Boolean ? Value::boolean(false) : Value::null());
+                    out.append(c.def.type == JetType::Boolean ? Value::boolean(false)
+                                                              : Value::null());
             } else {
                 out.append(coerce(c, v, where));
             }
@@ -343,14 +368,16 @@ QByteArray packRow(const TableLayout &t, const QList<Value> &row, QList<RowPager
             memcpy(at, v.asBinary().constData(), size_t(c.storedSize));
             break;
         case JetType::Text:
-            var[c.varIndex] = fmt().text(v.asText(), QStringLiteral("a value of %1.%2").arg(t.name, c.def.name));
+            var[c.varIndex] =
+                fmt().text(v.asText(), QStringLiteral("a value of %1.%2").arg(t.name, c.def.name));
             break;
         case JetType::Binary:
             var[c.varIndex] = v.asBinary();
             break;
         case JetType::Memo:
-            var[c.varIndex] = longField(fmt().text(v.asText(), QStringLiteral("a value of %1.%2").arg(t.name, c.def.name)),
-                                        longPagers[longSlot]);
+            var[c.varIndex] = longField(
+                fmt().text(v.asText(), QStringLiteral("a value of %1.%2").arg(t.name, c.def.name)),
+                longPagers[longSlot]);
             break;
         case JetType::Ole:
             var[c.varIndex] = longField(v.asBinary(), longPagers[longSlot]);
@@ -387,7 +414,9 @@ QByteArray packRow(const TableLayout &t, const QList<Value> &row, QList<RowPager
         out += nullMask;
     }
     if (out.size() > fmt().maxRowSize())
-        fail(QStringLiteral("table %1: a row of %2 bytes does not fit a page").arg(t.name).arg(out.size()));
+        fail(QStringLiteral("table %1: a row of %2 bytes does not fit a page")
+                 .arg(t.name)
+                 .arg(out.size()));
     return out;
 }
 
@@ -480,7 +509,7 @@ QByteArray tableDefinition(const TableLayout &t)
             put32(r, 0, 1625);
         put32(r, at, quint32(i));
         put32(r, at + 4, quint32(i));
-        put32(r, at + 9, 0xFFFFFFFFu); // no related index
+        put32(r, at + 9, 0xFFFFFFFFu);                         // no related index
         r[at + 19] = char(t.indexes[i].primary ? 0x01 : 0x00); // 1 primary key, 0 other
         d += r;
     }

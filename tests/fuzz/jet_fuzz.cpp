@@ -24,8 +24,7 @@ constexpr int maxRowsPerTable = 20000;
 
 const QString &inputPath()
 {
-    static const QString path =
-        QStringLiteral("/tmp/jet_fuzz_%1.mdb").arg(qint64(getpid()));
+    static const QString path = QStringLiteral("/tmp/jet_fuzz_%1.mdb").arg(qint64(getpid()));
     return path;
 }
 

@@ -2,11 +2,11 @@
 // mdbtools' command-line tools as the independent count of what they list.
 
 #include "harvest/listingharness.h"
-#include "jet/corpuscatalog.h"
 #include "harvest/queryfields.h"
 #include "harvest/tablefields.h"
 #include "host/errors.h"
 #include "host/jet/jetsource.h"
+#include "jet/corpuscatalog.h"
 
 #include <QDir>
 #include <QProcess>

@@ -38,8 +38,8 @@ QByteArray ucs2(const QString &s)
 
 QByteArray entry(int type, int nameIndex, const QByteArray &data)
 {
-    return le16(8 + int(data.size())) + char(0) + char(type) + le16(nameIndex)
-           + le16(int(data.size())) + data;
+    return le16(8 + int(data.size())) + char(0) + char(type) + le16(nameIndex) +
+           le16(int(data.size())) + data;
 }
 
 QByteArray chunk(int type, const QByteArray &body)
@@ -50,8 +50,8 @@ QByteArray chunk(int type, const QByteArray &body)
 QByteArray valueBlock(const QString &name, const QByteArray &entries)
 {
     const QByteArray n = ucs2(name);
-    return chunk(name.isEmpty() ? 0 : 1, le32(quint32(6 + n.size())) + le16(int(n.size())) + n
-                                             + entries);
+    return chunk(name.isEmpty() ? 0 : 1,
+                 le32(quint32(6 + n.size())) + le16(int(n.size())) + n + entries);
 }
 
 const JetTextDecoder jet4 = [](const char *d, qsizetype n) { return decodeJet4Text(d, n); };
@@ -85,8 +85,9 @@ TEST(JetQuerySql, SelectOptionsParametersAndClauses)
                              "ORDER BY Sum(od.Price) DESC, od.OrderID\r\n"
                              "WITH OWNERACCESS OPTION;"));
     // Jet 3 keeps no parameter sizes.
-    EXPECT_TRUE(buildQuerySql(rows, 0, true).startsWith(
-        QStringLiteral("PARAMETERS [Forms]![Sales Dialog]![Start] DateTime, [Size] Text;")));
+    EXPECT_TRUE(buildQuerySql(rows, 0, true)
+                    .startsWith(QStringLiteral(
+                        "PARAMETERS [Forms]![Sales Dialog]![Start] DateTime, [Size] Text;")));
 }
 
 TEST(JetQuerySql, JoinsNestInStorageOrderAndShareConditions)
@@ -126,8 +127,7 @@ TEST(JetQuerySql, ActionQueriesKeepTheirTargets)
         row(5, QStringLiteral("T")),
         row(6, {}, {}, QStringLiteral("T.a")),
     };
-    EXPECT_EQ(buildQuerySql(make, 80),
-              QStringLiteral("SELECT T.a INTO [New Table]\r\nFROM T;"));
+    EXPECT_EQ(buildQuerySql(make, 80), QStringLiteral("SELECT T.a INTO [New Table]\r\nFROM T;"));
 
     // The stored kind wins over the catalog's flags; NULs and bare LFs go.
     const QList<JetQueryRow> ddl = {
@@ -169,8 +169,8 @@ TEST(JetQuerySql, OutputsNameAndLocateTheirColumns)
     EXPECT_TRUE(out[1].column.isEmpty());
     EXPECT_EQ(out[2].column, QStringLiteral("*"));
     EXPECT_EQ(out[3].name, QStringLiteral("Expr1000"));
-    EXPECT_TRUE(queryOutputs({row(1, {}, {}, {}, 4), row(6, {}, {}, QStringLiteral("a"))}, 48)
-                    .isEmpty());
+    EXPECT_TRUE(
+        queryOutputs({row(1, {}, {}, {}, 4), row(6, {}, {}, QStringLiteral("a"))}, 48).isEmpty());
 
     EXPECT_EQ(bracketName(QStringLiteral("Order Details")), QStringLiteral("[Order Details]"));
     EXPECT_EQ(bracketName(QStringLiteral("商品")), QStringLiteral("商品"));
@@ -180,18 +180,18 @@ TEST(JetQuerySql, OutputsNameAndLocateTheirColumns)
 
 TEST(JetProperties, BlocksKeepOrderTypesAndColumns)
 {
-    const QByteArray names = chunk(0x80, le16(22) + ucs2(QStringLiteral("Description"))
-                                             + le16(22) + ucs2(QStringLiteral("ColumnWidth"))
-                                             + le16(16) + ucs2(QStringLiteral("Required"))
-                                             + le16(14) + ucs2(QStringLiteral("Created")));
+    const QByteArray names = chunk(0x80, le16(22) + ucs2(QStringLiteral("Description")) + le16(22) +
+                                             ucs2(QStringLiteral("ColumnWidth")) + le16(16) +
+                                             ucs2(QStringLiteral("Required")) + le16(14) +
+                                             ucs2(QStringLiteral("Created")));
     QByteArray date(8, 0);
     qToLittleEndian<double>(45000.5, date.data());
-    const QByteArray own = valueBlock(QString(), entry(12, 0, ucs2(QStringLiteral("Orders"))) +
-                                                     entry(8, 3, date));
+    const QByteArray own =
+        valueBlock(QString(), entry(12, 0, ucs2(QStringLiteral("Orders"))) + entry(8, 3, date));
     // ColumnWidth is typed Integer but stored in four bytes.
-    const QByteArray column = valueBlock(QStringLiteral("Qty"),
-                                         entry(3, 1, le32(1440)) + entry(1, 2, QByteArray(1, 1))
-                                             + entry(3, 9, le16(5)));
+    const QByteArray column =
+        valueBlock(QStringLiteral("Qty"),
+                   entry(3, 1, le32(1440)) + entry(1, 2, QByteArray(1, 1)) + entry(3, 9, le16(5)));
     const QByteArray blob = QByteArray("MR2\0", 4) + names + own + column;
 
     const QList<JetPropertyBlock> blocks = parsePropertyBlob(blob, jet4);
@@ -258,8 +258,7 @@ TEST(JetHeader, FormatsTruncationAndEncryption)
     EXPECT_EQ(jet4h.pageSize, 4096);
     EXPECT_EQ(jet4h.daoVersion(), QStringLiteral("4.0"));
     EXPECT_EQ(parseJetHeader(page(0, 0, 0), 2048 * 3, path).daoVersion(), QStringLiteral("3.0"));
-    EXPECT_EQ(parseJetHeader(page(3, 0, 0), 4096 * 3, path).daoVersion(),
-              QStringLiteral("14.0"));
+    EXPECT_EQ(parseJetHeader(page(3, 0, 0), 4096 * 3, path).daoVersion(), QStringLiteral("14.0"));
     try {
         parseJetHeader(page(1, 0, 0), 4096 * 10 + 100, path);
         ADD_FAILURE();
@@ -291,7 +290,10 @@ TEST(JetText, Jet4TextPlainAndCompressed)
     const QByteArray bytes = ucs2(plain);
     EXPECT_EQ(decodeJet4Text(bytes.constData(), bytes.size()), plain);
     // FF FE, "Ab" one byte each, 00 toggles to two-byte "商", 00 back to "c".
-    const QByteArray compressed("\xFF\xFE" "Ab\x00\x46\x55\x00" "c", 9);
+    const QByteArray compressed("\xFF\xFE"
+                                "Ab\x00\x46\x55\x00"
+                                "c",
+                                9);
     EXPECT_EQ(decodeJet4Text(compressed.constData(), compressed.size()),
               QStringLiteral("Ab\u5546c"));
     EXPECT_EQ(decodeJet4Text(bytes.constData(), 3), QStringLiteral("A"));

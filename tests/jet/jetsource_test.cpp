@@ -94,9 +94,9 @@ TEST(JetSourceCorpus, TablesColumnsAndCountsMatchMdbtools)
         for (const TableDef &t : tables)
             if (!(t.Attributes & (DaoTableAttr::AttachedTable | DaoTableAttr::AttachedODBC)))
                 local.append(t.Name);
-        QStringList expected = run(QStringLiteral("mdb-tables"),
-                                   {QStringLiteral("-1"), QStringLiteral("-S"), path})
-                                   .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        QStringList expected =
+            run(QStringLiteral("mdb-tables"), {QStringLiteral("-1"), QStringLiteral("-S"), path})
+                .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         if (path.contains(QLatin1String("book-list")) || path.contains(QLatin1String("GBK")))
             continue; // mdbtools decodes these GBK names as Western text
         EXPECT_EQ(local, expected);
@@ -104,15 +104,14 @@ TEST(JetSourceCorpus, TablesColumnsAndCountsMatchMdbtools)
             if (!local.contains(t.Name) || t.Name.startsWith(QLatin1String("MSys")))
                 continue;
             SCOPED_TRACE(t.Name.toStdString());
-            const QString header = firstLine(QStringLiteral("mdb-export"),
-                                             {QStringLiteral("-d"), QStringLiteral("\x01"),
-                                              path, t.Name});
+            const QString header =
+                firstLine(QStringLiteral("mdb-export"),
+                          {QStringLiteral("-d"), QStringLiteral("\x01"), path, t.Name});
             QStringList names;
             for (const Field &f : t.Fields())
                 names.append(f.Name);
             EXPECT_EQ(names.join(QChar(1)), header);
-            const int count =
-                run(QStringLiteral("mdb-count"), {path, t.Name}).trimmed().toInt();
+            const int count = run(QStringLiteral("mdb-count"), {path, t.Name}).trimmed().toInt();
             EXPECT_EQ(t.RecordCount(), count);
             ++compared;
         }
@@ -137,10 +136,10 @@ TEST(JetSourceCorpus, QueryTestSqlIsRebuiltForEveryQueryType)
         "SET Table1.col1 = \"foo\", Table1.col2 = [Table2].[col3], [Table2].[col1] = "
         "[User Name]\r\n"
         "WHERE ((([Table2].[col1]) Is Not Null));");
-    const QString append = QStringLiteral(
-        "INSERT INTO Table3 ( col2, col2, col3 )\r\n"
-        "SELECT [Table1].[col2], [Table2].[col2], [Table2].[col3]\r\n"
-        "FROM Table3, Table1 INNER JOIN Table2 ON [Table1].[col1]=[Table2].[col1];");
+    const QString append =
+        QStringLiteral("INSERT INTO Table3 ( col2, col2, col3 )\r\n"
+                       "SELECT [Table1].[col2], [Table2].[col2], [Table2].[col3]\r\n"
+                       "FROM Table3, Table1 INNER JOIN Table2 ON [Table1].[col1]=[Table2].[col1];");
     const QString del = QStringLiteral("DELETE Table1.col1, Table1.col2, Table1.col3\r\n"
                                        "FROM Table1\r\n"
                                        "WHERE (((Table1.col1)>\"blah\"));");
@@ -182,8 +181,8 @@ TEST(JetSourceCorpus, QueryTestSqlIsRebuiltForEveryQueryType)
         EXPECT_EQ(sql("SelectQuery"), select);
         EXPECT_EQ(sql("UpdateQuery"),
                   QStringLiteral("PARAMETERS [User Name] %1;\r\n")
-                          .arg(jet3 ? QStringLiteral("Text") : QStringLiteral("Text ( 255 )"))
-                      + update);
+                          .arg(jet3 ? QStringLiteral("Text") : QStringLiteral("Text ( 255 )")) +
+                      update);
         EXPECT_EQ(sql("AppendQuery"), append);
         EXPECT_EQ(sql("DeleteQuery"), del);
         EXPECT_EQ(sql("MakeTableQuery"), makeTable);
@@ -303,8 +302,8 @@ TEST(JetSourceCorpus, JapaneseAndChineseTextDecodes)
     if (ja.isEmpty())
         GTEST_SKIP() << "no corpus";
     JetTableReader items = JetSource::open(ja)->readTable(QStringLiteral("item"));
-    EXPECT_EQ(items.fieldNames(), (QStringList{QStringLiteral("item_id"),
-                                               QStringLiteral("item_name")}));
+    EXPECT_EQ(items.fieldNames(),
+              (QStringList{QStringLiteral("item_id"), QStringLiteral("item_name")}));
     QList<QList<Value>> rows;
     while (items.next())
         rows.append(items.row());
@@ -390,8 +389,8 @@ TEST(JetSourceDamage, TruncatedOrScrambledFilesRaiseOrOpen)
         }
     };
     const auto accepted = [](int code) {
-        return code == 0 || code == int(Err::DamagedDatabase)
-               || code == int(Err::UnrecognizedFormat) || code == int(Err::ObjectNotFound);
+        return code == 0 || code == int(Err::DamagedDatabase) ||
+               code == int(Err::UnrecognizedFormat) || code == int(Err::ObjectNotFound);
     };
 
     EXPECT_EQ(exercise(writeFile(dir, QStringLiteral("empty.mdb"), QByteArray())),

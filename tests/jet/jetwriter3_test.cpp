@@ -176,7 +176,7 @@ TEST(JetWriterJet3, Cp932TablesRowsAndPropertiesReadBackThroughJetSourceAndMdbto
     EXPECT_TRUE(runTool("mdb-tables", {"-1", path}, cp932).split('\n').contains(tableName));
     const QStringList exported =
         runTool("mdb-export", {"-T", "%Y-%m-%d %H:%M:%S", "-b", "hex", "-q", "", path, tableName},
-               cp932)
+                cp932)
             .split('\n');
     ASSERT_GE(exported.size(), 4);
     EXPECT_EQ(exported[0], QStringLiteral("番号,可否,小,数,価格,比,量,日時,氏名,説明,後,備考,絵"));

@@ -69,7 +69,8 @@ TEST(JetWriterIndex, ManyPageIndexesWalkCleanlyInBothFormats)
         writeJetDatabase(db, path);
 
         const auto file = JetFile::open(path, JetOptions());
-        const QList<IndexWalk> walks = walkIndexes(*file, tableDefinitionPage(path, QStringLiteral("Keys")));
+        const QList<IndexWalk> walks =
+            walkIndexes(*file, tableDefinitionPage(path, QStringLiteral("Keys")));
         ASSERT_EQ(walks.size(), 5);
         const QList<int> entries{5000, 5000, 5000, 5000 / 3 + 1, 5000};
         const QList<int> flags{0x09, 0x01, 0x00, 0x02, 0x08};
@@ -101,8 +102,9 @@ TEST(JetWriterIndex, ManyPageIndexesWalkCleanlyInBothFormats)
         EXPECT_EQ(indexes[2].Fields, (QStringList{QStringLiteral("Tiny"), QStringLiteral("K")}));
         EXPECT_FALSE(indexes[4].Unique);
 
-        const QString schema = runTool(QStringLiteral("mdb-schema"),
-                                   {QStringLiteral("--indexes"), path, QStringLiteral("postgres")});
+        const QString schema =
+            runTool(QStringLiteral("mdb-schema"),
+                    {QStringLiteral("--indexes"), path, QStringLiteral("postgres")});
         EXPECT_TRUE(schema.contains(QStringLiteral("PRIMARY KEY (\"k\")"))) << schema.toStdString();
         EXPECT_TRUE(schema.contains(
             QStringLiteral("CREATE UNIQUE INDEX \"keys_smallunique_idx\" ON \"keys\" (\"small\")")))
@@ -135,11 +137,13 @@ TEST(JetWriterIndex, GeneratedBigTableGetsAPrimaryKeyTree)
             EXPECT_TRUE(w.keysChecked);
             EXPECT_EQ(w.entries, table == u"Table0001" ? 100000 : 3);
         }
-        const IndexWalk big = walkIndexes(*file, tableDefinitionPage(path, QStringLiteral("Table0001")))[0];
+        const IndexWalk big =
+            walkIndexes(*file, tableDefinitionPage(path, QStringLiteral("Table0001")))[0];
         // Jet 3 pages hold too few node entries for one node over 100,000 keys.
         EXPECT_EQ(big.depth, version == 3 ? 3 : 2);
-        EXPECT_EQ(runTool(QStringLiteral("mdb-count"), {path, QStringLiteral("Table0001")}).trimmed(),
-                  QStringLiteral("100000"));
+        EXPECT_EQ(
+            runTool(QStringLiteral("mdb-count"), {path, QStringLiteral("Table0001")}).trimmed(),
+            QStringLiteral("100000"));
     }
 }
 

@@ -28,31 +28,46 @@ QList<TypedColumn> typedColumns()
 {
     const Value yes = Value::boolean(true), no = Value::boolean(false);
     return {
-        {u"郵便番号"_qs, JetType::Text,
+        {u"郵便番号"_qs,
+         JetType::Text,
          {prop("Description", Value(u"〒なしの７桁"_qs)), prop("Caption", Value(u"郵便　番号"_qs)),
           prop("Format", Value("@@@-@@@@")), prop("InputMask", Value("000\\-0000;;_")),
-          prop("DefaultValue", Value("\"100-0001\"")), prop("ValidationRule", Value("Like \"###-####\"")),
+          prop("DefaultValue", Value("\"100-0001\"")),
+          prop("ValidationRule", Value("Like \"###-####\"")),
           prop("ValidationText", Value(u"ｲﾝﾌﾟｯﾄﾏｽｸ通りに入れてください"_qs)), prop("Required", yes),
           prop("AllowZeroLength", no), prop("IMEMode", Value::integer(2))}},
-        {u"数量"_qs, JetType::Long,
+        {u"数量"_qs,
+         JetType::Long,
          {prop("Format", Value("Standard")), prop("DecimalPlaces", Value::integer(0)),
           prop("InputMask", Value("99999")), prop("DefaultValue", Value("0")),
           prop("ValidationRule", Value(">=0 And <=99999")), prop("Required", no)}},
-        {u"区分"_qs, JetType::Byte, {prop("DecimalPlaces", Value::integer(255)), prop("Caption", Value("Kind"))}},
-        {u"順位"_qs, JetType::Integer, {prop("Format", Value("0;-0;\"ゼロ\"")), prop("Required", yes)}},
-        {u"単価"_qs, JetType::Currency,
+        {u"区分"_qs,
+         JetType::Byte,
+         {prop("DecimalPlaces", Value::integer(255)), prop("Caption", Value("Kind"))}},
+        {u"順位"_qs,
+         JetType::Integer,
+         {prop("Format", Value("0;-0;\"ゼロ\"")), prop("Required", yes)}},
+        {u"単価"_qs,
+         JetType::Currency,
          {prop("Format", Value("\\#,##0")), prop("DecimalPlaces", Value::integer(2)),
           prop("DefaultValue", Value("1000"))}},
-        {u"率"_qs, JetType::Single, {prop("Format", Value("Percent")), prop("DecimalPlaces", Value::integer(1))}},
-        {u"重量"_qs, JetType::Double, {prop("Format", Value("Scientific")), prop("Description", Value("kg"))}},
-        {u"受付日"_qs, JetType::DateTime,
+        {u"率"_qs,
+         JetType::Single,
+         {prop("Format", Value("Percent")), prop("DecimalPlaces", Value::integer(1))}},
+        {u"重量"_qs,
+         JetType::Double,
+         {prop("Format", Value("Scientific")), prop("Description", Value("kg"))}},
+        {u"受付日"_qs,
+         JetType::DateTime,
          {prop("Format", Value("yyyy/mm/dd")), prop("InputMask", Value("9999/99/99;0;_")),
           prop("DefaultValue", Value("Date()")), prop("ValidationRule", Value(">=#2000/01/01#")),
           prop("ValidationText", Value(u"２０００年以降"_qs)), prop("IMEMode", Value::integer(1))}},
-        {u"確認"_qs, JetType::Boolean,
+        {u"確認"_qs,
+         JetType::Boolean,
          {prop("Format", Value("Yes/No")), prop("DisplayControl", Value::integer(106)),
           prop("DefaultValue", Value("False"))}},
-        {u"備考"_qs, JetType::Memo,
+        {u"備考"_qs,
+         JetType::Memo,
          {prop("Description", Value(QStringLiteral("Long notes; ") + QString(300, u'x'))),
           prop("AllowZeroLength", yes), prop("Required", no)}},
         {u"写真"_qs, JetType::Ole, {prop("Caption", Value(u"写真（OLE）"_qs))}},
@@ -75,8 +90,9 @@ JetWriterDatabase typedDatabase(int version)
         column.properties = c.properties;
         t.columns.append(column);
     }
-    t.properties = {prop("Description", Value(u"型ごとの属性"_qs)), prop("OrderByOn", Value::boolean(true)),
-                    prop("RowHeight", Value::integer(300)), prop("OrderBy", Value(u"[数量] DESC"_qs))};
+    t.properties = {prop("Description", Value(u"型ごとの属性"_qs)),
+                    prop("OrderByOn", Value::boolean(true)), prop("RowHeight", Value::integer(300)),
+                    prop("OrderBy", Value(u"[数量] DESC"_qs))};
     db.tables = {t};
     return db;
 }
@@ -109,7 +125,8 @@ TEST(JetWriterProperties, EveryFieldPropertyOfEveryTypeReadsBackInBothFormats)
                 EXPECT_EQ(field.Properties().item(p.name).value, p.value) << p.name.toStdString();
                 if (p.value.isText()) {
                     EXPECT_TRUE(printed.contains(p.name + QStringLiteral(": ") + p.value.asText()))
-                        << p.name.toStdString() << " in\n" << printed.toStdString();
+                        << p.name.toStdString() << " in\n"
+                        << printed.toStdString();
                 }
             }
         }

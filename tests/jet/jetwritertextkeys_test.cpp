@@ -158,8 +158,9 @@ TEST(JetWriterTextKeys, TextIndexesOverManyPagesWalkCleanlyInBothFormats)
         EXPECT_EQ(walks[2].distinctKeys, int(notes.size()) + 1);
         EXPECT_EQ(walks[2].descending, QList<bool>{true});
 
-        const QString schema = runTool(QStringLiteral("mdb-schema"),
-                                   {QStringLiteral("--indexes"), path, QStringLiteral("postgres")});
+        const QString schema =
+            runTool(QStringLiteral("mdb-schema"),
+                    {QStringLiteral("--indexes"), path, QStringLiteral("postgres")});
         EXPECT_TRUE(schema.contains(QStringLiteral("PRIMARY KEY (\"code\")")))
             << schema.toStdString();
         EXPECT_TRUE(schema.contains(

@@ -74,21 +74,21 @@ TEST(JetMdbReader, TablesColumnsTypesAndRowCountsAgreeOnTheCorpus)
         GTEST_SKIP() << "no corpus";
     const QString node = QStandardPaths::findExecutable(QStringLiteral("node"));
     const QString prefix = qEnvironmentVariable("QUILLMARK_MDB_READER");
-    if (node.isEmpty() || prefix.isEmpty()
-        || !QFileInfo::exists(prefix + QStringLiteral("/node_modules/mdb-reader/package.json")))
+    if (node.isEmpty() || prefix.isEmpty() ||
+        !QFileInfo::exists(prefix + QStringLiteral("/node_modules/mdb-reader/package.json")))
         GTEST_SKIP() << "node or mdb-reader missing (run scripts/check-mdb-reader.sh)";
 
     const QStringList files = corpusDatabases();
     QProcess p;
-    p.start(node, QStringList{QStringLiteral(QUILLMARK_SOURCE_DIR
-                                             "/tests/jet/mdbreader/compare.js"),
-                              prefix}
-                      + files);
+    p.start(node,
+            QStringList{QStringLiteral(QUILLMARK_SOURCE_DIR "/tests/jet/mdbreader/compare.js"),
+                        prefix} +
+                files);
     ASSERT_TRUE(p.waitForFinished(600000));
     ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
     QJsonParseError parseError;
-    const QJsonObject all = QJsonDocument::fromJson(p.readAllStandardOutput(), &parseError)
-                                .object();
+    const QJsonObject all =
+        QJsonDocument::fromJson(p.readAllStandardOutput(), &parseError).object();
     ASSERT_EQ(parseError.error, QJsonParseError::NoError);
 
     int compared = 0;

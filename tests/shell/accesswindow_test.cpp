@@ -21,11 +21,13 @@ TEST(AccessWindow, ShowsWhatDoCmdOpens)
 {
     FixtureSource fixture;
     FixtureTable orders(QStringLiteral("Orders"));
-    orders.field(QStringLiteral("ID"), DaoType::Long).field(QStringLiteral("Item"), DaoType::Text, 40);
+    orders.field(QStringLiteral("ID"), DaoType::Long)
+        .field(QStringLiteral("Item"), DaoType::Text, 40);
     for (int i = 1; i <= 1200; ++i)
         orders.row({Value::longInt(i), QStringLiteral("ｱｲﾃﾑ%1").arg(i)});
     fixture.add(orders);
-    fixture.add(FixtureQuery(QStringLiteral("Big"), 0, QStringLiteral("SELECT * FROM Orders WHERE ID > 10;"))
+    fixture.add(FixtureQuery(QStringLiteral("Big"), 0,
+                             QStringLiteral("SELECT * FROM Orders WHERE ID > 10;"))
                     .field(QStringLiteral("ID"), DaoType::Long));
     AccessWindow window;
     Application target(fixture.opener(), &window);
@@ -57,8 +59,9 @@ TEST(AccessWindow, ShowsWhatDoCmdOpens)
 
     fixture.document(QStringLiteral("Modules"), QStringLiteral("Utils"));
     auto modules = std::make_shared<FixtureModules>();
-    modules->add(QStringLiteral("Utils"), ModuleText::Kind::Standard,
-                 QStringLiteral("Attribute VB_Name = \"Utils\"\r\nOption Explicit\r\nSub A()\r\nEnd Sub"));
+    modules->add(
+        QStringLiteral("Utils"), ModuleText::Kind::Standard,
+        QStringLiteral("Attribute VB_Name = \"Utils\"\r\nOption Explicit\r\nSub A()\r\nEnd Sub"));
     window.setModuleOpener([modules](const QString &) { return modules; });
     target.OpenModule(QStringLiteral("Utils"));
     auto *source = qobject_cast<QPlainTextEdit *>(window.tabs()->currentWidget());

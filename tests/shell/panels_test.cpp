@@ -102,7 +102,8 @@ TEST(Hints, TextsAreExact)
     EXPECT_FALSE(hintFor(u"cboTables").has_value());
     EXPECT_FALSE(hintFor(u"chkVisible").has_value());
     for (const char16_t *name : {u"cmdExport", u"cmdObject", u"cmdTableF", u"cmdSaveCSV", u"chkRO"})
-        EXPECT_FALSE(hintFor(name)->contains(QChar(0x3000))) << QString::fromUtf16(name).toStdString();
+        EXPECT_FALSE(hintFor(name)->contains(QChar(0x3000)))
+            << QString::fromUtf16(name).toStdString();
 }
 
 TEST(Hints, MouseMovesWriteTheStatusLine)
