@@ -150,35 +150,6 @@ TEST(JetWriter, EveryColumnTypeReadsBackThroughJetSourceAndMdbtools)
         << exported[3].left(120).toStdString();
 }
 
-TEST(JetWriter, PropertiesReachJetSourceAndMdbProp)
-{
-    QTemporaryDir dir;
-    JetWriterDatabase db;
-    db.tables = {everyTypeTable()};
-    db.summary = {{QStringLiteral("Title"), Value(u"販売"_qs)}};
-    const QString path = writeDatabase(dir, db);
-    const auto source = JetSource::open(path);
-    const QList<TableDef> tables = source->tableDefs();
-    const TableDef *t = tableNamed(tables, db.tables[0].name);
-    ASSERT_TRUE(t);
-    EXPECT_EQ(t->Properties().item(u"Description").value, Value(u"全ての型の表"_qs));
-    const Field &name = t->Fields()[8];
-    EXPECT_TRUE(name.Required);
-    EXPECT_TRUE(name.AllowZeroLength);
-    EXPECT_EQ(name.DefaultValue, Value("\"未定\""));
-    EXPECT_EQ(name.ValidationRule, QStringLiteral("Len([氏名])>0"));
-    EXPECT_EQ(name.ValidationText, u"名前を入れてください"_qs);
-    EXPECT_EQ(name.Properties().item(u"Caption").value, Value(u"お名前"_qs));
-    EXPECT_EQ(name.Properties().item(u"Description").value, Value(u"ﾌﾘｶﾞﾅ付きの名前"_qs));
-    EXPECT_FALSE(t->Fields()[9].Required);
-    EXPECT_EQ(source->summary().properties.item(u"AccessVersion").value, Value("08.50"));
-
-    const QString props = runTool("mdb-prop", {path, db.tables[0].name});
-    EXPECT_TRUE(props.contains(u"Caption: お名前"_qs)) << props.toStdString();
-    EXPECT_TRUE(props.contains(u"ValidationRule: Len([氏名])>0"_qs)) << props.toStdString();
-    EXPECT_TRUE(props.contains(u"Required: yes"_qs)) << props.toStdString();
-}
-
 TEST(JetWriter, QueriesOfEveryKindRebuildTheirSql)
 {
     QTemporaryDir dir;

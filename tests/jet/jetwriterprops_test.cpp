@@ -110,6 +110,8 @@ TEST(JetWriterProperties, EveryFieldPropertyOfEveryTypeReadsBackInBothFormats)
         const QList<TableDef> tables = source->tableDefs();
         const TableDef *table = tableNamed(tables, db.tables[0].name);
         ASSERT_TRUE(table);
+        EXPECT_EQ(source->summary().properties.item(u"AccessVersion").value,
+                  Value(version == 3 ? "07.53" : "08.50"));
         for (const JetWriterProperty &p : db.tables[0].properties)
             EXPECT_EQ(table->Properties().item(p.name).value, p.value) << p.name.toStdString();
 
