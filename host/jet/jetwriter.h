@@ -10,9 +10,10 @@
 // against (our JetSource, mdbtools, mdb-reader) look for: the masked header,
 // the catalog and the other system tables, usage maps, long-value pages,
 // property blobs and query rows. Not written: form and report designs,
-// permissions rows (MSysACEs stays empty), indexes of system tables and
-// indexes on columns other than Byte, Integer and Long. Whether Access
-// opens these files was not tested.
+// permissions rows (MSysACEs stays empty), indexes of system tables, and
+// indexes on columns other than Byte, Integer, Long and Text (Text only under
+// the General sort order, host/jet/jetindextext.cpp). Whether Access opens
+// these files was not tested.
 //
 //     JetWriterDatabase db;
 //     db.tables.append(...);
@@ -66,7 +67,7 @@ struct JetWriterTable
 {
     QString name;
     QList<JetWriterColumn> columns;
-    QStringList primaryKey; // column names; Byte, Integer or Long columns
+    QStringList primaryKey; // column names; Byte, Integer, Long or Text columns
     QList<JetWriterIndex> indexes;
     QList<QList<Value>> rows; // one Value per column; Null/Empty = NULL
     QList<JetWriterProperty> properties;
