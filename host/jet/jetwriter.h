@@ -28,7 +28,8 @@
 // Jet column type codes the writer stores.
 namespace JetType {
 inline constexpr int Boolean = 1, Byte = 2, Integer = 3, Long = 4, Currency = 5, Single = 6,
-                     Double = 7, DateTime = 8, Binary = 9, Text = 10, Ole = 11, Memo = 12;
+                     Double = 7, DateTime = 8, Binary = 9, Text = 10, Ole = 11, Memo = 12,
+                     Guid = 0x0F, Decimal = 0x10; // Decimal: Jet 4 only
 // Fixed-length binary of `size` bytes: MSysAccessObjects.Data only.
 inline constexpr int FixedBinary = 0x11;
 } // namespace JetType
@@ -49,6 +50,8 @@ struct JetWriterColumn
     int type = JetType::Text;
     int size = 0;            // Text and Binary: characters / bytes (default 255)
     bool autoNumber = false; // Long only
+    int precision = 18;      // Decimal: digits in all, 1 to 28
+    int scale = 0;           // Decimal: digits after the point, 0 to precision
     QList<JetWriterProperty> properties;
 };
 

@@ -34,6 +34,9 @@ const QHash<QString, int> &typeNames()
         {QStringLiteral("memo"), JetType::Memo},
         {QStringLiteral("binary"), JetType::Binary},
         {QStringLiteral("ole"), JetType::Ole},
+        {QStringLiteral("guid"), JetType::Guid},
+        {QStringLiteral("replicationid"), JetType::Guid},
+        {QStringLiteral("decimal"), JetType::Decimal},
     };
     return names;
 }
@@ -157,6 +160,8 @@ JetWriterTable table(const QJsonObject &o, const QString &baseDir)
             bad(QStringLiteral("%1.%2: unknown type \"%3\"").arg(t.name, c.name, type));
         }
         c.size = co.value(QLatin1String("size")).toInt();
+        c.precision = co.value(QLatin1String("precision")).toInt(c.precision);
+        c.scale = co.value(QLatin1String("scale")).toInt(c.scale);
         c.properties = properties(co);
         t.columns.append(c);
     }

@@ -4,6 +4,9 @@
 #include "host/jet/jetwriterpages.h"
 
 #include <QDateTime>
+#include <QLocale>
+#include <QRegularExpression>
+#include <QUuid>
 #include <QtEndian>
 #include <cmath>
 #include <cstring>
@@ -33,6 +36,10 @@ int fixedSize(int type)
     case JetType::Double:
     case JetType::DateTime:
         return 8;
+    case JetType::Guid:
+        return 16;
+    case JetType::Decimal:
+        return 17;
     }
     return 0;
 }
@@ -78,6 +85,79 @@ qint64 integerOf(const Value &v, qint64 lo, qint64 hi, const QString &where)
                  .arg(lo)
                  .arg(hi));
     return qint64(d);
+}
+
+// A GUID in the 16 bytes Jet stores: the first three groups little endian,
+// the last eight bytes as written.
+QByteArray guidBytes(const Value &v, const QString &where)
+{
+    static const QRegularExpression form(
+        QStringLiteral("^\\{[0-9A-Fa-f]{8}(-[0-9A-Fa-f]{4}){3}-[0-9A-Fa-f]{12}\\}$"));
+    const QString text = v.isText() ? v.asText().trimmed() : QString();
+    if (!form.match(text).hasMatch())
+        fail(QStringLiteral("%1: a GUID needs the form {xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}")
+                 .arg(where));
+    const QUuid id = QUuid::fromString(text);
+    QByteArray b(16, '\0');
+    qToLittleEndian(id.data1, b.data());
+    qToLittleEndian(id.data2, b.data() + 4);
+    qToLittleEndian(id.data3, b.data() + 6);
+    memcpy(b.data() + 8, id.data4, 8);
+    return b;
+}
+
+// A Decimal as Jet stores it: a sign byte (0x80 negative), then the value
+// times 10^scale as a 128-bit integer in four 32-bit words, the most
+// significant word first, each word little endian. Digits past the scale
+// are refused rather than rounded, so that nothing is lost unnoticed.
+QByteArray decimalBytes(const ColumnLayout &c, const Value &v, const QString &where)
+{
+    QString text;
+    switch (v.type()) {
+    case Value::Type::Text:
+        text = v.asText().trimmed();
+        break;
+    case Value::Type::Integer:
+    case Value::Type::Long:
+        text = QString::number(qint64(v.toDouble()));
+        break;
+    case Value::Type::Currency: {
+        const qint64 units = v.asCurrencyUnits();
+        text = QStringLiteral("%1%2.%3")
+                   .arg(units < 0 ? QStringLiteral("-") : QString())
+                   .arg(qAbs(units) / 10000)
+                   .arg(qAbs(units) % 10000, 4, 10, QLatin1Char('0'));
+        break;
+    }
+    case Value::Type::Binary:
+        fail(QStringLiteral("%1: binary data where a number belongs").arg(where));
+    default:
+        // Shortest digits that give the Double back, never an exponent.
+        text = QString::number(numberOf(v, where), 'f', QLocale::FloatingPointShortest);
+    }
+    static const QRegularExpression form(QStringLiteral("^([-+]?)([0-9]*)(?:\\.([0-9]*))?$"));
+    const QRegularExpressionMatch m = form.match(text);
+    if (!m.hasMatch() || m.captured(2).size() + m.captured(3).size() == 0)
+        fail(QStringLiteral("%1: \"%2\" is not a decimal number").arg(where, text));
+    QString whole = m.captured(2), fraction = m.captured(3);
+    while (whole.startsWith(u'0'))
+        whole.remove(0, 1);
+    while (fraction.size() > c.def.scale && fraction.endsWith(u'0'))
+        fraction.chop(1);
+    if (fraction.size() > c.def.scale || whole.size() > c.def.precision - c.def.scale)
+        fail(QStringLiteral("%1: %2 does not fit Decimal(%3, %4)")
+                 .arg(where, text)
+                 .arg(c.def.precision)
+                 .arg(c.def.scale));
+    const QString digits = whole + fraction + QString(c.def.scale - fraction.size(), u'0');
+    unsigned __int128 magnitude = 0; // at most 28 digits, below 2^96
+    for (const QChar d : digits)
+        magnitude = magnitude * 10 + unsigned(d.unicode() - u'0');
+    QByteArray b(17, '\0');
+    b[0] = char(m.captured(1) == u"-" && magnitude != 0 ? 0x80 : 0x00);
+    for (int w = 0; w < 4; ++w)
+        qToLittleEndian(quint32(magnitude >> (32 * (3 - w))), b.data() + 1 + 4 * w);
+    return b;
 }
 
 Value coerce(const ColumnLayout &c, const Value &v, const QString &where)
@@ -130,6 +210,10 @@ Value coerce(const ColumnLayout &c, const Value &v, const QString &where)
                      .arg(c.def.size));
         return Value(text);
     }
+    case JetType::Guid:
+        return Value::binary(guidBytes(v, where));
+    case JetType::Decimal:
+        return Value::binary(decimalBytes(c, v, where));
     case JetType::FixedBinary:
         if (v.type() != Value::Type::Binary || v.asBinary().size() > c.def.size)
             fail(QStringLiteral("%1: needs at most %2 bytes of binary data")
@@ -265,7 +349,14 @@ TableLayout layoutTable(const QString &name, const QList<JetWriterColumn> &colum
             c.storedSize = def.size;
             c.fixedOffset = nextFixed;
             nextFixed += def.size;
+        } else if (def.type == JetType::Decimal && fmt().jet3) {
+            fail(QStringLiteral("%1: Jet 3 has no Decimal columns").arg(where));
         } else if (const int size = fixedSize(def.type)) {
+            if (def.type == JetType::Decimal && (def.precision < 1 || def.precision > 28 ||
+                                                 def.scale < 0 || def.scale > def.precision))
+                fail(QStringLiteral("%1: a Decimal needs a precision from 1 to 28 and a scale "
+                                    "from 0 to the precision")
+                         .arg(where));
             c.storedSize = size;
             // Yes/No values live in the null mask and take no fixed bytes.
             if (def.type != JetType::Boolean) {
@@ -364,6 +455,8 @@ QByteArray packRow(const TableLayout &t, const QList<Value> &row, QList<RowPager
         case JetType::DateTime:
             qToLittleEndian(v.asOleDate(), at);
             break;
+        case JetType::Guid:
+        case JetType::Decimal:
         case JetType::FixedBinary:
             memcpy(at, v.asBinary().constData(), size_t(c.storedSize));
             break;
@@ -478,6 +571,10 @@ QByteArray tableDefinition(const TableLayout &t)
         } else {
             if (text)
                 put16(r, 11, 0x0409); // text sort order
+            if (c.def.type == JetType::Decimal) {
+                r[11] = char(c.def.precision);
+                r[12] = char(c.def.scale);
+            }
             r[15] = flags;
             put16(r, 21, quint16(c.fixedOffset));
             put16(r, 23, quint16(c.storedSize));

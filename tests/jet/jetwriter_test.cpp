@@ -473,7 +473,7 @@ TEST(JetWriterDescription, CsvRowsGeneratedSizesAndFaultsAreHandled)
         return 0;
     };
     EXPECT_EQ(fault("{\"tables\": [{\"name\": \"T\", \"columns\": [{\"name\": \"A\", \"type\": "
-                    "\"Decimal\"}]}]}"),
+                    "\"Attachment\"}]}]}"),
               3000);
     EXPECT_EQ(fault("{\"queries\": [{\"name\": \"Q\", \"kind\": \"pivot\"}]}"), 3000);
     EXPECT_EQ(fault("{\"tables\": [{\"columns\": []}]}"), 3000);
