@@ -8,6 +8,7 @@
 #include "host/jet/jetwriter.h"
 #include "host/jet/jetwriterdesc.h"
 #include "host/jet/vbasource.h"
+#include "jet/indexwalker.h"
 #include "jet/writertest.h"
 #include "support/testsupport.h"
 
@@ -312,6 +313,10 @@ TEST(JetWriterJet3, TheHanbaiSampleIsACp932Access97DatabaseWithItsModules)
         EXPECT_EQ(runTool("mdb-count", {path, t.name}, QStringLiteral("CP932")).trimmed().toInt(),
                   t.rows.size());
         rows += int(t.rows.size());
+        const QList<IndexWalk> walks = walkTableIndexes(path, t.name);
+        EXPECT_EQ(walks.size(), 1 + t.indexes.size()); // the key and the foreign-key indexes
+        for (const IndexWalk &w : walks)
+            EXPECT_TRUE(w.faults.isEmpty()) << w.faults.join(u"; ").toStdString();
     }
     EXPECT_GE(db.tables.size(), 10);
     EXPECT_GE(rows, 300);
