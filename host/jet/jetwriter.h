@@ -11,7 +11,7 @@
 // the catalog and the other system tables, usage maps, long-value pages,
 // property blobs and query rows. Not written: form and report designs,
 // permissions rows (MSysACEs stays empty), indexes of system tables, and
-// indexes on columns other than Byte, Integer, Long and Text (Text only under
+// indexes on memo, OLE, binary, GUID or Decimal columns (Text ones only under
 // the General sort order, host/jet/jetindextext.cpp). Whether Access opens
 // these files was not tested.
 //
@@ -70,7 +70,7 @@ struct JetWriterTable
 {
     QString name;
     QList<JetWriterColumn> columns;
-    QStringList primaryKey; // column names; Byte, Integer, Long or Text columns
+    QStringList primaryKey; // column names
     QList<JetWriterIndex> indexes;
     QList<QList<Value>> rows; // one Value per column; Null/Empty = NULL
     QList<JetWriterProperty> properties;

@@ -17,8 +17,62 @@ constexpr quint8 ascendingNull = 0x00, descendingNull = 0xFF;
 
 bool keyable(int type)
 {
-    return type == JetType::Byte || type == JetType::Integer || type == JetType::Long ||
-           type == JetType::Text;
+    switch (type) {
+    case JetType::Boolean:
+    case JetType::Byte:
+    case JetType::Integer:
+    case JetType::Long:
+    case JetType::Currency:
+    case JetType::Single:
+    case JetType::Double:
+    case JetType::DateTime:
+    case JetType::Text:
+        return true;
+    }
+    return false;
+}
+
+// A fixed-size value big-endian, changed so that its bytes sort as the
+// values do: integers get their sign bit flipped; floating-point values
+// (dates are doubles) too when positive, all bits inverted when negative.
+QByteArray sortableBytes(int type, const Value &v)
+{
+    QByteArray bytes;
+    const auto bigEndian = [&bytes](auto value) {
+        bytes.resize(sizeof value);
+        qToBigEndian(value, bytes.data());
+    };
+    switch (type) {
+    case JetType::Byte:
+        return QByteArray(1, char(quint8(v.asInteger())));
+    case JetType::Integer:
+        bigEndian(qint16(v.asInteger()));
+        break;
+    case JetType::Long:
+        bigEndian(v.asLong());
+        break;
+    case JetType::Currency:
+        bigEndian(v.asCurrencyUnits());
+        break;
+    case JetType::Single:
+        bigEndian(v.asSingle());
+        break;
+    case JetType::Double:
+        bigEndian(v.asDouble());
+        break;
+    default: // DateTime
+        bigEndian(v.asOleDate());
+        break;
+    }
+    const bool floating =
+        type == JetType::Single || type == JetType::Double || type == JetType::DateTime;
+    if (floating && (quint8(bytes[0]) & 0x80)) {
+        for (char &b : bytes)
+            b = char(~b);
+    } else {
+        bytes[0] = char(bytes[0] ^ 0x80);
+    }
+    return bytes;
 }
 
 // Index page geometry: the entry-start mask and the first entry's offset.
@@ -133,7 +187,8 @@ IndexLayout layoutIndex(const TableLayout &t, const JetWriterIndex &def, bool pr
         if (ix.columns.contains(column->number))
             fail(QStringLiteral("%1: column %2 is named twice").arg(where, name));
         if (!keyable(column->def.type))
-            fail(QStringLiteral("%1: column %2 is not a Byte, Integer, Long or Text column")
+            fail(QStringLiteral("%1: column %2 is a memo, OLE, binary, GUID or Decimal column, "
+                                "which cannot be indexed here")
                      .arg(where, name));
         // Text keys follow the sort order's collation; only General's is known.
         if (column->def.type == JetType::Text && fmt().sortOrder != 0x0409)
@@ -161,6 +216,12 @@ QByteArray indexKey(const TableLayout &t, const IndexLayout &ix, const QList<Val
         const ColumnLayout &c = t.columns[ix.columns[k]];
         const Value &v = row[c.number];
         const bool descending = ix.descending[k];
+        if (c.def.type == JetType::Boolean) { // never NULL: yes sorts first
+            const bool yes = !v.isNull() && v.asBoolean();
+            key.append(char(descending ? descendingStart : ascendingStart));
+            key.append(char(yes != descending ? 0x00 : 0xFF));
+            continue;
+        }
         if (v.isNull()) {
             key.append(char(descending ? descendingNull : ascendingNull));
             continue;
@@ -175,18 +236,7 @@ QByteArray indexKey(const TableLayout &t, const IndexLayout &ix, const QList<Val
                          .arg(v.asText()[bad].unicode(), 4, 16, QLatin1Char('0')));
             continue;
         }
-        // The value big-endian; signed types with the sign bit flipped so
-        // that bytes sort as numbers. Descending columns invert the bytes.
-        QByteArray bytes;
-        if (c.def.type == JetType::Byte) {
-            bytes.append(char(quint8(v.asInteger())));
-        } else if (c.def.type == JetType::Integer) {
-            bytes.resize(2);
-            qToBigEndian(quint16(quint16(v.asInteger()) ^ 0x8000u), bytes.data());
-        } else {
-            bytes.resize(4);
-            qToBigEndian(quint32(v.asLong()) ^ 0x80000000u, bytes.data());
-        }
+        QByteArray bytes = sortableBytes(c.def.type, v);
         if (descending)
             for (char &b : bytes)
                 b = char(~b);
@@ -205,7 +255,7 @@ QList<quint32> writeIndex(PageFile &file, const TableLayout &t, IndexLayout &ix,
     for (qsizetype r = 0; r < t.rows.size(); ++r) {
         int nulls = 0;
         for (int number : ix.columns)
-            nulls += t.rows[r][number].isNull();
+            nulls += t.rows[r][number].isNull() && t.columns[number].def.type != JetType::Boolean;
         if (nulls && (ix.primary || (ix.flags & 0x08)))
             fail(QStringLiteral("%1: row %2 leaves a key column empty").arg(where).arg(r + 1));
         const bool none = nulls == ix.columns.size();

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtEndian>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace {
@@ -114,6 +115,58 @@ TEST(JetWriterIndex, ManyPageIndexesWalkCleanlyInBothFormats)
             << schema.toStdString();
         EXPECT_EQ(runTool(QStringLiteral("mdb-count"), {path, QStringLiteral("Keys")}).trimmed(),
                   QStringLiteral("5000"));
+    }
+}
+
+TEST(JetWriterIndex, KeysOfEveryFixedTypeWalkCleanlyInBothFormats)
+{
+    JetWriterTable t;
+    t.name = QStringLiteral("Fixed");
+    t.columns = {column(QStringLiteral("Price"), JetType::Currency),
+                 column(QStringLiteral("Ratio"), JetType::Single),
+                 column(QStringLiteral("Amount"), JetType::Double),
+                 column(QStringLiteral("When"), JetType::DateTime),
+                 column(QStringLiteral("Done"), JetType::Boolean)};
+    const auto index = [](const char *name, const QStringList &columns, QList<bool> descending) {
+        return JetWriterIndex{QString::fromLatin1(name), columns, descending, false, false, false};
+    };
+    t.indexes = {index("Price", {QStringLiteral("Price")}, {}),
+                 index("RatioDown", {QStringLiteral("Ratio")}, {true}),
+                 index("Amount", {QStringLiteral("Amount")}, {}),
+                 index("DoneThenWhen", {QStringLiteral("Done"), QStringLiteral("When")}, {true})};
+    // Both signs, zero, fractions, extremes, dates before 1899-12-30 and NULLs.
+    const QList<double> specials{0, -1, 1, -1e300, 1e300, -0.5, 0.25, 1e-300, -1e-300};
+    for (int r = 0; r < 3000; ++r) {
+        const double x = r < specials.size() ? specials[r] : (r * 7919 % 20011 - 10005) / 7.0;
+        const bool empty = r % 17 == 5;
+        t.rows.append({empty ? Value::null() : Value::currency(qint64(x * 10000) % 900000000000LL),
+                       empty ? Value::null() : Value::single(float(x / 1e290)),
+                       empty ? Value::null() : Value::dbl(x),
+                       empty ? Value::null() : Value::date(std::fmod(x, 60000.0)),
+                       Value::boolean(r % 3 == 0)});
+    }
+    for (int version : {3, 4}) {
+        SCOPED_TRACE(version);
+        QTemporaryDir dir;
+        JetWriterDatabase db;
+        db.version = version;
+        db.tables = {t};
+        const QString path = writeDatabase(dir, db);
+        const QList<IndexWalk> walks = walkTableIndexes(path, t.name);
+        ASSERT_EQ(walks.size(), t.indexes.size());
+        for (const IndexWalk &w : walks) {
+            SCOPED_TRACE(w.names.join(u',').toStdString());
+            EXPECT_TRUE(w.faults.isEmpty()) << w.faults.mid(0, 5).join(u"; ").toStdString();
+            EXPECT_TRUE(w.keysChecked); // every key recomputed from its row
+            EXPECT_EQ(w.entries, 3000);
+            EXPECT_GT(w.leafPages, 1);
+        }
+        const QString schema =
+            runTool(QStringLiteral("mdb-schema"),
+                    {QStringLiteral("--indexes"), path, QStringLiteral("postgres")});
+        EXPECT_TRUE(schema.contains(QStringLiteral(
+            "CREATE INDEX \"fixed_donethenwhen_idx\" ON \"fixed\" (\"done\" DESC, \"when\")")))
+            << schema.toStdString();
     }
 }
 
