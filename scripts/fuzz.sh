@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the Jet reader's libFuzzer target with clang and runs it for a
-# bounded time over seeds copied from the corpus. Skips (exit 0) when clang
-# or the corpus is missing.
+# Builds the libFuzzer targets with clang and runs each for a bounded time:
+# jet_fuzz (the Jet reader) over seeds copied from the corpus, mkdb_fuzz (the
+# writer's description path) over the sample descriptions. Skips (exit 0)
+# when clang is missing; jet_fuzz is skipped without the corpus.
 # Usage: scripts/fuzz.sh [seconds=120] [build folder=build/fuzz]
 # A crash leaves its input in the working folder as crash-*; the script
 # then exits non-zero.
@@ -16,31 +17,41 @@ if ! command -v clang++ >/dev/null 2>&1; then
     echo "fuzz: clang++ not found, skipped"
     exit 0
 fi
-if [ ! -d "$corpus" ]; then
-    echo "fuzz: no corpus at $corpus, skipped"
-    exit 0
-fi
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUILLMARK_SANITIZE=ON -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link
-cmake --build "$build" --target jet_fuzz -j 2
-fuzzer="$(cd "$build" && pwd)/tests/fuzz/jet_fuzz"
+cmake --build "$build" --target jet_fuzz mkdb_fuzz -j 2
+targets="$(cd "$build" && pwd)/tests/fuzz"
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/seeds" "$work/found"
-# Small databases of every format make good seeds; big ones slow each run.
-find "$corpus/jet3" "$corpus/jet4" "$corpus/ace" "$corpus/invalid" -type f -size -360k \
-    -exec cp {} "$work/seeds/" \;
-
 export ASAN_OPTIONS="detect_leaks=0:abort_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 status=0
-(cd "$work" && "$fuzzer" found seeds -max_total_time="$seconds" \
-    -rss_limit_mb=4096 -timeout=60 -max_len=400000 2>&1 | tail -n 60) || status=$?
-if ls "$work"/crash-* "$work"/timeout-* "$work"/oom-* >/dev/null 2>&1; then
+
+# run TARGET SECONDS MAX_LEN: fuzzes from $work/TARGET/seeds.
+run() {
+    (cd "$work/$1" && "$targets/$1" found seeds -max_total_time="$2" \
+        -rss_limit_mb=4096 -timeout=60 -max_len="$3" 2>&1 | tail -n 30) || status=$?
+}
+
+mkdir -p "$work/mkdb_fuzz/seeds" "$work/mkdb_fuzz/found"
+cp samples/*.json "$work/mkdb_fuzz/seeds/"
+run mkdb_fuzz "$(( seconds / 2 ))" 20000
+
+if [ -d "$corpus" ]; then
+    mkdir -p "$work/jet_fuzz/seeds" "$work/jet_fuzz/found"
+    # Small databases of every format make good seeds; big ones slow each run.
+    find "$corpus/jet3" "$corpus/jet4" "$corpus/ace" "$corpus/invalid" -type f -size -360k \
+        -exec cp {} "$work/jet_fuzz/seeds/" \;
+    run jet_fuzz "$seconds" 400000
+else
+    echo "fuzz: no corpus at $corpus, jet_fuzz skipped"
+fi
+
+if ls "$work"/*/crash-* "$work"/*/timeout-* "$work"/*/oom-* >/dev/null 2>&1; then
     mkdir -p "$build/findings"
-    cp "$work"/crash-* "$work"/timeout-* "$work"/oom-* "$build/findings/" 2>/dev/null || true
+    cp "$work"/*/crash-* "$work"/*/timeout-* "$work"/*/oom-* "$build/findings/" 2>/dev/null || true
     echo "fuzz: findings copied to $build/findings"
     exit 1
 fi
