@@ -2,6 +2,7 @@
 
 #include "host/errors.h"
 #include "host/jet/cfbwriter.h"
+#include "host/jet/jetwriterpages.h"
 
 #include <QCryptographicHash>
 #include <QRegularExpression>
@@ -9,31 +10,12 @@
 #include <QtEndian>
 #include <iconv.h>
 
+// The byte helpers and the refusal of the table writer serve the project too.
+using jetw::append16;
+using jetw::append32;
+using jetw::fail;
+
 namespace {
-
-[[noreturn]] void fail(const QString &message)
-{
-    throw HostError(Err(3000), message);
-}
-
-void append16(QByteArray &b, quint16 v)
-{
-    b.append(char(v & 0xFF)).append(char(v >> 8));
-}
-
-void append32(QByteArray &b, quint32 v)
-{
-    append16(b, quint16(v & 0xFFFF));
-    append16(b, quint16(v >> 16));
-}
-
-QByteArray utf16(const QString &s)
-{
-    QByteArray out;
-    for (QChar c : s)
-        append16(out, c.unicode());
-    return out;
-}
 
 void record(QByteArray &dir, quint16 id, const QByteArray &data)
 {
@@ -113,9 +95,9 @@ QByteArray dirStream(const QList<VbaWriterModule> &modules, const QStringList &s
         const QString what = QStringLiteral("the name of module %1").arg(m.name);
         record(dir, 0x0019, encodeCodePage(m.name, codePage, what));
         if (!access97) // VBA 5 has no Unicode module names
-            record(dir, 0x0047, utf16(m.name));
+            record(dir, 0x0047, jetw::ucs2(m.name));
         record(dir, 0x001A, streamNames[i].toLatin1());
-        record(dir, 0x0032, utf16(streamNames[i]));
+        record(dir, 0x0032, jetw::ucs2(streamNames[i]));
         record(dir, 0x001C, {});
         record(dir, 0x0048, {});
         record(dir, 0x0031, u32Bytes(0)); // no compiled state before the source
@@ -282,7 +264,7 @@ QByteArray buildVbaProjectFile(const QList<VbaWriterModule> &modules, const QStr
     QByteArray nameMap;
     for (const VbaWriterModule &m : modules) {
         nameMap += encodeCodePage(m.name, codePage, m.name) + '\0';
-        nameMap += utf16(m.name);
+        nameMap += jetw::ucs2(m.name);
         append16(nameMap, 0);
     }
     append16(nameMap, 0);
@@ -309,7 +291,7 @@ QByteArray bundle(const QList<QPair<QString, QByteArray>> &streams)
     append32(out, 0x00041269);
     append32(out, 1);
     for (const auto &[name, data] : streams) {
-        const QByteArray n = utf16(name) + QByteArray(2, '\0');
+        const QByteArray n = jetw::ucs2(name) + QByteArray(2, '\0');
         out.append(char(n.size()));
         out += n;
         append32(out, quint32(data.size()));
