@@ -72,6 +72,20 @@ int mdbtoolsEverything(const QString &path)
     return count;
 }
 
+// The shortest of `repeat` runs of work, in microseconds.
+template <typename Work> qint64 bestMicroseconds(int repeat, Work work)
+{
+    qint64 best = -1;
+    for (int i = 0; i < repeat; ++i) {
+        QElapsedTimer t;
+        t.start();
+        work();
+        const qint64 us = t.nsecsElapsed() / 1000;
+        best = best < 0 ? us : std::min(best, us);
+    }
+    return best;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -99,29 +113,18 @@ int main(int argc, char **argv)
     int failures = 0;
     for (const QString &path : args) {
         const QString shown = QFileInfo(path).fileName();
-        qint64 ours = -1, theirs = -1;
+        qint64 ours = -1;
         Counts counts;
         int theirQueries = 0;
         try {
-            for (int i = 0; i < repeat; ++i) {
-                QElapsedTimer t;
-                t.start();
-                counts = loadEverything(path);
-                const qint64 ms = t.nsecsElapsed() / 1000;
-                ours = ours < 0 ? ms : std::min(ours, ms);
-            }
+            ours = bestMicroseconds(repeat, [&] { counts = loadEverything(path); });
         } catch (const HostError &e) {
             std::printf("%s: error %d: %s\n", qPrintable(shown), e.code(), e.what());
             ++failures;
             continue;
         }
-        for (int i = 0; i < repeat; ++i) {
-            QElapsedTimer t;
-            t.start();
-            theirQueries = mdbtoolsEverything(path);
-            const qint64 us = t.nsecsElapsed() / 1000;
-            theirs = theirs < 0 ? us : std::min(theirs, us);
-        }
+        const qint64 theirs =
+            bestMicroseconds(repeat, [&] { theirQueries = mdbtoolsEverything(path); });
         std::printf("%-58s %10.1f %10.1f %10.3f %7lld\n", qPrintable(shown), ours / 1000.0,
                     theirs / 1000.0, theirs > 0 ? double(ours) / double(theirs) : 0.0,
                     counts.queries);
