@@ -1,8 +1,8 @@
 // quillmark-mkdb: builds a Jet 4 .mdb from a JSON description, or a large
 // generated database for benchmarks.
 
-#include "host/errors.h"
-#include "host/jet/jetwriterdesc.h"
+#include "host/jet/write/jetwriterdesc.h"
+#include "host/vb/errors.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -3,7 +3,7 @@
 // same shut-down.
 
 #include "app/wiring.h"
-#include "host/mainstate.h"
+#include "host/command/mainstate.h"
 #include "host/reports/storereports.h"
 #include "host/views/accesswindow.h"
 #include "host/views/reportpreview.h"

@@ -1,7 +1,7 @@
 #include "bench/benchfiles.h"
 
-#include "host/errors.h"
 #include "host/jet/jetsource.h"
+#include "host/vb/errors.h"
 
 #include <QDirIterator>
 #include <QFile>

@@ -8,15 +8,15 @@
 #include "bench/benchfiles.h"
 #include "harvest/queryfields.h"
 #include "harvest/tablefields.h"
-#include "host/errors.h"
-#include "host/headlessui.h"
+#include "host/command/headlessui.h"
+#include "host/command/mainstate.h"
 #include "host/jet/jetsource.h"
-#include "host/mainstate.h"
 #include "host/reports/pagedreportwriter.h"
 #include "host/reports/pagetarget.h"
 #include "host/reports/reportoutput.h"
 #include "host/reports/reportregistry.h"
 #include "host/reports/storereports.h"
+#include "host/vb/errors.h"
 
 #include <QDir>
 #include <QElapsedTimer>

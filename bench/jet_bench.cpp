@@ -8,8 +8,8 @@
 // benchmark database.
 
 #include "bench/benchfiles.h"
-#include "host/errors.h"
 #include "host/jet/jetsource.h"
+#include "host/vb/errors.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -6,12 +6,12 @@
 // Usage: modules_bench [database] [output folder]
 
 #include "bench/benchfiles.h"
-#include "host/headlessui.h"
+#include "host/command/headlessui.h"
+#include "host/command/listings.h"
+#include "host/command/mainstate.h"
 #include "host/jet/jetsource.h"
 #include "host/jet/vbasource.h"
-#include "host/listings.h"
-#include "host/mainstate.h"
-#include "host/modulesource.h"
+#include "host/objects/modulesource.h"
 #include "host/reports/reportoutput.h"
 #include "host/reports/storereports.h"
 #include "modules/modulescan.h"

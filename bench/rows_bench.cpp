@@ -5,8 +5,8 @@
 // Default: the generated benchmark database and its largest table.
 
 #include "bench/benchfiles.h"
-#include "host/errors.h"
 #include "host/jet/jetsource.h"
+#include "host/vb/errors.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 #include "harvest/fieldcolumns.h"
 
 #include "harvest/vocabulary.h"
-#include "host/vb.h"
+#include "host/vb/vb.h"
 
 QString storedText(QStringView text, qint64 n)
 {

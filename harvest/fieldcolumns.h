@@ -3,7 +3,7 @@
 // The columns a T_TableItem and a T_QueryItem row share, from FieldType to
 // DataUpdatable, written in their designed order.
 
-#include "host/dao.h"
+#include "host/objects/dao.h"
 #include "host/store/recordset.h"
 
 // The first n characters of a host text as the stored text: an empty host

@@ -5,7 +5,7 @@
 // in T_Object, numbered in one running sequence; then R_Object in preview.
 // A second press for the same target only previews again.
 
-#include "host/mainstate.h"
-#include "host/ui.h"
+#include "host/command/mainstate.h"
+#include "host/command/ui.h"
 
 void cmdObject_Click(MainState &state, Ui &ui);

@@ -5,7 +5,7 @@
 // written into the field of the same name. Nothing is written when none
 // matches; the walk itself raises nothing for a missing property.
 
-#include "host/properties.h"
+#include "host/objects/properties.h"
 #include "host/store/recordset.h"
 
 void writeFoundProperty(Recordset &rows, const Properties &properties, const QString &name);

@@ -3,9 +3,9 @@
 #include "harvest/fieldcolumns.h"
 #include "harvest/propertysearch.h"
 #include "harvest/vocabulary.h"
-#include "host/command.h"
-#include "host/listings.h"
-#include "host/vb.h"
+#include "host/command/command.h"
+#include "host/command/listings.h"
+#include "host/vb/vb.h"
 
 namespace {
 

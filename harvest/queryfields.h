@@ -4,7 +4,7 @@
 // with its SQL whole, and one T_QueryItem row per output field, then R_Query
 // in preview. A second press for the same target only previews again.
 
-#include "host/mainstate.h"
-#include "host/ui.h"
+#include "host/command/mainstate.h"
+#include "host/command/ui.h"
 
 void cmdQueryF_Click(MainState &state, Ui &ui);

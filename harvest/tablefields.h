@@ -4,7 +4,7 @@
 // system table and one T_TableItem row per field, then R_Table in preview.
 // A second press for the same target only previews again.
 
-#include "host/mainstate.h"
-#include "host/ui.h"
+#include "host/command/mainstate.h"
+#include "host/command/ui.h"
 
 void cmdTableF_Click(MainState &state, Ui &ui);

@@ -1,10 +1,10 @@
 #include "modules/modulescan.h"
 
-#include "host/command.h"
-#include "host/errors.h"
-#include "host/listings.h"
-#include "host/modulesource.h"
-#include "host/vb.h"
+#include "host/command/command.h"
+#include "host/command/listings.h"
+#include "host/objects/modulesource.h"
+#include "host/vb/errors.h"
+#include "host/vb/vb.h"
 
 #include <memory>
 

@@ -16,9 +16,9 @@
 // The modules come from state.moduleScan.opener; the procedure counter in
 // state.moduleScan is shared by all four commands.
 
-#include "host/mainstate.h"
+#include "host/command/mainstate.h"
+#include "host/command/ui.h"
 #include "host/store/recordset.h"
-#include "host/ui.h"
 #include "modules/vbamodule.h"
 
 void cmdModuleL_Click(MainState &state, Ui &ui);

@@ -1,6 +1,6 @@
 #include "modules/vbamodule.h"
 
-#include "host/errors.h"
+#include "host/vb/errors.h"
 
 #include <QRegularExpression>
 

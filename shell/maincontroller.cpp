@@ -3,7 +3,7 @@
 #include "harvest/objectlist.h"
 #include "harvest/queryfields.h"
 #include "harvest/tablefields.h"
-#include "host/listings.h"
+#include "host/command/listings.h"
 #include "modules/modulescan.h"
 #include "shell/helpviewer.h"
 #include "shell/hints.h"

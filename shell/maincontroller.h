@@ -4,7 +4,7 @@
 // hints to the commands. Each slot is one call; commands trap their own
 // errors, so nothing escapes into Qt's event loop.
 
-#include "host/mainstate.h"
+#include "host/command/mainstate.h"
 #include "shell/platform.h"
 
 #include <QObject>

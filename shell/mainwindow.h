@@ -5,7 +5,7 @@
 // screen's DPI), reachable by its designed id. Commands reach it only
 // through the Ui port (WidgetUi); this class holds widgets and wiring only.
 
-#include "host/ui.h"
+#include "host/command/ui.h"
 
 #include <QMainWindow>
 #include <array>

@@ -1,7 +1,7 @@
 #include "shell/openobject.h"
 
-#include "host/command.h"
-#include "host/errors.h"
+#include "host/command/command.h"
+#include "host/vb/errors.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 // chosen in the visible picker opened in the chosen view in the target
 // instance, and the target instance's window shown or hidden.
 
-#include "host/mainstate.h"
-#include "host/ui.h"
+#include "host/command/mainstate.h"
+#include "host/command/ui.h"
 
 void cmdOpen_Click(MainState &state, Ui &ui);
 // Errors 91 and 380 turn the box back without a message (and without

@@ -5,8 +5,8 @@
 // restriction on forms and reports. All through the Ui port, without
 // widgets.
 
-#include "host/mainstate.h"
-#include "host/ui.h"
+#include "host/command/mainstate.h"
+#include "host/command/ui.h"
 #include "shell/platform.h"
 
 // Window heights in twips.

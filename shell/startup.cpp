@@ -1,6 +1,6 @@
 #include "shell/startup.h"
 
-#include "host/errors.h"
+#include "host/vb/errors.h"
 
 bool Form_Load(MainState &state, Ui &ui, Platform &platform)
 {

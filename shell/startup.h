@@ -3,8 +3,8 @@
 // Start-up (Form_Load) and shut-down (Form_Unload, File > Quit) of the
 // main window.
 
-#include "host/mainstate.h"
-#include "host/ui.h"
+#include "host/command/mainstate.h"
+#include "host/command/ui.h"
 #include "shell/platform.h"
 
 // Fixes the program folder and store path, asks whether to go on when the

@@ -5,8 +5,8 @@
 // read-only, every listing state reset, the five pickers refilled and the
 // commands enabled.
 
-#include "host/mainstate.h"
-#include "host/ui.h"
+#include "host/command/mainstate.h"
+#include "host/command/ui.h"
 
 // Shown in the open dialog: "Access(*.mdb)", NUL, "*.mdb", NUL.
 QString targetDialogFilter();

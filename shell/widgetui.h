@@ -3,7 +3,7 @@
 // WidgetUi is the Ui port over the real main window: texts, values, states
 // and lists of its widgets, the pointer, and message boxes.
 
-#include "host/ui.h"
+#include "host/command/ui.h"
 
 class MainWindow;
 

@@ -1,6 +1,7 @@
 #include "host/jet/jetfile.h"
 
-#include "host/errors.h"
+#include "host/jet/bytes.h"
+#include "host/vb/errors.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -16,16 +17,6 @@ std::mutex &environmentLock()
 {
     static std::mutex lock;
     return lock;
-}
-
-quint16 u16(const QByteArray &b, qsizetype at)
-{
-    return qFromLittleEndian<quint16>(b.constData() + at);
-}
-
-quint32 u32(const QByteArray &b, qsizetype at)
-{
-    return qFromLittleEndian<quint32>(b.constData() + at);
 }
 
 // The header area after 0x18 is masked with RC4 under a fixed key.
@@ -120,8 +111,8 @@ JetHeader parseJetHeader(const QByteArray &firstPage, qint64 fileSize, const QSt
     QByteArray masked = firstPage.mid(0x18, h.isJet3() ? 126 : 128);
     static const uchar key[4] = {0xC7, 0xDA, 0x39, 0x6B};
     rc4(key, 4, reinterpret_cast<uchar *>(masked.data()), int(masked.size()));
-    h.codePage = u16(masked, 0x3C - 0x18);
-    h.databaseKey = u32(masked, 0x3E - 0x18);
+    h.codePage = le16(masked, 0x3C - 0x18);
+    h.databaseKey = le32(masked, 0x3E - 0x18);
     // ACE files are only ever encrypted with Office encryption, which libmdb
     // cannot read; Jet 3/4 RC4 page keys it can.
     if (h.version >= 2 && h.databaseKey != 0)
@@ -320,7 +311,7 @@ QByteArray JetFile::readTableDefinition(quint32 page) const
     if (first.at(0) != 0x02)
         raiseDamaged(QStringLiteral("page %1 holds no table definition").arg(page));
     QByteArray tdef = first;
-    quint32 next = u32(first, 4);
+    quint32 next = le32(first, 4);
     // A definition longer than this many pages, or one that loops, is damage.
     for (int pages = 1; next != 0; ++pages) {
         if (pages > 256)
@@ -329,7 +320,7 @@ QByteArray JetFile::readTableDefinition(quint32 page) const
         if (more.at(0) != 0x02)
             raiseDamaged(QStringLiteral("page %1 holds no table definition").arg(next));
         tdef += more.mid(8);
-        next = u32(more, 4);
+        next = le32(more, 4);
     }
     return tdef;
 }
@@ -338,11 +329,11 @@ QByteArray JetFile::readRow(quint32 page, int row) const
 {
     const QByteArray p = readPage(page);
     const int countAt = m_header.isJet3() ? 8 : 12;
-    const int count = u16(p, countAt);
+    const int count = le16(p, countAt);
     if (p.at(0) != 0x01 || row >= count || countAt + 2 + 2 * (row + 1) > p.size())
         raiseDamaged(QStringLiteral("row %1 of page %2 does not exist").arg(row).arg(page));
-    const int start = u16(p, countAt + 2 + 2 * row) & 0x1fff;
-    const int end = row == 0 ? int(p.size()) : (u16(p, countAt + 2 * row) & 0x1fff);
+    const int start = le16(p, countAt + 2 + 2 * row) & 0x1fff;
+    const int end = row == 0 ? int(p.size()) : (le16(p, countAt + 2 * row) & 0x1fff);
     if (start > end || end > p.size())
         raiseDamaged(QStringLiteral("row %1 of page %2 is out of bounds").arg(row).arg(page));
     return p.mid(start, end - start);
@@ -352,10 +343,10 @@ QByteArray JetFile::readLongValue(const QByteArray &field) const
 {
     if (field.size() < 12)
         raiseDamaged(QStringLiteral("a long value reference is cut short"));
-    const quint32 header = u32(field, 0);
+    const quint32 header = le32(field, 0);
     const qint64 length = header & 0x00ffffff;
     const quint32 kind = header & 0xff000000u;
-    quint32 pageRow = u32(field, 4);
+    quint32 pageRow = le32(field, 4);
     if (kind & 0x80000000u) // stored inline in the row
         return field.mid(12, length);
     if (kind & 0x40000000u) // one row on another page
@@ -371,7 +362,7 @@ QByteArray JetFile::readLongValue(const QByteArray &field) const
         if (part.size() < 4)
             raiseDamaged(QStringLiteral("a long value chain is cut short"));
         out += part.mid(4);
-        pageRow = u32(part, 0);
+        pageRow = le32(part, 0);
     }
     return out.left(length);
 }
@@ -392,7 +383,7 @@ JetTableDefinition parseTableDefinition(const QByteArray &tdef, const JetFile &f
             pos += 1;
         } else {
             need(2);
-            length = u16(tdef, pos);
+            length = le16(tdef, pos);
             pos += 2;
         }
         need(length);
@@ -403,10 +394,10 @@ JetTableDefinition parseTableDefinition(const QByteArray &tdef, const JetFile &f
 
     JetTableDefinition def;
     need(jet3 ? 43 : 63);
-    def.rowCount = qint32(u32(tdef, jet3 ? 12 : 16));
-    const int numCols = u16(tdef, jet3 ? 25 : 45);
-    const quint32 numIdx = u32(tdef, jet3 ? 27 : 47);
-    const quint32 numRealIdx = u32(tdef, jet3 ? 31 : 51);
+    def.rowCount = qint32(le32(tdef, jet3 ? 12 : 16));
+    const int numCols = le16(tdef, jet3 ? 25 : 45);
+    const quint32 numIdx = le32(tdef, jet3 ? 27 : 47);
+    const quint32 numRealIdx = le32(tdef, jet3 ? 31 : 51);
     // Jet allows 255 columns and 32 indexes per table.
     if (numCols > 4096 || numIdx > 1000 || numRealIdx > 1000)
         file.raiseDamaged(QStringLiteral("a table definition has impossible counts"));
@@ -444,7 +435,7 @@ JetTableDefinition parseTableDefinition(const QByteArray &tdef, const JetFile &f
         qsizetype at = pos + (jet3 ? 0 : 4);
         Real real;
         for (int k = 0; k < 10; ++k, at += 3) {
-            const int number = u16(tdef, at);
+            const int number = le16(tdef, at);
             if (number == 0xFFFF)
                 continue;
             real.columns.append(number);
@@ -459,7 +450,7 @@ JetTableDefinition parseTableDefinition(const QByteArray &tdef, const JetFile &f
     for (quint32 i = 0; i < numIdx; ++i) {
         need(jet3 ? 20 : 28);
         JetIndexDef index;
-        realOf.append(int(u32(tdef, pos + (jet3 ? 4 : 8))));
+        realOf.append(int(le32(tdef, pos + (jet3 ? 4 : 8))));
         index.type = uchar(tdef.at(pos + (jet3 ? 19 : 23)));
         def.indexes.append(index);
         pos += jet3 ? 20 : 28;

@@ -8,7 +8,7 @@
 
 #include "host/jet/jetoptions.h"
 #include "host/jet/mdb.h"
-#include "host/value.h"
+#include "host/vb/value.h"
 
 #include <QByteArray>
 #include <QList>

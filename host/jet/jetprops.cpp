@@ -1,18 +1,10 @@
 #include "host/jet/jetprops.h"
 
+#include "host/jet/bytes.h"
+
 #include <QtEndian>
 
 namespace {
-
-quint16 u16(const QByteArray &b, qsizetype at)
-{
-    return qFromLittleEndian<quint16>(b.constData() + at);
-}
-
-quint32 u32(const QByteArray &b, qsizetype at)
-{
-    return qFromLittleEndian<quint32>(b.constData() + at);
-}
 
 Value integerBySize(const char *p, int size, bool isLong)
 {
@@ -70,15 +62,15 @@ QList<JetPropertyBlock> parsePropertyBlob(const QByteArray &blob, const JetTextD
     QStringList names;
     qsizetype pos = 4;
     while (pos + 6 <= blob.size()) {
-        const quint32 chunkLength = u32(blob, pos);
-        const quint16 chunkType = u16(blob, pos + 4);
+        const quint32 chunkLength = le32(blob, pos);
+        const quint16 chunkType = le16(blob, pos + 4);
         if (chunkLength < 6 || chunkLength > quint64(blob.size() - pos))
             break;
         const qsizetype end = pos + chunkLength;
         qsizetype at = pos + 6;
         if (chunkType == 0x80) {
             while (at + 2 <= end) {
-                const int length = u16(blob, at);
+                const int length = le16(blob, at);
                 if (at + 2 + length > end)
                     break;
                 names.append(decode(blob.constData() + at + 2, length));
@@ -87,8 +79,8 @@ QList<JetPropertyBlock> parsePropertyBlob(const QByteArray &blob, const JetTextD
         } else if (chunkType <= 0x02) {
             if (at + 6 > end)
                 break;
-            const quint32 headerLength = u32(blob, at);
-            const int nameLength = u16(blob, at + 4);
+            const quint32 headerLength = le32(blob, at);
+            const int nameLength = le16(blob, at + 4);
             if (headerLength < 6 || at + 6 + nameLength > end || headerLength > quint64(end - at))
                 break;
             JetPropertyBlock block;
@@ -96,10 +88,10 @@ QList<JetPropertyBlock> parsePropertyBlob(const QByteArray &blob, const JetTextD
             block.properties = Properties(Properties::Owner::Dao, block.name);
             at += headerLength;
             while (at + 8 <= end) {
-                const int entryLength = u16(blob, at);
+                const int entryLength = le16(blob, at);
                 const int type = uchar(blob.at(at + 3));
-                const int nameIndex = u16(blob, at + 4);
-                const int dataLength = u16(blob, at + 6);
+                const int nameIndex = le16(blob, at + 4);
+                const int dataLength = le16(blob, at + 6);
                 if (entryLength < 8 || at + entryLength > end || 8 + dataLength > entryLength)
                     break;
                 if (nameIndex < names.size())

@@ -4,7 +4,7 @@
 // object itself and for each of its columns. Parsed here rather than by
 // libmdb, which turns every value into text and loses the stored order.
 
-#include "host/properties.h"
+#include "host/objects/properties.h"
 
 #include <QByteArray>
 #include <QList>

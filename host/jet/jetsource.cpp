@@ -1,9 +1,9 @@
 #include "host/jet/jetsource.h"
 
-#include "host/errors.h"
 #include "host/jet/jetfile.h"
 #include "host/jet/jetprops.h"
 #include "host/jet/jetquery.h"
+#include "host/vb/errors.h"
 
 #include <QHash>
 #include <QRegularExpression>

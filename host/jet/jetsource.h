@@ -10,7 +10,7 @@
 // The file is opened read-only and never written.
 
 #include "host/jet/jetoptions.h"
-#include "host/source.h"
+#include "host/objects/source.h"
 
 #include <memory>
 

@@ -1,6 +1,7 @@
 #include "host/jet/vbaformat.h"
 
-#include "host/errors.h"
+#include "host/jet/bytes.h"
+#include "host/vb/errors.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -21,14 +22,14 @@ namespace {
 {
     if (at < 0 || at + 2 > b.size())
         malformed(QStringLiteral("a value lies past the end of its data"));
-    return qFromLittleEndian<quint16>(b.constData() + at);
+    return le16(b, at);
 }
 
 [[gnu::noinline]] quint32 u32At(const QByteArray &b, qsizetype at)
 {
     if (at < 0 || at + 4 > b.size())
         malformed(QStringLiteral("a value lies past the end of its data"));
-    return qFromLittleEndian<quint32>(b.constData() + at);
+    return le32(b, at);
 }
 
 QString utf16(const QByteArray &b)

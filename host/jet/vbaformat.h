@@ -5,7 +5,7 @@
 // (MS-CFB) and the Access 97 stream bundle of MSysModules2. Every reader
 // bounds each access and raises HostError 31001 on malformed input.
 
-#include "host/modulesource.h"
+#include "host/objects/modulesource.h"
 
 #include <QByteArray>
 #include <QHash>

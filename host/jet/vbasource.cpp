@@ -1,9 +1,9 @@
 #include "host/jet/vbasource.h"
 
-#include "host/errors.h"
 #include "host/jet/jetfile.h"
 #include "host/jet/jetsource.h"
 #include "host/jet/vbaformat.h"
+#include "host/vb/errors.h"
 
 #include <QHash>
 #include <QtEndian>

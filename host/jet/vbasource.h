@@ -8,7 +8,7 @@
 // with none of them has no modules.
 
 #include "host/jet/jetoptions.h"
-#include "host/modulesource.h"
+#include "host/objects/modulesource.h"
 
 class JetSource;
 

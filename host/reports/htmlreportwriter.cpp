@@ -1,6 +1,6 @@
 #include "host/reports/htmlreportwriter.h"
 
-#include "host/errors.h"
+#include "host/vb/errors.h"
 
 static constexpr qsizetype FlushSize = 64 * 1024;
 

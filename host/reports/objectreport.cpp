@@ -2,7 +2,7 @@
 
 #include "host/reports/reportwriter.h"
 #include "host/reports/storequery.h"
-#include "host/vb.h"
+#include "host/vb/vb.h"
 
 QString ObjectReport::title() const
 {

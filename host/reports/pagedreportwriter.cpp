@@ -1,7 +1,7 @@
 #include "host/reports/pagedreportwriter.h"
 
-#include "host/errors.h"
 #include "host/reports/pagetarget.h"
+#include "host/vb/errors.h"
 
 #include <QFontMetricsF>
 #include <QPainter>

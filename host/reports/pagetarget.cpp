@@ -1,6 +1,6 @@
 #include "host/reports/pagetarget.h"
 
-#include "host/errors.h"
+#include "host/vb/errors.h"
 
 #include <QPageLayout>
 #include <QPageSize>

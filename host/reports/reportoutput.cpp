@@ -1,9 +1,9 @@
 #include "host/reports/reportoutput.h"
 
-#include "host/errors.h"
 #include "host/reports/htmlreportwriter.h"
 #include "host/reports/pagedreportwriter.h"
 #include "host/reports/pagetarget.h"
+#include "host/vb/errors.h"
 
 #include <QDate>
 #include <QDir>

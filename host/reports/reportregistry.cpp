@@ -1,6 +1,6 @@
 #include "host/reports/reportregistry.h"
 
-#include "host/errors.h"
+#include "host/vb/errors.h"
 
 #include <QMap>
 #include <QMutex>

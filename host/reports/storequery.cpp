@@ -1,7 +1,7 @@
 #include "host/reports/storequery.h"
 
-#include "host/errors.h"
-#include "host/vb.h"
+#include "host/vb/errors.h"
+#include "host/vb/vb.h"
 
 #include <QSqlError>
 

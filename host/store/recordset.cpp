@@ -1,8 +1,8 @@
 #include "host/store/recordset.h"
 
-#include "host/errors.h"
 #include "host/store/store.h"
-#include "host/vb.h"
+#include "host/vb/errors.h"
+#include "host/vb/vb.h"
 
 #include <QSqlError>
 

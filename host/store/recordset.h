@@ -6,7 +6,7 @@
 // converted by the column's declared type (see schema.sql) when assigned, so
 // a value that does not fit raises at the assignment, as DAO does.
 
-#include "host/value.h"
+#include "host/vb/value.h"
 
 #include <QHash>
 #include <QSqlDatabase>

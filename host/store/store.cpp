@@ -1,6 +1,6 @@
 #include "host/store/store.h"
 
-#include "host/errors.h"
+#include "host/vb/errors.h"
 
 #include <QAtomicInt>
 #include <QFile>

@@ -1,8 +1,8 @@
 #include "host/views/accesswindow.h"
 
-#include "host/application.h"
-#include "host/errors.h"
-#include "host/vb.h"
+#include "host/objects/application.h"
+#include "host/vb/errors.h"
+#include "host/vb/vb.h"
 #include "host/views/datasheetmodel.h"
 
 #include <QFontDatabase>

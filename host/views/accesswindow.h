@@ -5,8 +5,8 @@
 // a table's datasheet or its design (field list), a query's SQL and output
 // fields, and what is known of forms, reports and modules.
 
-#include "host/hostview.h"
-#include "host/modulesource.h"
+#include "host/objects/hostview.h"
+#include "host/objects/modulesource.h"
 
 #include <QMainWindow>
 

@@ -1,7 +1,7 @@
 #include "host/views/datasheetmodel.h"
 
-#include "host/errors.h"
-#include "host/vb.h"
+#include "host/vb/errors.h"
+#include "host/vb/vb.h"
 
 namespace {
 const int BatchRows = 500;

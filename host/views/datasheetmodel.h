@@ -4,7 +4,7 @@
 // RowCursor in batches as the view scrolls, so a large table opens at once
 // and only the rows seen are held.
 
-#include "host/source.h"
+#include "host/objects/source.h"
 
 #include <QAbstractTableModel>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "host/views/reportpreview.h"
 
-#include "host/errors.h"
 #include "host/reports/pagedreportwriter.h"
+#include "host/vb/errors.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -4,9 +4,9 @@
 // the VBA project). Only success and HostError are acceptable outcomes;
 // anything else (a crash, a sanitizer report, another exception) is a bug.
 
-#include "host/errors.h"
 #include "host/jet/jetsource.h"
 #include "host/jet/vbasource.h"
+#include "host/vb/errors.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -3,10 +3,10 @@
 // (HostError) is fine; a crash, a sanitizer report, or a written file that
 // our reader cannot open or whose row counts differ is a bug.
 
-#include "host/errors.h"
 #include "host/jet/jetsource.h"
-#include "host/jet/jetwriter.h"
-#include "host/jet/jetwriterdesc.h"
+#include "host/jet/write/jetwriter.h"
+#include "host/jet/write/jetwriterdesc.h"
+#include "host/vb/errors.h"
 
 #include <QByteArray>
 #include <QDir>

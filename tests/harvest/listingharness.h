@@ -4,9 +4,9 @@
 // the listing commands, with the launched reports written out as text lines
 // so their content can be checked.
 
-#include "host/fixturesource.h"
-#include "host/headlessui.h"
-#include "host/mainstate.h"
+#include "host/command/headlessui.h"
+#include "host/command/mainstate.h"
+#include "host/objects/fixturesource.h"
 #include "host/reports/reportoutput.h"
 #include "host/reports/storereports.h"
 #include "support/testsupport.h"

@@ -2,13 +2,13 @@
 // header fields, Dim/Call/Const/Global rows, numbering, the shared
 // procedure counter, traps.
 
-#include "host/command.h"
-#include "host/errors.h"
-#include "host/fixturesource.h"
-#include "host/headlessui.h"
-#include "host/listings.h"
+#include "host/command/command.h"
+#include "host/command/headlessui.h"
+#include "host/command/listings.h"
+#include "host/objects/fixturesource.h"
 #include "host/reports/reportoutput.h"
 #include "host/reports/storereports.h"
+#include "host/vb/errors.h"
 #include "modules/modulescan.h"
 #include "support/testsupport.h"
 

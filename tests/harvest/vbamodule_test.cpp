@@ -1,7 +1,7 @@
 // The Module model over source text: line numbering without attribute lines,
 // the declaration section, procedure bounds and ownership, errors.
 
-#include "host/errors.h"
+#include "host/vb/errors.h"
 #include "modules/vbamodule.h"
 #include "support/testsupport.h"
 

@@ -2,13 +2,13 @@
 // by the trap, rows kept after an error, the preview buttons' messages and
 // the report launcher's contract.
 
-#include "host/command.h"
-#include "host/errors.h"
-#include "host/headlessui.h"
-#include "host/listings.h"
+#include "host/command/command.h"
+#include "host/command/headlessui.h"
+#include "host/command/listings.h"
 #include "host/reports/reportoutput.h"
 #include "host/reports/reportregistry.h"
 #include "host/reports/storereport.h"
+#include "host/vb/errors.h"
 
 #include "support/testsupport.h"
 #include <QSqlQuery>

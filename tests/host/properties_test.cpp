@@ -1,10 +1,10 @@
 // Ordered property collections and the errors raised where a missing
 // property is read: 3270 on DAO objects, 2455 on Access objects.
 
-#include "host/access.h"
-#include "host/application.h"
-#include "host/errors.h"
-#include "host/fixturesource.h"
+#include "host/objects/access.h"
+#include "host/objects/application.h"
+#include "host/objects/fixturesource.h"
+#include "host/vb/errors.h"
 #include "support/testsupport.h"
 
 #include <gtest/gtest.h>

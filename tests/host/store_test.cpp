@@ -2,8 +2,8 @@
 // harvesters do, conversions by column type, errors that name their cause,
 // and rows kept when a command fails halfway.
 
-#include "host/errors.h"
 #include "host/store/store.h"
+#include "host/vb/errors.h"
 #include "support/testsupport.h"
 
 #include <QFile>

@@ -1,8 +1,8 @@
 // VB runtime semantics that bite: Unicode cuts, CStr of each type, rounding
 // of halves, overflow of 16-bit counters, Format's decimal rounding.
 
-#include "host/errors.h"
-#include "host/vb.h"
+#include "host/vb/errors.h"
+#include "host/vb/vb.h"
 
 #include "support/testsupport.h"
 

@@ -1,7 +1,7 @@
 #include "jet/corpuscatalog.h"
 
-#include "host/errors.h"
 #include "host/jet/jetsource.h"
+#include "host/vb/errors.h"
 
 #include <QDir>
 #include <QProcess>

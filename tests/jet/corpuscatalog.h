@@ -3,7 +3,7 @@
 // The corpus files and what mdbtools' command-line tools say of them: the
 // independent count the listing tests compare with.
 
-#include "host/mainstate.h"
+#include "host/command/mainstate.h"
 #include "support/testsupport.h"
 
 #include <QList>

@@ -4,8 +4,8 @@
 #include "harvest/listingharness.h"
 #include "harvest/queryfields.h"
 #include "harvest/tablefields.h"
-#include "host/errors.h"
 #include "host/jet/jetsource.h"
+#include "host/vb/errors.h"
 #include "jet/corpuscatalog.h"
 
 #include <QDir>

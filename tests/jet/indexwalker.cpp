@@ -1,8 +1,8 @@
 #include "jet/indexwalker.h"
 
-#include "host/errors.h"
 #include "host/jet/jetfile.h"
 #include "host/jet/jetsource.h"
+#include "host/vb/errors.h"
 
 #include <QHash>
 #include <QSet>

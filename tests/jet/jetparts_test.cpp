@@ -1,10 +1,10 @@
 // The parts of the Jet reader that work on bytes and rows alone: SQL rebuilt
 // from MSysQueries rows, property blobs, the file header and Jet 4 text.
 
-#include "host/errors.h"
 #include "host/jet/jetfile.h"
 #include "host/jet/jetprops.h"
 #include "host/jet/jetquery.h"
+#include "host/vb/errors.h"
 
 #include <QtEndian>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // JetSource against the real files of the corpus, with mdbtools' command-line
 // tools as the independent reference for names, columns and row counts.
 
-#include "host/errors.h"
 #include "host/jet/jetsource.h"
+#include "host/vb/errors.h"
 #include "jet/corpuscatalog.h"
 #include "support/testsupport.h"
 

@@ -3,11 +3,11 @@
 // tools, which share no code with the writer. mdbtools decodes CP932 only
 // with MDB_JET3_CHARSET=CP932 (its own name for 932 mangles 0x5C bytes).
 
-#include "host/errors.h"
 #include "host/jet/jetsource.h"
-#include "host/jet/jetwriter.h"
-#include "host/jet/jetwriterdesc.h"
 #include "host/jet/vbasource.h"
+#include "host/jet/write/jetwriter.h"
+#include "host/jet/write/jetwriterdesc.h"
+#include "host/vb/errors.h"
 #include "jet/indexwalker.h"
 #include "jet/writertest.h"
 #include "support/testsupport.h"

@@ -1,11 +1,11 @@
 // The Jet 4 writer, checked only through readers that share no code with
 // it: our JetSource and the mdbtools command-line tools.
 
-#include "host/errors.h"
 #include "host/jet/jetsource.h"
-#include "host/jet/jetwriter.h"
-#include "host/jet/jetwriterdesc.h"
 #include "host/jet/vbasource.h"
+#include "host/jet/write/jetwriter.h"
+#include "host/jet/write/jetwriterdesc.h"
+#include "host/vb/errors.h"
 #include "jet/writertest.h"
 #include "support/testsupport.h"
 

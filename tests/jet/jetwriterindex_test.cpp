@@ -1,11 +1,11 @@
 // Indexes the Jet writer builds, checked by the test-side index walker
 // (which shares no code with the writer), by our reader and by mdbtools.
 
-#include "host/errors.h"
 #include "host/jet/jetfile.h"
 #include "host/jet/jetsource.h"
-#include "host/jet/jetwriter.h"
-#include "host/jet/jetwriterdesc.h"
+#include "host/jet/write/jetwriter.h"
+#include "host/jet/write/jetwriterdesc.h"
+#include "host/vb/errors.h"
 #include "jet/indexwalker.h"
 #include "jet/writertest.h"
 #include "support/testsupport.h"

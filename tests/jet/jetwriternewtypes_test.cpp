@@ -1,10 +1,10 @@
 // GUID (Replication ID) and Decimal columns of the writer, read back through
 // our JetSource and through mdbtools, which shares no code with the writer.
 
-#include "host/errors.h"
 #include "host/jet/jetsource.h"
-#include "host/jet/jetwriter.h"
-#include "host/jet/jetwriterdesc.h"
+#include "host/jet/write/jetwriter.h"
+#include "host/jet/write/jetwriterdesc.h"
+#include "host/vb/errors.h"
 #include "jet/writertest.h"
 #include "support/testsupport.h"
 

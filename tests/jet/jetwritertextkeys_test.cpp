@@ -3,10 +3,10 @@
 // the test-side index walker, read back by mdbtools, and refused where the
 // collation is not known.
 
-#include "host/errors.h"
 #include "host/jet/jetfile.h"
 #include "host/jet/jetsource.h"
-#include "host/jet/jetwriter.h"
+#include "host/jet/write/jetwriter.h"
+#include "host/vb/errors.h"
 #include "jet/indexwalker.h"
 #include "jet/writertest.h"
 #include "support/testsupport.h"

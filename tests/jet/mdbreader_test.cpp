@@ -4,8 +4,8 @@
 // $QUILLMARK_MDB_READER names the folder mdb-reader was installed into with
 // `npm install --prefix` (scripts/check-mdb-reader.sh does both).
 
-#include "host/errors.h"
 #include "host/jet/jetsource.h"
+#include "host/vb/errors.h"
 #include "jet/corpuscatalog.h"
 #include "support/testsupport.h"
 

@@ -3,7 +3,7 @@
 // command line for files that cannot be documented.
 
 #include "harvest/objectlist.h"
-#include "host/headlessui.h"
+#include "host/command/headlessui.h"
 #include "host/jet/jetsource.h"
 #include "host/reports/reportoutput.h"
 #include "host/reports/storereports.h"

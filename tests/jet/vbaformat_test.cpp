@@ -2,8 +2,8 @@
 // chunk edges, damaged), the dir stream, the PROJECT stream, a compound
 // file and the Access 97 stream bundle, damaged inputs included.
 
-#include "host/errors.h"
 #include "host/jet/vbaformat.h"
+#include "host/vb/errors.h"
 #include "support/testsupport.h"
 
 #include <QtEndian>

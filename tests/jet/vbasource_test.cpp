@@ -1,8 +1,8 @@
 // Modules read from the corpus files themselves, for each storage: module
 // counts and kinds, procedures by a plain scan of the source, visible lines.
 
-#include "host/errors.h"
 #include "host/jet/vbasource.h"
+#include "host/vb/errors.h"
 #include "support/testsupport.h"
 
 #include <QDirIterator>

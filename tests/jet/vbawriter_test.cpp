@@ -3,14 +3,14 @@
 // libgsf's and the tree rules validating readers enforce, and whole
 // databases read back by JetModuleSource.
 
-#include "host/errors.h"
-#include "host/jet/cfbwriter.h"
 #include "host/jet/jetsource.h"
-#include "host/jet/jetwriter.h"
-#include "host/jet/jetwriterdesc.h"
 #include "host/jet/vbaformat.h"
 #include "host/jet/vbasource.h"
-#include "host/jet/vbawriter.h"
+#include "host/jet/write/cfbwriter.h"
+#include "host/jet/write/jetwriter.h"
+#include "host/jet/write/jetwriterdesc.h"
+#include "host/jet/write/vbawriter.h"
+#include "host/vb/errors.h"
 #include "support/testsupport.h"
 
 #include <QFile>

@@ -3,9 +3,9 @@
 // Helpers shared by the writer tests: building descriptions, writing them
 // and finding what was written.
 
-#include "host/dao.h"
 #include "host/jet/jetsource.h"
-#include "host/jet/jetwriter.h"
+#include "host/jet/write/jetwriter.h"
+#include "host/objects/dao.h"
 
 #include <QTemporaryDir>
 

@@ -1,10 +1,10 @@
 // Page layout through the picture target, observed by where each element
 // landed.
 
-#include "host/errors.h"
 #include "host/reports/pagedreportwriter.h"
 #include "host/reports/pagetarget.h"
 #include "host/reports/recordedreport.h"
+#include "host/vb/errors.h"
 
 #include <gtest/gtest.h>
 

@@ -2,12 +2,12 @@
 
 #include "reports/teststore.h"
 
-#include "host/errors.h"
 #include "host/reports/htmlreportwriter.h"
 #include "host/reports/pagedreportwriter.h"
 #include "host/reports/pagetarget.h"
 #include "host/reports/reportoutput.h"
 #include "host/reports/reportregistry.h"
+#include "host/vb/errors.h"
 
 #include <QDir>
 #include <QFile>

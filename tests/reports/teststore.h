@@ -3,9 +3,9 @@
 // A temporary SQLite store with one listing table, and a StoreReport over it
 // that writes a group per value of `grp`, for the report framework's tests.
 
-#include "host/errors.h"
 #include "host/reports/reportwriter.h"
 #include "host/reports/storereport.h"
+#include "host/vb/errors.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>

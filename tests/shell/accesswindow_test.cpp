@@ -2,8 +2,8 @@
 // datasheet streams its rows, its design lists the fields, a query shows its
 // SQL; the help viewer finds the shipped help file.
 
-#include "host/application.h"
-#include "host/fixturesource.h"
+#include "host/objects/application.h"
+#include "host/objects/fixturesource.h"
 #include "host/views/accesswindow.h"
 #include "host/views/datasheetmodel.h"
 #include "shell/helpviewer.h"

@@ -1,7 +1,7 @@
 // Panels, heights, the Export-panel restriction and the hints, through the
 // Ui port; the hints also through the real window's mouse events.
 
-#include "host/headlessui.h"
+#include "host/command/headlessui.h"
 #include "shell/hints.h"
 #include "shell/maincontroller.h"
 #include "shell/mainwindow.h"

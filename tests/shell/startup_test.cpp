@@ -1,7 +1,7 @@
 // Start-up and shut-down through the Ui port, with an injected platform.
 
-#include "host/fixturesource.h"
-#include "host/headlessui.h"
+#include "host/command/headlessui.h"
+#include "host/objects/fixturesource.h"
 #include "shell/filedialogs.h"
 #include "shell/platform.h"
 #include "shell/startup.h"

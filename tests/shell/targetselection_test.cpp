@@ -1,9 +1,9 @@
 // Target selection with a scripted dialog: pickers and their rules, listing
 // states, buttons, failures; then Open and Visible.
 
-#include "host/errors.h"
-#include "host/fixturesource.h"
-#include "host/headlessui.h"
+#include "host/command/headlessui.h"
+#include "host/objects/fixturesource.h"
+#include "host/vb/errors.h"
 #include "shell/openobject.h"
 #include "shell/targetselection.h"
 #include "support/testsupport.h"

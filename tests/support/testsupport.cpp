@@ -1,6 +1,6 @@
 #include "support/testsupport.h"
 
-#include "host/errors.h"
+#include "host/vb/errors.h"
 
 #include <QDir>
 #include <QFile>
