@@ -10,6 +10,9 @@ case "$kind" in
     *) echo "usage: scripts/build.sh [release|sanitize]" >&2; exit 2 ;;
 esac
 
+# Several checkouts on one machine share compiled objects through ccache.
+if command -v ccache >/dev/null 2>&1; then options+=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
+
 jobs="$(nproc 2>/dev/null || echo 2)"
 cmake -S . -B "build/$kind" -G Ninja "${options[@]}"
 cmake --build "build/$kind" -j "$jobs"
