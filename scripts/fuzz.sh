@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a bounded time:
 # jet_fuzz (the Jet reader) over seeds copied from the corpus, mkdb_fuzz (the
-# writer's description path) over the sample descriptions. Skips (exit 0)
+# writer's description path) over the sample descriptions, export_fuzz (the
+# text-export parser) over the sample's design exports. Skips (exit 0)
 # when clang is missing; jet_fuzz is skipped without the corpus.
 # Usage: scripts/fuzz.sh [seconds=120] [build folder=build/fuzz]
 # A crash leaves its input in the working folder as crash-*; the script
@@ -20,7 +21,7 @@ fi
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DQUILLMARK_SANITIZE=ON -DCMAKE_CXX_FLAGS=-fsanitize=fuzzer-no-link
-cmake --build "$build" --target jet_fuzz mkdb_fuzz -j 2
+cmake --build "$build" --target jet_fuzz mkdb_fuzz export_fuzz -j 2
 targets="$(cd "$build" && pwd)/tests/fuzz"
 
 work="$(mktemp -d)"
@@ -38,6 +39,13 @@ run() {
 mkdir -p "$work/mkdb_fuzz/seeds" "$work/mkdb_fuzz/found"
 cp samples/*.json "$work/mkdb_fuzz/seeds/"
 run mkdb_fuzz "$(( seconds / 2 ))" 20000
+
+mkdir -p "$work/export_fuzz/seeds" "$work/export_fuzz/found"
+find samples/hanbai/designs -name '*.txt' -exec cp {} "$work/export_fuzz/seeds/" \;
+if [ -d "$corpus/exports" ]; then
+    find "$corpus/exports" -name '*.acc*' -size -40k -exec cp {} "$work/export_fuzz/seeds/" \;
+fi
+run export_fuzz "$(( seconds / 4 ))" 100000
 
 if [ -d "$corpus" ]; then
     mkdir -p "$work/jet_fuzz/seeds" "$work/jet_fuzz/found"
