@@ -52,17 +52,13 @@ HtmlReportWriter::HtmlReportWriter(const QString &path)
     : m_path(path)
     , m_file(path)
 {
-    if (!m_file.open(QIODevice::WriteOnly))
+    if (!m_file.open())
         throw HostError(
             Err::PathFileAccess,
             QStringLiteral("Path/File access error: %1 (%2)").arg(path, m_file.errorString()));
 }
 
-HtmlReportWriter::~HtmlReportWriter()
-{
-    if (!m_done)
-        m_file.cancelWriting();
-}
+HtmlReportWriter::~HtmlReportWriter() = default;
 
 void HtmlReportWriter::write(const QString &text)
 {
@@ -73,7 +69,7 @@ void HtmlReportWriter::write(const QString &text)
 
 void HtmlReportWriter::flush()
 {
-    m_file.write(m_buffer); // a failure is remembered by QSaveFile and reported at commit
+    m_file.device()->write(m_buffer); // a failure is remembered and reported at commit
     m_buffer.clear();
 }
 
@@ -175,5 +171,4 @@ void HtmlReportWriter::end()
         throw HostError(
             Err::PathFileAccess,
             QStringLiteral("Path/File access error: %1 (%2)").arg(m_path, m_file.errorString()));
-    m_done = true;
 }

@@ -8,7 +8,7 @@
 
 #include "host/reports/reportwriter.h"
 
-#include <QSaveFile>
+#include "host/io/atomicfile.h"
 
 class HtmlReportWriter : public ReportWriter
 {
@@ -32,10 +32,9 @@ private:
     void closeSection();
 
     QString m_path;
-    QSaveFile m_file;
+    AtomicFile m_file;
     QByteArray m_buffer;
     QList<ReportColumn> m_columns;
     bool m_inSection = false;
     bool m_inTable = false;
-    bool m_done = false;
 };

@@ -21,9 +21,9 @@ PdfPageTarget::PdfPageTarget(const QString &path, const QString &documentTitle)
     : m_path(path)
     , m_file(path)
 {
-    if (!m_file.open(QIODevice::WriteOnly))
+    if (!m_file.open())
         throw fileAccessError(path, m_file.errorString());
-    m_pdf = std::make_unique<QPdfWriter>(&m_file);
+    m_pdf = std::make_unique<QPdfWriter>(m_file.device());
     m_pdf->setTitle(documentTitle);
     m_pdf->setCreator(QStringLiteral("Quillmark"));
     m_pdf->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
@@ -33,9 +33,7 @@ PdfPageTarget::PdfPageTarget(const QString &path, const QString &documentTitle)
 PdfPageTarget::~PdfPageTarget()
 {
     if (m_painter.isActive())
-        m_painter.end();
-    if (!m_finished)
-        m_file.cancelWriting(); // the temporary file goes, the old file stays
+        m_painter.end(); // unless finished, the temporary file goes and the old file stays
 }
 
 QSizeF PdfPageTarget::pageSize() const
@@ -69,7 +67,6 @@ void PdfPageTarget::finish()
     m_painter.end();
     if (!m_file.commit())
         throw fileAccessError(m_path, m_file.errorString());
-    m_finished = true;
 }
 
 PicturePageTarget::PicturePageTarget(QSizeF pageSize)

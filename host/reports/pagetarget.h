@@ -7,10 +7,11 @@
 // page is open; finished pages go to the device and are not kept (except by
 // PicturePageTarget, whose purpose is to keep them).
 
+#include "host/io/atomicfile.h"
+
 #include <QList>
 #include <QPainter>
 #include <QPicture>
-#include <QSaveFile>
 #include <QSizeF>
 #include <QString>
 
@@ -55,11 +56,10 @@ public:
 
 private:
     QString m_path;
-    QSaveFile m_file;
+    AtomicFile m_file;
     std::unique_ptr<QPdfWriter> m_pdf;
     QPainter m_painter;
     int m_pages = 0;
-    bool m_finished = false;
 };
 
 // Records each page as a QPicture, in points, for the on-screen preview.

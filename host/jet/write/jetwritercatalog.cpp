@@ -1,13 +1,13 @@
 // The catalog side of the Jet 4 writer: the system tables, the MSysObjects
 // rows of every object, query rows, and the assembly of all pages.
 
+#include "host/io/atomicfile.h"
 #include "host/jet/write/jetwriterpages.h"
 #include "host/jet/write/vbawriter.h"
 #include "host/vb/errors.h"
 
 #include <QFile>
 #include <QHash>
-#include <QSaveFile>
 
 namespace jetw {
 namespace {
@@ -504,8 +504,8 @@ QByteArray buildJetDatabase(const JetWriterDatabase &db)
 void writeJetDatabase(const JetWriterDatabase &db, const QString &path)
 {
     const QByteArray bytes = buildJetDatabase(db);
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
+    AtomicFile out(path);
+    if (!out.open() || out.device()->write(bytes) != bytes.size() || !out.commit())
         throw HostError(Err::InvalidPath,
                         QStringLiteral("cannot write %1: %2").arg(path, out.errorString()));
 }
