@@ -28,6 +28,14 @@ MsgAnswer ConsoleUi::messageBox(const QString &text, MsgButtons buttons, MsgIcon
     return HeadlessUi::messageBox(text, buttons, icon, title);
 }
 
+void ConsoleUi::warn(const QString &text)
+{
+    if (warnings.contains(text))
+        return;
+    HeadlessUi::warn(text);
+    printErr(QStringLiteral("warning: ") + text);
+}
+
 void ConsoleUi::describeError(const QString &place, const HostError &error)
 {
     failed = true;

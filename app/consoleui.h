@@ -19,4 +19,6 @@ public:
     MsgAnswer messageBox(const QString &text, MsgButtons buttons, MsgIcon icon,
                          const std::optional<QString> &title) override;
     void describeError(const QString &place, const HostError &error) override;
+    // Prints each text once, as "warning: <text>".
+    void warn(const QString &text) override;
 };

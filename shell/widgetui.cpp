@@ -149,6 +149,11 @@ void WidgetUi::describeError(const QString &, const HostError &)
     // The window shows the standard message only, as designed.
 }
 
+void WidgetUi::warn(const QString &text)
+{
+    setText(Ctl::txtMesege, text);
+}
+
 void WidgetUi::processEvents()
 {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

@@ -31,6 +31,7 @@ public:
     MsgAnswer messageBox(const QString &text, MsgButtons buttons, MsgIcon icon,
                          const std::optional<QString> &title) override;
     void describeError(const QString &place, const HostError &error) override;
+    void warn(const QString &text) override;
     void processEvents() override;
     QString OpenFileDlg(const QString &filter, const QString &initialFolder) override;
     QString SaveFileDlg(const QString &filter, const QString &initialFolder) override;

@@ -1,6 +1,7 @@
 #include "host/command/command.h"
 
 #include "host/vb/errors.h"
+#include "host/vb/skippeddamage.h"
 
 QString standardErrorText(const QString &place, int number)
 {
@@ -21,6 +22,12 @@ void setBusy(Ui &ui, bool busy)
     ui.setWindowEnabled(!busy);
 }
 
+void reportSkippedDamage(Ui &ui)
+{
+    for (const QString &text : takeSkippedDamage())
+        ui.warn(text);
+}
+
 bool runCommand(MainState &state, Ui &ui, const QString &place, const std::function<void()> &body,
                 TrapRestores restores)
 {
@@ -31,6 +38,7 @@ bool runCommand(MainState &state, Ui &ui, const QString &place, const std::funct
             // The first error is the one to report.
         }
         showStandardError(ui, place, error);
+        reportSkippedDamage(ui);
         if (restores == TrapRestores::BusyState)
             setBusy(ui, false);
         return false;
@@ -38,6 +46,7 @@ bool runCommand(MainState &state, Ui &ui, const QString &place, const std::funct
     try {
         body();
         state.commitStore();
+        reportSkippedDamage(ui);
         return true;
     } catch (const HostError &error) {
         return trap(error);

@@ -26,6 +26,9 @@ void showStandardError(Ui &ui, const QString &place, const HostError &error);
 // Hourglass and disabled window, or default pointer and enabled window.
 void setBusy(Ui &ui, bool busy);
 
+// Gives the user every skipped-damage note taken since the last call.
+void reportSkippedDamage(Ui &ui);
+
 enum class TrapRestores { BusyState, Nothing };
 
 bool runCommand(MainState &state, Ui &ui, const QString &place, const std::function<void()> &body,

@@ -44,6 +44,7 @@ public:
     MsgAnswer messageBox(const QString &text, MsgButtons buttons, MsgIcon icon,
                          const std::optional<QString> &title) override;
     void describeError(const QString &, const HostError &) override {}
+    void warn(const QString &text) override { warnings << text; }
     void processEvents() override {}
     QString OpenFileDlg(const QString &filter, const QString &initialFolder) override;
     QString SaveFileDlg(const QString &filter, const QString &initialFolder) override;
@@ -57,6 +58,8 @@ public:
     // records its filter.
     QStringList fileChoices;
     QStringList dialogFilters;
+    // Every warning given, in order.
+    QStringList warnings;
     // Every text txtMesege showed, in order.
     QStringList statusHistory;
 

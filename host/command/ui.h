@@ -130,6 +130,9 @@ public:
     // cancels. filter is "description NUL pattern NUL".
     virtual QString OpenFileDlg(const QString &filter, const QString &initialFolder) = 0;
     virtual QString SaveFileDlg(const QString &filter, const QString &initialFolder) = 0;
+    // Damage a reader skipped while the command ran (one call per text): the
+    // window shows it in the status line, the command line on stderr.
+    virtual void warn(const QString &text) = 0;
     // Lets the status line repaint during a long walk (user input excluded).
     virtual void processEvents() = 0;
 };

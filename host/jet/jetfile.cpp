@@ -2,12 +2,15 @@
 
 #include "host/jet/bytes.h"
 #include "host/vb/errors.h"
+#include "host/vb/skippeddamage.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QUuid>
 #include <QtEndian>
+#include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -205,12 +208,52 @@ QString decimalText(const char *data17, int scale)
     return QString::fromLatin1(digits);
 }
 
+bool isAnsiCharset(const QString &name)
+{
+    const QByteArray latin = name.toLatin1();
+    const QByteArray upper = latin.toUpper();
+    if (latin.isEmpty() || upper.startsWith("UTF") || upper.startsWith("UCS") ||
+        upper.startsWith("UNICODE"))
+        return false;
+    const iconv_t cd = iconv_open(latin.constData(), "UTF-8");
+    if (cd == iconv_t(-1))
+        return false;
+    // An ANSI code page keeps ASCII as it is, one byte per character.
+    char ascii[] = "Az09 .";
+    char out[32];
+    char *in = ascii;
+    char *dst = out;
+    size_t inLeft = sizeof ascii - 1;
+    size_t outLeft = sizeof out;
+    const bool converted = iconv(cd, &in, &inLeft, &dst, &outLeft) != size_t(-1);
+    iconv_close(cd);
+    return converted && size_t(dst - out) == sizeof ascii - 1 &&
+           std::memcmp(out, ascii, sizeof ascii - 1) == 0;
+}
+
 std::shared_ptr<JetFile> JetFile::open(const QString &path, const JetOptions &options)
 {
     const QFileInfo info(path);
-    if (!info.exists())
-        throw HostError(Err::DaoFileNotFound,
-                        QStringLiteral("Could not find file '%1'.").arg(path));
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) {
+        switch (errno) {
+        case ENOENT:
+            throw HostError(Err::DaoFileNotFound,
+                            QStringLiteral("Could not find file '%1'.").arg(path));
+        case ENAMETOOLONG:
+            throw HostError(Err::InvalidPath,
+                            QStringLiteral("The name '%1' is too long for a file name.").arg(path));
+        case ENOTDIR:
+            throw HostError(
+                Err::InvalidPath,
+                QStringLiteral("'%1' is not a valid path: a part of it is not a folder.")
+                    .arg(path));
+        default: // EACCES above all: a folder on the way the user may not enter
+            throw HostError(Err::FileOpenDenied,
+                            QStringLiteral("The database '%1' cannot be opened for reading: %2")
+                                .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
+        }
+    }
     if (info.isDir())
         throw HostError(Err::InvalidPath,
                         QStringLiteral("'%1' is a folder, not a database file.").arg(path));
@@ -231,10 +274,12 @@ std::shared_ptr<JetFile> JetFile::open(const QString &path, const JetOptions &op
     jet->m_charset = options.jet3Charset.isEmpty() ? jet3CharsetFor(jet->m_header.codePage)
                                                    : options.jet3Charset;
     if (jet->m_header.isJet3()) {
-        jet->m_iconv = iconv_open("UTF-8", jet->m_charset.toLatin1().constData());
-        if (jet->m_iconv == iconv_t(-1))
+        if (!isAnsiCharset(jet->m_charset))
             throw HostError(Err::InvalidProcedureCall,
-                            QStringLiteral("Unknown text encoding '%1'.").arg(jet->m_charset));
+                            QStringLiteral("The text encoding '%1' is unknown or not a single- or "
+                                           "double-byte ANSI code page.")
+                                .arg(jet->m_charset));
+        jet->m_iconv = iconv_open("UTF-8", jet->m_charset.toLatin1().constData());
     }
 
     {
@@ -476,7 +521,9 @@ JetTable::JetTable(std::shared_ptr<JetFile> file, quint32 tdefPage, const QStrin
     , m_name(name)
 {
     std::lock_guard guard(m_file->mutex());
-    m_definition = parseTableDefinition(m_file->readTableDefinition(tdefPage), *m_file);
+    const QByteArray tdef = m_file->readTableDefinition(tdefPage);
+    m_definition = parseTableDefinition(tdef, *m_file);
+    checkUsageMapRow(tdef);
 
     m_entry = static_cast<MdbCatalogEntry *>(g_malloc0(sizeof(MdbCatalogEntry)));
     m_entry->mdb = m_file->handle();
@@ -525,6 +572,40 @@ int JetTable::columnIndex(QStringView name) const
     return -1;
 }
 
+// libmdb takes the map row on trust; a map row on a damaged page would read
+// as an empty map, and the table as having no rows.
+void JetTable::checkUsageMapRow(const QByteArray &tdef) const
+{
+    const int at = m_file->header().isJet3() ? 35 : 55;
+    if (tdef.size() < at + 4)
+        m_file->raiseDamaged(
+            QStringLiteral("the definition of table '%1' is cut short").arg(m_name));
+    const int row = uchar(tdef.at(at));
+    const quint32 page = le32(tdef, at) >> 8;
+    const auto raise = [&](const QString &why) {
+        m_file->raiseDamaged(QStringLiteral("table '%1': the page map in row %2 of page %3 %4")
+                                 .arg(m_name)
+                                 .arg(row)
+                                 .arg(page)
+                                 .arg(why));
+    };
+    if (page == 0 || page >= quint64(m_file->pageCount()))
+        raise(QStringLiteral("lies beyond the end of the file"));
+    const QByteArray page0 = m_file->readPage(page);
+    const int countAt = m_file->header().isJet3() ? 8 : 12;
+    if (page0.at(0) != 0x01 || row >= le16(page0, countAt))
+        raise(QStringLiteral("does not exist"));
+    const QByteArray map = m_file->readRow(page, row);
+    if (map.isEmpty() || uchar(map.at(0)) > 1 || (map.at(0) == 0 && map.size() < 5))
+        raise(QStringLiteral("is unreadable"));
+}
+
+void JetTable::skip(const QString &what) const
+{
+    noteSkippedDamage(QStringLiteral("The database '%1' is damaged: table '%2': %3; skipped.")
+                          .arg(m_file->path(), m_name, what));
+}
+
 // The pages of a table come from its usage map, read here because libmdb's
 // map walker trusts the page numbers it finds.
 void JetTable::readUsageMap()
@@ -535,6 +616,9 @@ void JetTable::readUsageMap()
     const auto add = [&](quint64 page) {
         if (page > 0 && page < quint64(pageCount))
             m_pages.append(quint32(page));
+        else
+            skip(
+                QStringLiteral("its page map names page %1, beyond the end of the file").arg(page));
     };
     if (map.isEmpty())
         return;
@@ -563,16 +647,74 @@ void JetTable::readUsageMap()
     }
 }
 
-// Reads data page m_pages[index] into libmdb's page buffer; false when it
-// is not a data page of this table (maps may name freed pages).
-bool JetTable::loadPage(qsizetype index)
+// Reads `page` into libmdb's page buffer; false when it is not a data page
+// of this table.
+bool JetTable::loadDataPage(quint32 page)
 {
     MdbHandle *mdb = m_file->handle();
-    const quint32 page = m_pages.at(index);
+    if (mdb->cur_pg == page && mdb->pg_buf[0] == 0x01 &&
+        quint32(mdb_get_int32(mdb->pg_buf, 4)) == quint32(m_entry->table_pg))
+        return true;
     if (mdb_read_pg(mdb, page) != mdb->fmt->pg_size)
         m_file->raiseDamaged(QStringLiteral("page %1 cannot be read").arg(page));
     return mdb->pg_buf[0] == 0x01 &&
            quint32(mdb_get_int32(mdb->pg_buf, 4)) == quint32(m_entry->table_pg);
+}
+
+// Where row `row` of the page in the buffer lies, or false (and noted) when
+// its offsets make no sense. Row 0 ends at the page end, row i where row
+// i - 1 starts.
+bool JetTable::rowBounds(quint32 page, int row, int &start, int &size) const
+{
+    MdbHandle *mdb = m_file->handle();
+    const int countAt = mdb->fmt->row_count_offset;
+    const int pageSize = int(mdb->fmt->pg_size);
+    const int offsetsEnd = countAt + 2 + 2 * mdb_get_int16(mdb->pg_buf, countAt);
+    start = mdb_get_int16(mdb->pg_buf, countAt + 2 + 2 * row) & 0x1fff;
+    const int end = row == 0 ? pageSize : (mdb_get_int16(mdb->pg_buf, countAt + 2 * row) & 0x1fff);
+    size = end - start;
+    if (start < offsetsEnd || size <= 0 || end > pageSize) {
+        skip(QStringLiteral("row %1 of page %2 lies outside its page").arg(row).arg(page));
+        return false;
+    }
+    return true;
+}
+
+// Follows an overflow row to the row that holds the data (each hop a data
+// pointer: row number, then a 3-byte page) and leaves that page in the
+// buffer. False (and noted) when the chain leads nowhere valid.
+bool JetTable::followOverflow(quint32 &page, int &row, int &start, int &size)
+{
+    MdbHandle *mdb = m_file->handle();
+    const int countAt = mdb->fmt->row_count_offset;
+    for (int hop = 0; hop < 16; ++hop) {
+        if (size < 4) {
+            skip(QStringLiteral("the overflow row %1 of page %2 is cut short").arg(row).arg(page));
+            return false;
+        }
+        const int toRow = mdb->pg_buf[start];
+        const quint32 toPage = quint32(mdb_get_int32(mdb->pg_buf, start)) >> 8;
+        if (toPage == 0 || toPage >= quint64(m_file->pageCount()) || !loadDataPage(toPage) ||
+            toRow >= mdb_get_int16(mdb->pg_buf, countAt) ||
+            countAt + 2 + 2 * (toRow + 1) > int(mdb->fmt->pg_size)) {
+            skip(QStringLiteral("the overflow row %1 of page %2 points to row %3 of page %4, "
+                                "which is not a row of this table")
+                     .arg(row)
+                     .arg(page)
+                     .arg(toRow)
+                     .arg(toPage));
+            return false;
+        }
+        page = toPage;
+        row = toRow;
+        if (!rowBounds(page, row, start, size))
+            return false;
+        // The target is flagged deleted, so that scans see it only through here.
+        if (!(mdb_get_int16(mdb->pg_buf, countAt + 2 + 2 * row) & 0x4000))
+            return true;
+    }
+    skip(QStringLiteral("the overflow rows from page %1 do not end").arg(page));
+    return false;
 }
 
 bool JetTable::next()
@@ -580,39 +722,56 @@ bool JetTable::next()
     std::lock_guard guard(m_file->mutex());
     MdbHandle *mdb = m_file->handle();
     const int countAt = mdb->fmt->row_count_offset;
+    const int pageSize = int(mdb->fmt->pg_size);
     if (!m_started) {
         m_started = true;
         readUsageMap();
         m_pageIndex = -1;
+        m_pageRows = 0;
         m_nextRow = 0;
-    } else if (m_pageIndex >= 0 && m_pageIndex < m_pages.size() &&
-               mdb->cur_pg != m_pages[m_pageIndex]) {
-        loadPage(m_pageIndex); // another table used the buffer meanwhile
     }
     QList<MdbField> fields(m_def->num_cols);
     for (;;) {
-        const int rows = m_pageIndex < 0 ? 0 : mdb_get_int16(mdb->pg_buf, countAt);
-        if (m_nextRow >= rows) {
-            do {
-                if (++m_pageIndex >= m_pages.size())
-                    return false;
-            } while (!loadPage(m_pageIndex));
+        if (m_nextRow >= m_pageRows) {
+            if (++m_pageIndex >= m_pages.size())
+                return false;
+            const quint32 page = m_pages[m_pageIndex];
             m_nextRow = 0;
+            m_pageRows = 0;
+            if (!loadDataPage(page)) {
+                skip(QStringLiteral("its page map names page %1, which is not one of its data "
+                                    "pages")
+                         .arg(page));
+                continue;
+            }
+            m_pageRows = mdb_get_int16(mdb->pg_buf, countAt);
+            if (countAt + 2 + 2 * m_pageRows > pageSize) {
+                skip(QStringLiteral("page %1 claims more rows than it can hold").arg(page));
+                m_pageRows = 0;
+            }
             continue;
         }
-        const int row = m_nextRow++;
+        // An overflow row or another table may have used the buffer meanwhile.
+        quint32 page = m_pages[m_pageIndex];
+        if (!loadDataPage(page)) {
+            m_pageRows = 0;
+            continue;
+        }
+        int row = m_nextRow++;
+        const int offset = mdb_get_int16(mdb->pg_buf, countAt + 2 + 2 * row);
+        if (offset & 0x8000) // deleted, or the target of an overflow row
+            continue;
         int start = 0;
-        size_t size = 0;
-        if (mdb_find_row(mdb, row, &start, &size) != 0 || size == 0)
+        int size = 0;
+        if (!rowBounds(page, row, start, size))
             continue;
-        if (start & 0x4000) // deleted
+        if ((offset & 0x4000) && !followOverflow(page, row, start, size))
             continue;
-        start &= 0x1fff;
-        if (start + qsizetype(size) > mdb->fmt->pg_size)
+        const int cracked = mdb_crack_row(m_def, start, size_t(size), fields.data());
+        if (cracked < 0) {
+            skip(QStringLiteral("row %1 of page %2 cannot be read").arg(row).arg(page));
             continue;
-        const int cracked = mdb_crack_row(m_def, start, size, fields.data());
-        if (cracked < 0)
-            continue;
+        }
         m_row = QByteArray(reinterpret_cast<const char *>(mdb->pg_buf) + start, qsizetype(size));
         for (int i = 0; i < m_cells.size(); ++i) {
             Cell &cell = m_cells[i];
@@ -662,7 +821,17 @@ QByteArray JetTable::longValue(int column) const
     const QByteArray ref = bytes(column);
     if (ref.isEmpty())
         return QByteArray();
-    return m_file->readLongValue(ref);
+    try {
+        return m_file->readLongValue(ref);
+    } catch (const HostError &error) {
+        // The pages of a long value do not name their table; the row does.
+        QString description = error.description();
+        if (description.endsWith(QLatin1Char('.')))
+            description.chop(1);
+        throw HostError(Err(error.code()),
+                        QStringLiteral("%1 (a value of column '%2' of table '%3').")
+                            .arg(description, m_definition.columns.at(column).name, m_name));
+    }
 }
 
 QString JetTable::text(int column) const

@@ -36,6 +36,11 @@ JetHeader parseJetHeader(const QByteArray &firstPage, qint64 fileSize, const QSt
 // The iconv name for a Jet 3 code page: 932 -> "CP932", 0 -> "CP1252", ...
 QString jet3CharsetFor(quint16 codePage);
 
+// True when `name` is an iconv encoding Jet 3 text can be in: a single- or
+// double-byte ANSI code page (CP1252, CP932, ISO-8859-1 ...), not UTF-8,
+// UTF-16 or another Unicode form.
+bool isAnsiCharset(const QString &name);
+
 // Decodes Jet 4/ACE text: UCS-2 little endian, or the compressed form that
 // starts with FF FE and toggles between one- and two-byte runs at each 00.
 QString decodeJet4Text(const char *data, qsizetype size);
@@ -48,7 +53,9 @@ QString decimalText(const char *data17, int scale);
 class JetFile
 {
 public:
-    // Raises 3024 (missing), 3051 (cannot be read), 3343, 3049 or 31002.
+    // Raises 3024 (missing), 3044 (name too long, or a part of the path is
+    // not a folder), 3051 (cannot be read, a folder on the way not entered),
+    // 3343, 3049, 31002, or 5 for a Jet 3 charset that is no ANSI code page.
     static std::shared_ptr<JetFile> open(const QString &path, const JetOptions &options);
     ~JetFile();
     JetFile(const JetFile &) = delete;
@@ -115,7 +122,7 @@ struct JetIndexDef
 // reader matches physical and logical indexes by the wrong number).
 struct JetTableDefinition
 {
-    qint32 rowCount = 0;
+    qint32 rowCount = 0;         // as stored: often stale in Access files (system tables above all)
     QList<JetColumnDef> columns; // in column-number order
     QList<JetIndexDef> indexes;  // logical order
 };
@@ -124,8 +131,10 @@ struct JetTableDefinition
 // without its 8-byte header). Raises 3049 through file when inconsistent.
 JetTableDefinition parseTableDefinition(const QByteArray &tdef, const JetFile &file);
 
-// One local table; rows are walked in storage order through libmdb's page
-// map and row cracker, values decoded here from the raw bytes.
+// One local table; rows are walked in storage order through the table's page
+// map and libmdb's row cracker, values decoded here from the raw bytes.
+// Pages and rows that cannot be read are skipped and noted as skipped
+// damage; a definition that cannot be read raises 3049.
 class JetTable
 {
 public:
@@ -154,8 +163,12 @@ public:
 
 private:
     void release();
+    void checkUsageMapRow(const QByteArray &tdef) const;
+    void skip(const QString &what) const;
     void readUsageMap();
-    bool loadPage(qsizetype index);
+    bool loadDataPage(quint32 page);
+    bool rowBounds(quint32 page, int row, int &start, int &size) const;
+    bool followOverflow(quint32 &page, int &row, int &start, int &size);
 
     struct Cell
     {
@@ -175,5 +188,6 @@ private:
     bool m_started = false;
     QList<quint32> m_pages; // data pages named by the usage map
     qsizetype m_pageIndex = -1;
+    int m_pageRows = 0; // rows of the current page
     int m_nextRow = 0;
 };

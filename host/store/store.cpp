@@ -207,7 +207,8 @@ void Store::Execute(const QString &sql)
 void Store::raise(const QString &what, const QString &driverText) const
 {
     const QString description =
-        QStringLiteral("The documentation store %1 could not %2: %3").arg(m_path, what, driverText);
+        QStringLiteral("The documentation store %1 could not %2. (SQLite: %3)")
+            .arg(m_path, what, driverText);
     const QString lower = driverText.toLower();
     if (lower.contains(QLatin1String("locked")) || lower.contains(QLatin1String("busy")))
         throw HostError(Err::FileInUse, description);

@@ -1,0 +1,247 @@
+// quillmark-cli run as a user runs it: damaged copies of real databases
+// made here, reports left from earlier runs, planted links, wrong words.
+
+#include "host/jet/write/jetwriter.h"
+#include "host/jet/write/jetwriterdesc.h"
+#include "support/testsupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtEndian>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+
+struct CliRun
+{
+    int exitCode = -1;
+    QString errors; // stderr
+    QString lastLine() const { return errors.trimmed().split(QLatin1Char('\n')).last(); }
+};
+
+CliRun runCli(const QStringList &args)
+{
+    QProcess cli;
+    cli.start(QStringLiteral(QUILLMARK_CLI), args);
+    cli.waitForFinished(300000);
+    return {cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1,
+            QString::fromUtf8(cli.readAllStandardError())};
+}
+
+// The bundled sample, written afresh (a Jet 3 file with 2,048-byte pages).
+QString writeSample(const QTemporaryDir &dir)
+{
+    QFile json(QStringLiteral(QUILLMARK_SOURCE_DIR "/samples/hanbai.json"));
+    if (!json.open(QIODevice::ReadOnly))
+        return QString();
+    const QString path = dir.filePath(QStringLiteral("hanbai.mdb"));
+    writeJetDatabase(
+        parseJetDescription(json.readAll(), QStringLiteral(QUILLMARK_SOURCE_DIR "/samples")), path);
+    return path;
+}
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The data pages (type 1) whose bytes 4-7 hold `owner` (a TDEF page number,
+// or "LVAL"), in file order.
+QList<int> findPages(const QString &path, int pageSize, const QByteArray &owner)
+{
+    const QByteArray file = bytesOf(path);
+    QList<int> pages;
+    for (int page = 1; (page + 1) * pageSize <= file.size(); ++page) {
+        if (file.at(page * pageSize) == 0x01 && file.mid(page * pageSize + 4, 4) == owner)
+            pages << page;
+    }
+    return pages;
+}
+
+QByteArray ownerBytes(quint32 tdefPage)
+{
+    QByteArray b(4, 0);
+    qToLittleEndian(tdefPage, b.data());
+    return b;
+}
+
+// A copy of `path` with one page zeroed.
+QString zeroPage(const QTemporaryDir &dir, const QString &path, int pageSize, int page)
+{
+    QByteArray bytes = bytesOf(path);
+    bytes.replace(page * pageSize, pageSize, QByteArray(pageSize, 0));
+    return writeFile(dir, QStringLiteral("damaged-%1-%2").arg(page).arg(QFileInfo(path).fileName()),
+                     bytes);
+}
+
+QStringList documentAll(const QString &db, const QTemporaryDir &out)
+{
+    return {QStringLiteral("document"),
+            db,
+            QStringLiteral("--listing"),
+            QStringLiteral("all"),
+            "--out",
+            out.path(),
+            "--store",
+            out.filePath(QStringLiteral("Analize.mdb"))};
+}
+
+} // namespace
+
+TEST(CommandLine, ZeroedCatalogPageIsReportedNeverSilent)
+{
+    QTemporaryDir dir;
+    const QString sample = writeSample(dir);
+    ASSERT_FALSE(sample.isEmpty());
+    const QList<int> catalogPages = findPages(sample, 2048, ownerBytes(2)); // MSysObjects' rows
+    ASSERT_FALSE(catalogPages.isEmpty());
+    const int catalogPage = catalogPages.first();
+    struct Case
+    {
+        QString path;
+        int page;
+    };
+    QList<Case> cases = {{zeroPage(dir, sample, 2048, catalogPage), catalogPage}};
+    if (!corpusDir().isEmpty()) {
+        cases.append(
+            {zeroPage(dir, corpusFile(QStringLiteral("jet4/Northwind.mdb")), 4096, 17), 17});
+        cases.append({zeroPage(dir, corpusFile(QStringLiteral("jet3/nwind.mdb")), 2048, 18), 18});
+    }
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        QTemporaryDir out;
+        const CliRun run = runCli(documentAll(c.path, out));
+        EXPECT_EQ(run.exitCode, 1) << run.errors.toStdString();
+        EXPECT_TRUE(run.errors.contains(
+            QStringLiteral("warning: The database '%1' is damaged: table 'MSysObjects': its page "
+                           "map names page %2, which is not one of its data pages; skipped.")
+                .arg(c.path)
+                .arg(c.page)))
+            << run.errors.toStdString();
+        EXPECT_TRUE(run.lastLine().endsWith(QStringLiteral("failed: none; damage skipped: 1 "
+                                                           "warning(s)")))
+            << run.lastLine().toStdString();
+        EXPECT_FALSE(run.errors.contains(QStringLiteral("doesn't match"))); // libmdb's own words
+
+        QStringList keepGoing = documentAll(c.path, out);
+        keepGoing << QStringLiteral("--keep-going");
+        EXPECT_EQ(runCli(keepGoing).exitCode, 0);
+    }
+}
+
+TEST(CommandLine, FailedListingsRemoveTheirOldReports)
+{
+    QTemporaryDir dir;
+    const QString sample = writeSample(dir);
+    ASSERT_FALSE(sample.isEmpty());
+    QTemporaryDir out;
+    CliRun run = runCli(documentAll(sample, out));
+    ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    for (const char *report : {"R_Object", "R_Table", "R_Query", "R_Module", "R_ProcList"})
+        ASSERT_TRUE(QFile::exists(out.filePath(QLatin1String(report) + QLatin1String(".pdf"))));
+
+    // The writer stores the VBA project the module listings read last.
+    const QList<int> longValuePages = findPages(sample, 2048, QByteArrayLiteral("LVAL"));
+    ASSERT_FALSE(longValuePages.isEmpty());
+    const int longValuePage = longValuePages.last();
+    run = runCli(documentAll(zeroPage(dir, sample, 2048, longValuePage), out));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.lastLine(),
+              QStringLiteral(
+                  "document: succeeded: objects, tables, queries; failed: modules, module-source"))
+        << run.errors.toStdString();
+    EXPECT_TRUE(run.errors.contains(QStringLiteral("ModuleList: error 3049")));
+    EXPECT_TRUE(run.errors.contains(QStringLiteral("page %1").arg(longValuePage)));
+    EXPECT_TRUE(run.errors.contains(QStringLiteral("of table '"))) << run.errors.toStdString();
+    EXPECT_TRUE(QFile::exists(out.filePath(QStringLiteral("R_Object.pdf"))));
+    EXPECT_TRUE(QFile::exists(out.filePath(QStringLiteral("R_Query.pdf"))));
+    EXPECT_FALSE(QFile::exists(out.filePath(QStringLiteral("R_Module.pdf"))));
+    EXPECT_FALSE(QFile::exists(out.filePath(QStringLiteral("R_ProcList.pdf"))));
+}
+
+TEST(CommandLine, ReportsReplaceLinksAndLeaveNoTemporaryFiles)
+{
+    QTemporaryDir dir;
+    const QString sample = writeSample(dir);
+    ASSERT_FALSE(sample.isEmpty());
+    QTemporaryDir out;
+    const QString victim = writeFile(dir, QStringLiteral("victim.txt"), "not a report");
+    ASSERT_TRUE(QFile::link(victim, out.filePath(QStringLiteral("R_Object.pdf"))));
+    const QStringList objects = {QStringLiteral("document"),
+                                 sample,
+                                 "--out",
+                                 out.path(),
+                                 "--store",
+                                 out.filePath(QStringLiteral("Analize.mdb"))};
+    EXPECT_EQ(runCli(objects).exitCode, 0);
+    EXPECT_EQ(bytesOf(victim), "not a report");
+    const QFileInfo report(out.filePath(QStringLiteral("R_Object.pdf")));
+    EXPECT_FALSE(report.isSymLink());
+    EXPECT_TRUE(bytesOf(report.filePath()).startsWith("%PDF"));
+    EXPECT_EQ(QDir(out.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{QStringLiteral("Analize.mdb"), QStringLiteral("R_Object.pdf")}));
+}
+
+TEST(CommandLine, WrongArgumentsSayWhatIsWrong)
+{
+    QTemporaryDir dir;
+    const QString sample = writeSample(dir);
+    ASSERT_FALSE(sample.isEmpty());
+    const QString store = dir.filePath(QStringLiteral("Analize.mdb"));
+    const QString aFile = writeFile(dir, QStringLiteral("plain.txt"), "x");
+    struct Case
+    {
+        QStringList args;
+        int exitCode;
+        QString says;
+    };
+    const QString longName = dir.filePath(QString(300, QLatin1Char('n')) + QStringLiteral(".mdb"));
+    const QList<Case> cases = {
+        {{"document", sample, "--store"}, 2, "--store: needs a value"},
+        {{"document", sample, "--store", "", "--out", dir.path()}, 2, "--store: needs a value"},
+        {{"document", sample, "--jet3-charset"}, 2, "--jet3-charset: needs a value"},
+        {{"document", sample, "--out", dir.path(), "--out", dir.path()},
+         2,
+         "--out: given more than once"},
+        {{"document", sample, "--jet3-charset", "UTF-16"}, 2, "not a single- or double-byte ANSI"},
+        {{"document", sample, "--jet3-charset", "NO-SUCH-CHARSET"}, 2, "unknown"},
+        {{"document", sample, "--out", dir.filePath("missing")}, 2, "does not exist"},
+        {{"document", sample, "--out", aFile}, 2, "is not a folder"},
+        {{"document", longName, "--store", store}, 1, "is too long"},
+        {{"document", aFile + "/db.mdb", "--store", store}, 1, "is not a folder"},
+        {{"document", dir.filePath("missing.mdb"), "--store", store}, 1, "Could not find file"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.args.join(u' ').toStdString());
+        const CliRun run = runCli(c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_TRUE(run.errors.contains(c.says)) << run.errors.toStdString();
+    }
+
+    // A name that is not UTF-8 is refused rather than turned into another name.
+    QProcess shell;
+    shell.start(QStringLiteral("/bin/sh"),
+                {"-c", QStringLiteral("\"%1\" document \"$(printf '%2/\\377.mdb')\"")
+                           .arg(QStringLiteral(QUILLMARK_CLI), dir.path())});
+    shell.waitForFinished(60000);
+    EXPECT_EQ(shell.exitCode(), 2);
+    EXPECT_TRUE(shell.readAllStandardError().contains("not valid text"));
+
+    // A folder on the way the user may not enter (root enters every folder).
+    if (geteuid() != 0) {
+        const QString locked = dir.filePath(QStringLiteral("locked"));
+        ASSERT_TRUE(QDir().mkpath(locked));
+        QFile::copy(sample, locked + QStringLiteral("/db.mdb"));
+        QFile::setPermissions(locked, QFileDevice::Permissions());
+        const CliRun run = runCli({"document", locked + "/db.mdb", "--store", store});
+        QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.errors.contains(QStringLiteral("error 3051"))) << run.errors.toStdString();
+    }
+}
