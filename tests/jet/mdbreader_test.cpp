@@ -122,6 +122,10 @@ TEST(JetMdbReader, TablesColumnsTypesAndRowCountsAgreeOnTheCorpus)
             ourNames.append(t.Name);
         for (const QJsonValue &t : tables)
             theirNames.append(t.toObject().value(QStringLiteral("name")).toString());
+        // mdb-reader lists catalog rows in page order; we list rows that moved
+        // to another page where Access keeps them, so only the sets must agree.
+        ourNames.sort();
+        theirNames.sort();
         EXPECT_EQ(ourNames.join(u'|'), theirNames.join(u'|'));
 
         for (const QJsonValue &tv : tables) {
