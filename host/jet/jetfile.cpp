@@ -254,7 +254,7 @@ std::shared_ptr<JetFile> JetFile::open(const QString &path, const JetOptions &op
                                 .arg(path, QString::fromLocal8Bit(std::strerror(errno))));
         }
     }
-    if (info.isDir())
+    if (S_ISDIR(st.st_mode))
         throw HostError(Err::InvalidPath,
                         QStringLiteral("'%1' is a folder, not a database file.").arg(path));
     QFile file(path);
@@ -589,13 +589,12 @@ void JetTable::checkUsageMapRow(const QByteArray &tdef) const
                                  .arg(page)
                                  .arg(why));
     };
-    if (page == 0 || page >= quint64(m_file->pageCount()))
-        raise(QStringLiteral("lies beyond the end of the file"));
-    const QByteArray page0 = m_file->readPage(page);
-    const int countAt = m_file->header().isJet3() ? 8 : 12;
-    if (page0.at(0) != 0x01 || row >= le16(page0, countAt))
+    QByteArray map;
+    try {
+        map = m_file->readRow(page, row);
+    } catch (const HostError &) {
         raise(QStringLiteral("does not exist"));
-    const QByteArray map = m_file->readRow(page, row);
+    }
     if (map.isEmpty() || uchar(map.at(0)) > 1 || (map.at(0) == 0 && map.size() < 5))
         raise(QStringLiteral("is unreadable"));
 }
@@ -652,9 +651,7 @@ void JetTable::readUsageMap()
 bool JetTable::loadDataPage(quint32 page)
 {
     MdbHandle *mdb = m_file->handle();
-    if (mdb->cur_pg == page && mdb->pg_buf[0] == 0x01 &&
-        quint32(mdb_get_int32(mdb->pg_buf, 4)) == quint32(m_entry->table_pg))
-        return true;
+    // libmdb reads nothing when the page is already in the buffer.
     if (mdb_read_pg(mdb, page) != mdb->fmt->pg_size)
         m_file->raiseDamaged(QStringLiteral("page %1 cannot be read").arg(page));
     return mdb->pg_buf[0] == 0x01 &&
