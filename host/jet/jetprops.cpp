@@ -53,36 +53,57 @@ Value decodeValue(int type, const QByteArray &data, const JetTextDecoder &decode
 
 } // namespace
 
-QList<JetPropertyBlock> parsePropertyBlob(const QByteArray &blob, const JetTextDecoder &decode)
+QList<JetPropertyBlock> parsePropertyBlob(const QByteArray &blob, const JetTextDecoder &decode,
+                                          bool *damaged)
 {
     QList<JetPropertyBlock> blocks;
-    if (blob.size() < 4 || (!blob.startsWith(QByteArrayLiteral("KKD\0")) &&
-                            !blob.startsWith(QByteArrayLiteral("MR2\0"))))
+    // A fault inside a chunk ends that chunk; a chunk whose length is wrong
+    // ends the blob, since the next one cannot be found.
+    bool faulty = false;
+    const auto finish = [&] {
+        if (damaged)
+            *damaged = faulty;
         return blocks;
+    };
+    if (blob.isEmpty())
+        return finish();
+    if (blob.size() < 4 || (!blob.startsWith(QByteArrayLiteral("KKD\0")) &&
+                            !blob.startsWith(QByteArrayLiteral("MR2\0")))) {
+        faulty = true;
+        return finish();
+    }
     QStringList names;
     qsizetype pos = 4;
     while (pos + 6 <= blob.size()) {
         const quint32 chunkLength = le32(blob, pos);
         const quint16 chunkType = le16(blob, pos + 4);
-        if (chunkLength < 6 || chunkLength > quint64(blob.size() - pos))
+        if (chunkLength < 6 || chunkLength > quint64(blob.size() - pos)) {
+            faulty = true;
             break;
+        }
         const qsizetype end = pos + chunkLength;
         qsizetype at = pos + 6;
         if (chunkType == 0x80) {
             while (at + 2 <= end) {
                 const int length = le16(blob, at);
-                if (at + 2 + length > end)
+                if (at + 2 + length > end) {
+                    faulty = true;
                     break;
+                }
                 names.append(decode(blob.constData() + at + 2, length));
                 at += 2 + length;
             }
         } else if (chunkType <= 0x02) {
-            if (at + 6 > end)
+            if (at + 6 > end) {
+                faulty = true;
                 break;
+            }
             const quint32 headerLength = le32(blob, at);
             const int nameLength = le16(blob, at + 4);
-            if (headerLength < 6 || at + 6 + nameLength > end || headerLength > quint64(end - at))
+            if (headerLength < 6 || at + 6 + nameLength > end || headerLength > quint64(end - at)) {
+                faulty = true;
                 break;
+            }
             JetPropertyBlock block;
             block.name = decode(blob.constData() + at + 6, nameLength);
             block.properties = Properties(Properties::Owner::Dao, block.name);
@@ -92,8 +113,10 @@ QList<JetPropertyBlock> parsePropertyBlob(const QByteArray &blob, const JetTextD
                 const int type = uchar(blob.at(at + 3));
                 const int nameIndex = le16(blob, at + 4);
                 const int dataLength = le16(blob, at + 6);
-                if (entryLength < 8 || at + entryLength > end || 8 + dataLength > entryLength)
+                if (entryLength < 8 || at + entryLength > end || 8 + dataLength > entryLength) {
+                    faulty = true;
                     break;
+                }
                 if (nameIndex < names.size())
                     block.properties.append(
                         names[nameIndex], decodeValue(type, blob.mid(at + 8, dataLength), decode));
@@ -103,7 +126,9 @@ QList<JetPropertyBlock> parsePropertyBlob(const QByteArray &blob, const JetTextD
         }
         pos = end;
     }
-    return blocks;
+    if (pos < blob.size())
+        faulty = true; // a chunk cut short
+    return finish();
 }
 
 Properties propertyBlock(const QList<JetPropertyBlock> &blocks, const QString &name,

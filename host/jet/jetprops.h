@@ -20,8 +20,9 @@ using JetTextDecoder = std::function<QString(const char *data, qsizetype size)>;
 
 // Blocks in stored order, values typed (Boolean, Integer/Long by stored
 // width, Currency, Single, Double, Date, Text, Binary). A malformed blob
-// yields the blocks read before the fault.
-QList<JetPropertyBlock> parsePropertyBlob(const QByteArray &blob, const JetTextDecoder &decode);
+// yields the blocks read before the fault and sets *damaged.
+QList<JetPropertyBlock> parsePropertyBlob(const QByteArray &blob, const JetTextDecoder &decode,
+                                          bool *damaged = nullptr);
 
 // The block with this name (exact match first, then ignoring case); the
 // object's own block for an empty name. Returns an empty collection owned by

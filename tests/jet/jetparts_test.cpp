@@ -194,7 +194,9 @@ TEST(JetProperties, BlocksKeepOrderTypesAndColumns)
                    entry(3, 1, le32(1440)) + entry(1, 2, QByteArray(1, 1)) + entry(3, 9, le16(5)));
     const QByteArray blob = QByteArray("MR2\0", 4) + names + own + column;
 
-    const QList<JetPropertyBlock> blocks = parsePropertyBlob(blob, jet4);
+    bool damaged = true;
+    const QList<JetPropertyBlock> blocks = parsePropertyBlob(blob, jet4, &damaged);
+    EXPECT_FALSE(damaged);
     ASSERT_EQ(blocks.size(), 2);
     EXPECT_EQ(blocks[0].name, QString());
     ASSERT_EQ(blocks[0].properties.Count(), 2);
@@ -210,12 +212,19 @@ TEST(JetProperties, BlocksKeepOrderTypesAndColumns)
     EXPECT_EQ(qty.Count(), 2);
     EXPECT_EQ(propertyBlock(blocks, QStringLiteral("None"), QStringLiteral("None")).Count(), 0);
 
-    // Cut anywhere, the blob yields what was read before the cut, no more.
-    for (qsizetype cut = 0; cut < blob.size(); ++cut) {
-        const QList<JetPropertyBlock> part = parsePropertyBlob(blob.left(cut), jet4);
+    // Cut anywhere inside a chunk, the blob yields what was read before the
+    // cut, no more, and says it is damaged; cut between chunks, it is whole.
+    const QList<qsizetype> chunkEnds = {4, 4 + names.size(), 4 + names.size() + own.size()};
+    for (qsizetype cut = 1; cut < blob.size(); ++cut) {
+        SCOPED_TRACE(cut);
+        const QList<JetPropertyBlock> part = parsePropertyBlob(blob.left(cut), jet4, &damaged);
         EXPECT_LE(part.size(), 2);
+        EXPECT_EQ(damaged, !chunkEnds.contains(cut));
     }
-    EXPECT_TRUE(parsePropertyBlob(QByteArray("XYZ\0abc", 7), jet4).isEmpty());
+    parsePropertyBlob(QByteArray(), jet4, &damaged);
+    EXPECT_FALSE(damaged); // no properties at all
+    EXPECT_TRUE(parsePropertyBlob(QByteArray("XYZ\0abc", 7), jet4, &damaged).isEmpty());
+    EXPECT_TRUE(damaged);
 }
 
 TEST(JetHeader, FormatsTruncationAndEncryption)
