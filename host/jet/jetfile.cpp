@@ -601,6 +601,7 @@ void JetTable::checkUsageMapRow(const QByteArray &tdef) const
 
 void JetTable::skip(const QString &what) const
 {
+    m_skipped = true;
     noteSkippedDamage(QStringLiteral("The database '%1' is damaged: table '%2': %3; skipped.")
                           .arg(m_file->path(), m_name, what));
 }

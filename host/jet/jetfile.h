@@ -160,6 +160,8 @@ public:
     QString text(int column) const;
     // The row value typed as DAO hands it out (Null when null).
     Value value(int column) const;
+    // Whether a page or row was skipped so far.
+    bool skippedDamage() const { return m_skipped; }
 
 private:
     void release();
@@ -190,4 +192,5 @@ private:
     qsizetype m_pageIndex = -1;
     int m_pageRows = 0; // rows of the current page
     int m_nextRow = 0;
+    mutable bool m_skipped = false;
 };

@@ -4,6 +4,7 @@
 #include "host/jet/jetprops.h"
 #include "host/jet/jetquery.h"
 #include "host/vb/errors.h"
+#include "host/vb/skippeddamage.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -145,8 +146,16 @@ struct JetCatalog
 
     QList<JetPropertyBlock> blocks(const CatalogRow &row) const
     {
-        return parsePropertyBlob(
-            row.lvProp, [this](const char *d, qsizetype n) { return file->decodeText(d, n); });
+        bool damaged = false;
+        QList<JetPropertyBlock> blocks = parsePropertyBlob(
+            row.lvProp, [this](const char *d, qsizetype n) { return file->decodeText(d, n); },
+            &damaged);
+        if (damaged)
+            noteSkippedDamage(QStringLiteral("The database '%1' is damaged: the properties of "
+                                             "'%2' are unreadable from some point; the rest "
+                                             "were skipped.")
+                                  .arg(file->path(), row.name));
+        return blocks;
     }
     Properties ownProperties(const CatalogRow &row) const
     {
@@ -207,6 +216,15 @@ void JetCatalog::readObjects()
     }
     if (rows.isEmpty())
         file->raiseDamaged(QStringLiteral("the catalog is empty"));
+    // Every catalog lists itself: a system table at page 2. Without that
+    // row, and no page skipped that might have held it, its column
+    // definitions were read wrong, and every other row with them.
+    const bool listsItself = std::any_of(rows.begin(), rows.end(), [](const CatalogRow &r) {
+        return r.type == LocalTable && (quint32(r.id) & 0x00FFFFFF) == 2 &&
+               r.name == QLatin1String("MSysObjects") && (quint32(r.flags) & 0x80000000u);
+    });
+    if (!listsItself && !t.skippedDamage())
+        file->raiseDamaged(QStringLiteral("the catalog does not list itself"));
 }
 
 const QHash<qint32, QList<JetQueryRow>> &JetCatalog::queryRows()

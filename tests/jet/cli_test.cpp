@@ -134,6 +134,40 @@ TEST(CommandLine, ZeroedCatalogPageIsReportedNeverSilent)
     }
 }
 
+TEST(CommandLine, GarbledCatalogAndPropertiesAreNamed)
+{
+    QTemporaryDir dir;
+    const QString sample = writeSample(dir);
+    ASSERT_FALSE(sample.isEmpty());
+    const QByteArray intact = bytesOf(sample);
+    const QList<int> catalogPages = findPages(sample, 2048, ownerBytes(2));
+    ASSERT_FALSE(catalogPages.isEmpty());
+
+    // The catalog's own row renamed: what is read with its columns is suspect.
+    QByteArray renamed = intact;
+    const qsizetype self = renamed.indexOf("MSysObjects", catalogPages.first() * 2048);
+    ASSERT_GT(self, 0);
+    renamed[self] = 'N';
+    QTemporaryDir out;
+    CliRun run = runCli(documentAll(writeFile(dir, QStringLiteral("renamed.mdb"), renamed), out));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains(QStringLiteral("error 3049")));
+    EXPECT_TRUE(run.errors.contains(QStringLiteral("the catalog does not list itself")))
+        << run.errors.toStdString();
+
+    // A property blob (Jet 3: "KKD") whose first chunk claims more than it holds.
+    QByteArray garbled = intact;
+    const qsizetype blob = garbled.indexOf(QByteArray("KKD\0", 4));
+    ASSERT_GT(blob, 0);
+    qToLittleEndian<quint32>(0x7FFF, garbled.data() + blob + 4);
+    run = runCli(documentAll(writeFile(dir, QStringLiteral("garbled.mdb"), garbled), out));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.errors.contains(QStringLiteral("are unreadable from some point")))
+        << run.errors.toStdString();
+    EXPECT_TRUE(run.lastLine().contains(QStringLiteral("failed: none; damage skipped:")))
+        << run.lastLine().toStdString();
+}
+
 TEST(CommandLine, FailedListingsRemoveTheirOldReports)
 {
     QTemporaryDir dir;
