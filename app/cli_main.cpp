@@ -1,6 +1,6 @@
 #include "app/cli.h"
+#include "app/clirawnames.h"
 
-#include <QFile>
 #include <QGuiApplication>
 #include <cstdio>
 
@@ -13,16 +13,12 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("quillmark-cli"));
     QGuiApplication::setApplicationVersion(QStringLiteral(QUILLMARK_VERSION));
-    // A word that does not survive decoding would name another file than
-    // the one given; such words are refused rather than guessed at.
-    for (int i = 1; i < argc; ++i) {
-        if (QFile::encodeName(QFile::decodeName(argv[i])) != QByteArray(argv[i])) {
-            std::fprintf(stderr,
-                         "Argument %d is not valid text in this system's encoding (UTF-8); "
-                         "rename the file or folder it names.\n",
-                         i);
-            return 2;
-        }
+    RawNameLinks links;
+    QString error;
+    const QStringList arguments = links.arguments(argc, argv, error);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 2;
     }
-    return runCli(QGuiApplication::arguments());
+    return runCli(arguments);
 }

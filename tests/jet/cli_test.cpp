@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -257,14 +258,33 @@ TEST(CommandLine, WrongArgumentsSayWhatIsWrong)
         EXPECT_TRUE(run.errors.contains(c.says)) << run.errors.toStdString();
     }
 
-    // A name that is not UTF-8 is refused rather than turned into another name.
-    QProcess shell;
-    shell.start(QStringLiteral("/bin/sh"),
-                {"-c", QStringLiteral("\"%1\" document \"$(printf '%2/\\377.mdb')\"")
-                           .arg(QStringLiteral(QUILLMARK_CLI), dir.path())});
-    shell.waitForFinished(60000);
-    EXPECT_EQ(shell.exitCode(), 2);
-    EXPECT_TRUE(shell.readAllStandardError().contains("not valid text"));
+    // Names that are not UTF-8 are used as the bytes given: the database is
+    // read and the store written under those names; a word that names
+    // nothing is refused rather than turned into another name.
+    const QByteArray raw = QFile::encodeName(dir.path()) + "/\xff";
+    ASSERT_EQ(::rename(QFile::encodeName(sample).constData(), (raw + ".mdb").constData()), 0);
+    const auto shell = [&](const QString &arguments) {
+        QProcess sh;
+        sh.start(
+            QStringLiteral("/bin/sh"),
+            {"-c",
+             QStringLiteral("\"%1\" document %2").arg(QStringLiteral(QUILLMARK_CLI), arguments),
+             "sh", dir.path()});
+        sh.waitForFinished(120000);
+        return CliRun{sh.exitCode(), QString::fromUtf8(sh.readAllStandardError())};
+    };
+    CliRun run = shell(QStringLiteral("\"$(printf '%s/\\377.mdb' \"$1\")\" --out \"$1\" "
+                                      "--store \"$(printf '%s/\\376.db' \"$1\")\""));
+    EXPECT_EQ(run.exitCode, 0) << run.errors.toStdString();
+    struct stat st;
+    EXPECT_EQ(::stat(dir.filePath(QStringLiteral("R_Object.pdf")).toUtf8().constData(), &st), 0);
+    EXPECT_EQ(::stat((raw.chopped(1) + "\xfe.db").constData(), &st), 0);
+    EXPECT_GT(st.st_size, 0);
+    run = shell(QStringLiteral("\"$(printf '%s/missing/\\377.mdb' \"$1\")\""));
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.errors.contains(QStringLiteral("not valid text"))) << run.errors.toStdString();
+    ASSERT_EQ(::rename((raw + ".mdb").constData(), QFile::encodeName(sample).constData()), 0);
+    ::unlink((raw.chopped(1) + "\xfe.db").constData()); // QTemporaryDir cannot name it
 
     // A folder on the way the user may not enter (root enters every folder).
     if (geteuid() != 0) {
