@@ -440,6 +440,7 @@ JetTableDefinition parseTableDefinition(const QByteArray &tdef, const JetFile &f
     JetTableDefinition def;
     need(jet3 ? 43 : 63);
     def.rowCount = qint32(le32(tdef, jet3 ? 12 : 16));
+    def.variableColumns = le16(tdef, jet3 ? 23 : 43);
     const int numCols = le16(tdef, jet3 ? 25 : 45);
     const quint32 numIdx = le32(tdef, jet3 ? 27 : 47);
     const quint32 numRealIdx = le32(tdef, jet3 ? 31 : 51);
@@ -459,6 +460,8 @@ JetTableDefinition parseTableDefinition(const QByteArray &tdef, const JetFile &f
         col.precision = uchar(c[jet3 ? 10 : 11]);
         col.scale = uchar(c[jet3 ? 11 : 12]);
         col.size = col.type == 0x01 ? 0 : qFromLittleEndian<quint16>(c + (jet3 ? 16 : 23));
+        col.varIndex = qFromLittleEndian<quint16>(c + (jet3 ? 3 : 7));
+        col.fixedOffset = qFromLittleEndian<quint16>(c + (jet3 ? 14 : 21));
         // A complex column keeps its ComplexID where numbers keep precision.
         if (!jet3 && col.type == 0x12)
             col.complexId = qFromLittleEndian<quint32>(c + 11);
@@ -516,52 +519,84 @@ JetTableDefinition parseTableDefinition(const QByteArray &tdef, const JetFile &f
     return def;
 }
 
+bool crackRow(const QByteArray &row, bool jet3, const JetTableDefinition &def,
+              QList<JetCell> &cells)
+{
+    const auto byteAt = [&](qsizetype at) { return uchar(row.at(at)); };
+    const qsizetype size = row.size();
+    const qsizetype last = size - 1;
+    cells.fill(JetCell(), def.columns.size());
+    const int countSize = jet3 ? 1 : 2;
+    if (size < countSize)
+        return false;
+    const int columnCount = jet3 ? byteAt(0) : le16(row, 0);
+    const int maskSize = (columnCount + 7) / 8;
+    if (countSize + maskSize > size)
+        return false;
+    const qsizetype maskAt = size - maskSize;
+
+    // Offsets of the variable columns, the end of the last one after them.
+    QList<int> offsets;
+    int varCount = 0;
+    if (def.variableColumns > 0) {
+        if (jet3) {
+            varCount = byteAt(last - maskSize);
+            // Offsets are one byte; a jump table names where they pass 256.
+            int jumps = int(last / 256);
+            const qsizetype offsetsAt = last - maskSize - jumps - 1;
+            if (offsetsAt - varCount < countSize)
+                return false;
+            if ((offsetsAt - varCount) / 256 < jumps)
+                --jumps; // the last jump is a dummy
+            if (maskSize + jumps + 1 > last)
+                return false;
+            int used = 0;
+            for (int i = 0; i <= varCount; ++i) {
+                while (used < jumps && i == byteAt(last - maskSize - used - 1))
+                    ++used;
+                offsets.append(byteAt(offsetsAt - i) + used * 256);
+            }
+        } else {
+            varCount = le16(row, last - maskSize - 1);
+            if (maskSize + 3 + varCount * 2 + 2 > last)
+                return false;
+            for (int i = 0; i <= varCount; ++i)
+                offsets.append(le16(row, last - maskSize - 3 - i * 2));
+        }
+    }
+
+    const int fixedCount = columnCount - varCount;
+    int fixedFound = 0;
+    for (int i = 0; i < def.columns.size(); ++i) {
+        const JetColumnDef &col = def.columns[i];
+        JetCell &cell = cells[i];
+        const int maskByte = col.number / 8;
+        cell.null = maskByte >= maskSize || !(byteAt(maskAt + maskByte) & (1 << (col.number % 8)));
+        if (col.fixed() && fixedFound < fixedCount) {
+            cell.start = col.fixedOffset + countSize;
+            cell.size = col.size;
+            ++fixedFound;
+        } else if (!col.fixed() && col.varIndex < varCount) {
+            cell.start = offsets[col.varIndex];
+            cell.size = offsets[col.varIndex + 1] - cell.start;
+        } else {
+            cell = JetCell(); // a column added after the row was written
+        }
+        if (cell.size < 0 || cell.start + cell.size > size)
+            return false;
+    }
+    return true;
+}
+
 JetTable::JetTable(std::shared_ptr<JetFile> file, quint32 tdefPage, const QString &name)
     : m_file(std::move(file))
     , m_name(name)
+    , m_tdefPage(tdefPage)
 {
     std::lock_guard guard(m_file->mutex());
     const QByteArray tdef = m_file->readTableDefinition(tdefPage);
     m_definition = parseTableDefinition(tdef, *m_file);
-    checkUsageMapRow(tdef);
-
-    m_entry = static_cast<MdbCatalogEntry *>(g_malloc0(sizeof(MdbCatalogEntry)));
-    m_entry->mdb = m_file->handle();
-    m_entry->object_type = MDB_TABLE;
-    m_entry->table_pg = tdefPage;
-    const QByteArray utf8 = name.toUtf8().left(MDB_MAX_OBJ_NAME);
-    std::memcpy(m_entry->object_name, utf8.constData(), size_t(utf8.size()));
-    m_def = mdb_read_table(m_entry);
-    if (!m_def || !mdb_read_columns(m_def) || m_def->columns->len != m_def->num_cols ||
-        int(m_def->num_cols) != m_definition.columns.size()) {
-        release();
-        m_file->raiseDamaged(
-            QStringLiteral("the definition of table '%1' is unreadable").arg(name));
-    }
-    for (const JetColumnDef &col : m_definition.columns) {
-        int found = -1;
-        for (guint i = 0; i < m_def->columns->len; ++i) {
-            auto *mc = static_cast<MdbColumn *>(g_ptr_array_index(m_def->columns, i));
-            if (mc->col_num == col.number)
-                found = int(i);
-        }
-        m_mdbColumn.append(found);
-    }
-    m_cells.resize(m_definition.columns.size());
-}
-
-JetTable::~JetTable()
-{
-    release();
-}
-
-void JetTable::release()
-{
-    if (m_def)
-        mdb_free_tabledef(m_def);
-    m_def = nullptr;
-    g_free(m_entry);
-    m_entry = nullptr;
+    readPageMapRow(tdef);
 }
 
 int JetTable::columnIndex(QStringView name) const
@@ -572,9 +607,9 @@ int JetTable::columnIndex(QStringView name) const
     return -1;
 }
 
-// libmdb takes the map row on trust; a map row on a damaged page would read
-// as an empty map, and the table as having no rows.
-void JetTable::checkUsageMapRow(const QByteArray &tdef) const
+// The row of the page map a definition names; a map row on a damaged page
+// would read as an empty map, and the table as having no rows.
+void JetTable::readPageMapRow(const QByteArray &tdef)
 {
     const int at = m_file->header().isJet3() ? 35 : 55;
     if (tdef.size() < at + 4)
@@ -589,13 +624,13 @@ void JetTable::checkUsageMapRow(const QByteArray &tdef) const
                                  .arg(page)
                                  .arg(why));
     };
-    QByteArray map;
     try {
-        map = m_file->readRow(page, row);
+        m_pageMap = m_file->readRow(page, row);
     } catch (const HostError &) {
         raise(QStringLiteral("does not exist"));
     }
-    if (map.isEmpty() || uchar(map.at(0)) > 1 || (map.at(0) == 0 && map.size() < 5))
+    if (m_pageMap.isEmpty() || uchar(m_pageMap.at(0)) > 1 ||
+        (m_pageMap.at(0) == 0 && m_pageMap.size() < 5))
         raise(QStringLiteral("is unreadable"));
 }
 
@@ -606,12 +641,10 @@ void JetTable::skip(const QString &what) const
                           .arg(m_file->path(), m_name, what));
 }
 
-// The pages of a table come from its usage map, read here because libmdb's
-// map walker trusts the page numbers it finds.
+// The pages of a table come from its page map, checked page by page.
 void JetTable::readUsageMap()
 {
-    const QByteArray map(reinterpret_cast<const char *>(m_def->usage_map),
-                         qsizetype(m_def->map_sz));
+    const QByteArray &map = m_pageMap;
     const qint64 pageCount = m_file->pageCount();
     const auto add = [&](quint64 page) {
         if (page > 0 && page < quint64(pageCount))
@@ -655,8 +688,7 @@ bool JetTable::loadDataPage(quint32 page)
     // libmdb reads nothing when the page is already in the buffer.
     if (mdb_read_pg(mdb, page) != mdb->fmt->pg_size)
         m_file->raiseDamaged(QStringLiteral("page %1 cannot be read").arg(page));
-    return mdb->pg_buf[0] == 0x01 &&
-           quint32(mdb_get_int32(mdb->pg_buf, 4)) == quint32(m_entry->table_pg);
+    return mdb->pg_buf[0] == 0x01 && quint32(mdb_get_int32(mdb->pg_buf, 4)) == m_tdefPage;
 }
 
 // Where row `row` of the page in the buffer lies, or false (and noted) when
@@ -728,7 +760,6 @@ bool JetTable::next()
         m_pageRows = 0;
         m_nextRow = 0;
     }
-    QList<MdbField> fields(m_def->num_cols);
     for (;;) {
         if (m_nextRow >= m_pageRows) {
             if (++m_pageIndex >= m_pages.size())
@@ -765,33 +796,10 @@ bool JetTable::next()
             continue;
         if ((offset & 0x4000) && !followOverflow(page, row, start, size))
             continue;
-        const int cracked = mdb_crack_row(m_def, start, size_t(size), fields.data());
-        if (cracked < 0) {
+        m_row = QByteArray(reinterpret_cast<const char *>(mdb->pg_buf) + start, qsizetype(size));
+        if (!crackRow(m_row, m_file->header().isJet3(), m_definition, m_cells)) {
             skip(QStringLiteral("row %1 of page %2 cannot be read").arg(row).arg(page));
             continue;
-        }
-        m_row = QByteArray(reinterpret_cast<const char *>(mdb->pg_buf) + start, qsizetype(size));
-        for (int i = 0; i < m_cells.size(); ++i) {
-            Cell &cell = m_cells[i];
-            cell = Cell();
-            const int mc = m_mdbColumn[i];
-            if (mc < 0)
-                continue;
-            for (int k = 0; k < fields.size(); ++k) {
-                // The cracker fills fields in libmdb column order; look up if not.
-                const MdbField &f = fields[fields[mc].colnum == mc ? mc : k];
-                if (f.colnum != mc)
-                    continue;
-                const qsizetype off = f.start - start;
-                const bool inside = off >= 0 && f.siz >= 0 && off + f.siz <= m_row.size();
-                cell.null = f.is_null || !inside;
-                cell.start = inside ? int(off) : 0;
-                cell.size = inside ? f.siz : 0;
-                // A Yes/No column keeps its value in the null mask.
-                if (m_definition.columns[i].type == MDB_BOOL)
-                    cell.null = f.is_null;
-                break;
-            }
         }
         return true;
     }
@@ -806,7 +814,7 @@ bool JetTable::isNull(int column) const
 
 QByteArray JetTable::bytes(int column) const
 {
-    const Cell &cell = m_cells.at(column);
+    const JetCell &cell = m_cells.at(column);
     if (cell.null)
         return QByteArray();
     return m_row.mid(cell.start, cell.size);

@@ -107,6 +107,9 @@ struct JetColumnDef
     int precision = 0;
     int scale = 0;
     quint32 complexId = 0; // complex columns (0x12): their MSysComplexColumns.ComplexID
+    int fixedOffset = 0;   // fixed columns: where the value lies after the column count
+    int varIndex = 0;      // variable columns: the entry in a row's offset table
+    bool fixed() const { return flags & 0x01; }
 };
 
 struct JetIndexDef
@@ -123,6 +126,7 @@ struct JetIndexDef
 struct JetTableDefinition
 {
     qint32 rowCount = 0;         // as stored: often stale in Access files (system tables above all)
+    int variableColumns = 0;     // as stored; rows have an offset table only when nonzero
     QList<JetColumnDef> columns; // in column-number order
     QList<JetIndexDef> indexes;  // logical order
 };
@@ -131,8 +135,23 @@ struct JetTableDefinition
 // without its 8-byte header). Raises 3049 through file when inconsistent.
 JetTableDefinition parseTableDefinition(const QByteArray &tdef, const JetFile &file);
 
+// Where a column's value lies in a row: `start` and `size` into the row's
+// bytes. A Yes/No column keeps its value in `null` (set means No).
+struct JetCell
+{
+    bool null = true;
+    int start = 0;
+    int size = 0;
+};
+
+// Splits a row (its bytes as stored on the page) into one cell per column of
+// `def`, in its column order. False when the row's column count, null mask
+// or offset table point outside the row.
+bool crackRow(const QByteArray &row, bool jet3, const JetTableDefinition &def,
+              QList<JetCell> &cells);
+
 // One local table; rows are walked in storage order through the table's page
-// map and libmdb's row cracker, values decoded here from the raw bytes.
+// map, split by crackRow, values decoded here from the raw bytes.
 // Pages and rows that cannot be read are skipped and noted as skipped
 // damage; a definition that cannot be read raises 3049.
 class JetTable
@@ -140,7 +159,6 @@ class JetTable
 public:
     // Raises 3049 when the page holds no readable table definition.
     JetTable(std::shared_ptr<JetFile> file, quint32 tdefPage, const QString &name);
-    ~JetTable();
     JetTable(const JetTable &) = delete;
     JetTable &operator=(const JetTable &) = delete;
 
@@ -164,29 +182,20 @@ public:
     bool skippedDamage() const { return m_skipped; }
 
 private:
-    void release();
-    void checkUsageMapRow(const QByteArray &tdef) const;
+    void readPageMapRow(const QByteArray &tdef);
     void skip(const QString &what) const;
     void readUsageMap();
     bool loadDataPage(quint32 page);
     bool rowBounds(quint32 page, int row, int &start, int &size) const;
     bool followOverflow(quint32 &page, int &row, int &start, int &size);
 
-    struct Cell
-    {
-        bool null = true;
-        int start = 0; // into m_row
-        int size = 0;
-    };
-
     std::shared_ptr<JetFile> m_file;
     QString m_name;
     JetTableDefinition m_definition;
-    MdbCatalogEntry *m_entry = nullptr;
-    MdbTableDef *m_def = nullptr;
-    QList<int> m_mdbColumn; // definition column -> libmdb column position
+    quint32 m_tdefPage = 0;
+    QByteArray m_pageMap; // the row the definition names
     QByteArray m_row;
-    QList<Cell> m_cells;
+    QList<JetCell> m_cells;
     bool m_started = false;
     QList<quint32> m_pages; // data pages named by the usage map
     qsizetype m_pageIndex = -1;

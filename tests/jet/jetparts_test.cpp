@@ -227,6 +227,64 @@ TEST(JetProperties, BlocksKeepOrderTypesAndColumns)
     EXPECT_TRUE(damaged);
 }
 
+TEST(JetRows, CrackerFindsValuesAndRefusesOffsetsOutsideTheRow)
+{
+    JetTableDefinition def;
+    def.variableColumns = 1;
+    JetColumnDef id;
+    id.type = 4; // Long, fixed at offset 0
+    id.flags = 0x01;
+    id.size = 4;
+    JetColumnDef name;
+    name.type = 10; // Text, first variable column
+    name.number = 1;
+    JetColumnDef added; // a column added after the row was written
+    added.type = 4;
+    added.number = 2;
+    added.flags = 0x01;
+    added.fixedOffset = 4;
+    added.size = 4;
+    def.columns = {id, name, added};
+    // Jet 4: column count, fixed values, variable values, end offset, the
+    // offsets table backwards, variable count, null mask (1 = not null).
+    const QByteArray row("\x02\x00"
+                         "\x2a\x00\x00\x00"
+                         "ab"
+                         "\x08\x00"
+                         "\x06\x00"
+                         "\x01\x00"
+                         "\x03",
+                         15);
+    QList<JetCell> cells;
+    ASSERT_TRUE(crackRow(row, false, def, cells));
+    ASSERT_EQ(cells.size(), 3);
+    EXPECT_FALSE(cells[0].null);
+    EXPECT_EQ(row.mid(cells[0].start, cells[0].size), QByteArray("\x2a\x00\x00\x00", 4));
+    EXPECT_FALSE(cells[1].null);
+    EXPECT_EQ(row.mid(cells[1].start, cells[1].size), "ab");
+    EXPECT_TRUE(cells[2].null);
+
+    QByteArray nullName = row;
+    nullName[14] = 0x01;
+    ASSERT_TRUE(crackRow(nullName, false, def, cells));
+    EXPECT_TRUE(cells[1].null);
+
+    QByteArray pastEnd = row;
+    pastEnd[10] = 0x40; // the text would start beyond the row
+    EXPECT_FALSE(crackRow(pastEnd, false, def, cells));
+    QByteArray tooManyOffsets = row;
+    tooManyOffsets[12] = 0x09;
+    EXPECT_FALSE(crackRow(tooManyOffsets, false, def, cells));
+    // Cut anywhere, every cell it returns lies inside what is left.
+    for (qsizetype cut = 0; cut < row.size(); ++cut) {
+        const QByteArray part = row.left(cut);
+        if (!crackRow(part, false, def, cells))
+            continue;
+        for (const JetCell &cell : cells)
+            EXPECT_LE(cell.start + cell.size, part.size()) << cut;
+    }
+}
+
 TEST(JetHeader, FormatsTruncationAndEncryption)
 {
     // A header page as Jet writes it: the area from 0x18 masked with RC4.
