@@ -110,25 +110,30 @@ void MainController::installHints()
 {
     m_window.centralWidget()->setMouseTracking(true);
     m_window.centralWidget()->installEventFilter(this);
-    for (QWidget *w : m_window.findChildren<QWidget *>()) {
-        if (hintFor(w->objectName())) {
-            w->setMouseTracking(true);
-            w->installEventFilter(this);
-        }
+    // Every control, since a disabled one passes its moves to what it lies on.
+    for (QWidget *w : m_window.centralWidget()->findChildren<QWidget *>()) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
     }
 }
 
 bool MainController::eventFilter(QObject *watched, QEvent *event)
 {
-    // A move the control under the pointer ignored reaches its parents too;
-    // only the widget directly under the pointer gives its hint.
     auto *widget = qobject_cast<QWidget *>(watched);
     if (event->type() != QEvent::MouseMove || !widget)
         return QObject::eventFilter(watched, event);
-    const auto *move = static_cast<QMouseEvent *>(event);
-    if (!widget->childAt(move->position().toPoint())) {
+    // A disabled control gets no moves: the enabled one it lies on does.
+    QWidget *receiver = widget;
+    while (receiver && !receiver->isEnabled())
+        receiver = receiver->parentWidget();
+    // A move the control under the pointer ignored reaches its parents too;
+    // only the widget directly under the pointer gives its hint.
+    QWidget *under = widget->childAt(static_cast<QMouseEvent *>(event)->position().toPoint());
+    while (under && under != widget && !under->isEnabled())
+        under = under->parentWidget();
+    if (receiver && (!under || under == widget)) {
         const QString name =
-            watched == m_window.centralWidget() ? m_window.objectName() : watched->objectName();
+            receiver == m_window.centralWidget() ? m_window.objectName() : receiver->objectName();
         if (const std::optional<QString> hint = hintFor(name))
             m_ui.setText(Ctl::txtMesege, *hint);
     }

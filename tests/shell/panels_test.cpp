@@ -138,3 +138,40 @@ TEST(Hints, MouseMovesWriteTheStatusLine)
     EXPECT_TRUE(ui.isVisible(Ctl::framKaiseki));
     EXPECT_FALSE(ui.isVisible(Ctl::framExport));
 }
+
+TEST(MainWindowInput, OptionsAreExclusiveAndDisabledControlsGiveNoHint)
+{
+    MainWindow window;
+    WidgetUi ui(window);
+    MainState state;
+    QuietPlatform platform;
+    MainController controller(window, state, ui, platform);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+
+    // Clicking an option chooses it alone; clicking it again keeps it.
+    for (int chosen : {1, 4, 4, 0}) {
+        QTest::mouseClick(window.control(OptMode(chosen)), Qt::LeftButton);
+        for (int i = 0; i <= 4; ++i)
+            EXPECT_EQ(ui.value(OptMode(i)), i == chosen ? 1 : 0) << chosen << ' ' << i;
+    }
+    EXPECT_TRUE(ui.isVisible(Ctl::cboTables));
+    EXPECT_FALSE(ui.isVisible(Ctl::cboModule));
+    for (int chosen : {2, 0}) {
+        QTest::mouseClick(window.control(OptView(chosen)), Qt::LeftButton);
+        for (int i = 0; i <= 2; ++i)
+            EXPECT_EQ(ui.value(OptView(i)), i == chosen ? 1 : 0);
+    }
+
+    // Over a disabled control, what lies under it gives the hint.
+    ui.setText(Ctl::txtMesege, QStringLiteral("x"));
+    ui.setEnabled(Ctl::cmdCompact, false);
+    QTest::mouseMove(window.control(Ctl::cmdCompact), QPoint(5, 5));
+    EXPECT_EQ(ui.text(Ctl::txtMesege), QString()); // the window's own hint
+    ui.setEnabled(OptView(1), false);
+    QTest::mouseMove(window.control(OptView(1)), QPoint(5, 5));
+    EXPECT_EQ(ui.text(Ctl::txtMesege), QStringLiteral("表示形式を選択"));
+    ui.setEnabled(Ctl::cmdCompact, true);
+    QTest::mouseMove(window.control(Ctl::cmdCompact), QPoint(6, 6));
+    EXPECT_EQ(ui.text(Ctl::txtMesege), QStringLiteral("修復・最適化 機能"));
+}
