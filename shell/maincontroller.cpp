@@ -31,7 +31,12 @@ MainController::MainController(MainWindow &window, MainState &state, Ui &ui, Pla
     connectButtons();
     connectMenus();
     installHints();
-    connect(&window, &MainWindow::closing, this, [this] { shutDown(m_state, m_ui, m_platform); });
+    // The shut-down ends the program whatever else of it is open (help,
+    // previews, the target's window).
+    connect(&window, &MainWindow::closing, this, [this] {
+        shutDown(m_state, m_ui, m_platform);
+        QCoreApplication::quit();
+    });
 }
 
 void MainController::connectButtons()

@@ -9,8 +9,10 @@
 #include "shell/widgetui.h"
 #include "support/testsupport.h"
 
+#include <QAction>
 #include <QMouseEvent>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace {
@@ -174,4 +176,29 @@ TEST(MainWindowInput, OptionsAreExclusiveAndDisabledControlsGiveNoHint)
     ui.setEnabled(Ctl::cmdCompact, true);
     QTest::mouseMove(window.control(Ctl::cmdCompact), QPoint(6, 6));
     EXPECT_EQ(ui.text(Ctl::txtMesege), QStringLiteral("修復・最適化 機能"));
+}
+
+TEST(MainWindowInput, QuitEndsTheProgramWithOtherWindowsOpen)
+{
+    MainWindow window;
+    HeadlessUi ui; // answers the farewell message at once
+    MainState state;
+    QuietPlatform platform;
+    MainController controller(window, state, ui, platform);
+    window.show();
+    QWidget other; // as the help viewer or a report preview would be
+    other.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+
+    bool timedOut = false;
+    QTimer::singleShot(0, &window,
+                       [&] { window.findChild<QAction *>(QStringLiteral("m1z"))->trigger(); });
+    QTimer::singleShot(10000, &window, [&] {
+        timedOut = true;
+        QCoreApplication::exit(1);
+    });
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_FALSE(timedOut);
+    ASSERT_FALSE(ui.messages.isEmpty());
+    EXPECT_EQ(ui.messages.last().text, QStringLiteral("終了します。"));
 }
