@@ -11,6 +11,7 @@
 #include "shell/mainwindow.h"
 #include "shell/platform.h"
 #include "shell/startup.h"
+#include "shell/translations.h"
 #include "shell/widgetui.h"
 
 #include <QApplication>
@@ -20,6 +21,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmark"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLMARK_VERSION));
+    installQtJapanese(app); // without them, Qt's dialogs stay in English
 
     DesktopPlatform platform(qEnvironmentVariable("QUILLMARK_PROGRAM_FOLDER"));
     MainState state;

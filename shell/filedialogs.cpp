@@ -25,7 +25,10 @@ QString nameFilterOf(const QString &filter)
     const QString description = parts.value(0);
     QString patterns = parts.value(1);
     patterns.replace(u';', u' ');
-    return patterns.isEmpty() ? description : description + QStringLiteral(" (") + patterns + u')';
+    // Descriptions often name their patterns already, as in "Access(*.mdb)".
+    if (patterns.isEmpty() || description.endsWith(u'(' + patterns + u')'))
+        return description;
+    return description + QStringLiteral(" (") + patterns + u')';
 }
 
 QString dialogResult(const QString &chosenPath)

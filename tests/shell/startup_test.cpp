@@ -5,7 +5,9 @@
 #include "shell/filedialogs.h"
 #include "shell/platform.h"
 #include "shell/startup.h"
+#include "shell/translations.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -135,7 +137,9 @@ TEST(FileDialogs, FilterAndResultRules)
 {
     const QString filter =
         QStringLiteral("Access(*.mdb)") + QChar(0) + QStringLiteral("*.mdb") + QChar(0);
-    EXPECT_EQ(nameFilterOf(filter), "Access(*.mdb) (*.mdb)");
+    EXPECT_EQ(nameFilterOf(filter), "Access(*.mdb)"); // shown once
+    EXPECT_EQ(nameFilterOf(QStringLiteral("Access(*.mdb)") + QChar(0) + QStringLiteral("*.mde")),
+              "Access(*.mdb) (*.mde)");
     EXPECT_EQ(
         nameFilterOf(QStringLiteral("Text") + QChar(0) + QStringLiteral("*.txt;*.csv") + QChar(0)),
         "Text (*.txt *.csv)");
@@ -144,4 +148,9 @@ TEST(FileDialogs, FilterAndResultRules)
     EXPECT_EQ(dialogResult(QString(256, u'a')), "");
     EXPECT_EQ(QString::fromUtf8(OpenDialogTitle), "ﾌｧｲﾙを開く");
     EXPECT_EQ(QString::fromUtf8(SaveDialogTitle), "ﾌｧｲﾙの保存");
+
+    // Qt's own words in the dialogs are Japanese.
+    ASSERT_TRUE(installQtJapanese(*QCoreApplication::instance()));
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "キャンセル");
+    EXPECT_NE(QCoreApplication::translate("QFileDialog", "Look in:"), "Look in:");
 }
