@@ -12,6 +12,7 @@
 #include "shell/platform.h"
 #include "shell/startup.h"
 #include "shell/translations.h"
+#include "shell/uifont.h"
 #include "shell/widgetui.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Quillmark"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLMARK_VERSION));
     installQtJapanese(app); // without them, Qt's dialogs stay in English
+    QApplication::setFont(japaneseUiFont());
 
     DesktopPlatform platform(qEnvironmentVariable("QUILLMARK_PROGRAM_FOLDER"));
     MainState state;

@@ -10,7 +10,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl1-mesa-dev
     libgtest-dev
     mdbtools mdbtools-dev libgsf-1-dev libxlsxwriter-dev
-    fonts-ipafont-gothic qt6-translations-l10n
+    fonts-ipafont-gothic fonts-horai-umefont qt6-translations-l10n
 )
 if [ "${1:-}" = "--test" ]; then
     packages+=(clang libclang-rt-14-dev clang-format)

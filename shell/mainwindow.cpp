@@ -1,9 +1,12 @@
 #include "shell/mainwindow.h"
 
+#include "shell/designframe.h"
+#include "shell/elidedlabel.h"
+#include "shell/uifont.h"
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -93,6 +96,7 @@ MainWindow::MainWindow(QWidget *parent)
     setWindowTitle(QStringLiteral("Quillmark Ver0.31"));
     if (const QScreen *s = screen())
         m_scale = std::max(1.0, s->logicalDotsPerInch() / 96.0);
+    setFont(japaneseUiFont());
     build();
 }
 
@@ -110,11 +114,12 @@ void MainWindow::build()
     };
 
     auto *label1 = new QLabel(QStringLiteral("MDB File"), client);
+    label1->setObjectName(QStringLiteral("Label1"));
     label1->setGeometry(rect(0, 120, 735, 225));
-    auto *frame1 = new QGroupBox(QStringLiteral("Object"), client);
+    auto *frame1 = new DesignFrame(QStringLiteral("Object"), client);
     frame1->setObjectName(QStringLiteral("Frame1"));
     frame1->setGeometry(rect(60, 420, 5565, 1755));
-    auto *frame2 = new QGroupBox(QStringLiteral("mode"), frame1);
+    auto *frame2 = new DesignFrame(QStringLiteral("mode"), frame1);
     frame2->setObjectName(QStringLiteral("Frame2"));
     frame2->setGeometry(rect(1380, 240, 1515, 1395));
 
@@ -130,13 +135,13 @@ void MainWindow::build()
         QWidget *w = nullptr;
         switch (p.kind) {
         case Kind::Label:
-            w = new QLabel(caption, parent);
+            w = new ElidedLabel(caption, parent);
             break;
         case Kind::Check:
             w = new QCheckBox(caption, parent);
             break;
         case Kind::Frame:
-            w = new QGroupBox(caption, parent);
+            w = new DesignFrame(caption, parent);
             break;
         case Kind::Option:
             w = new QRadioButton(caption, parent);
@@ -156,7 +161,12 @@ void MainWindow::build()
             break;
         }
         w->setObjectName(QString::fromLatin1(controlName(p.id)));
-        w->setGeometry(rect(p.left, p.top, p.width, p.height));
+        // chkVisible's designed width runs 60 twips past the window's edge.
+        const QRect clientArea = rect(0, 0, 5685, 2790);
+        QRect geometry = rect(p.left, p.top, p.width, p.height);
+        if (parent == client)
+            geometry.setRight(std::min(geometry.right(), clientArea.right()));
+        w->setGeometry(geometry);
         m_controls[size_t(p.id)] = w;
     }
     // The five pickers lie one over the other; only the table picker shows at first.
@@ -169,8 +179,16 @@ void MainWindow::build()
 void MainWindow::setHeightTwips(int twips)
 {
     // The designed heights include the caption and menu bar of the old window frame.
-    const int clientTwips = twips - (3485 - 2790);
-    centralWidget()->setFixedHeight(twipsToPixels(clientTwips));
+    QWidget *client = centralWidget();
+    int height = twipsToPixels(twips - (3485 - 2790));
+    // A panel the height mostly shows is shown whole: the Analize panel's
+    // designed height leaves its bottom border a few twips below the edge.
+    for (QWidget *child : client->findChildren<DesignFrame *>(Qt::FindDirectChildrenOnly)) {
+        const QRect frame = child->geometry();
+        if (!child->isHidden() && frame.top() + frame.height() / 2 < height)
+            height = std::max(height, frame.bottom() + 1 + twipsToPixels(60));
+    }
+    client->setFixedHeight(height);
     adjustSize();
 }
 

@@ -34,9 +34,10 @@ void WidgetUi::setText(Ctl control, const QString &text)
     QWidget *w = m_window.control(control);
     if (auto *label = qobject_cast<QLabel *>(w))
         label->setText(text);
-    else if (auto *edit = qobject_cast<QLineEdit *>(w))
+    else if (auto *edit = qobject_cast<QLineEdit *>(w)) {
         edit->setText(text);
-    else if (auto *button = qobject_cast<QAbstractButton *>(w))
+        edit->setCursorPosition(0); // a long status text shows its start
+    } else if (auto *button = qobject_cast<QAbstractButton *>(w))
         button->setText(text);
 }
 

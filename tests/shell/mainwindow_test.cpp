@@ -1,11 +1,19 @@
 // The real main window on the offscreen platform: designed names, captions,
 // geometry and the Ui port over its widgets.
 
+#include "shell/designframe.h"
+#include "shell/elidedlabel.h"
 #include "shell/mainwindow.h"
+#include "shell/panels.h"
 #include "shell/widgetui.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -45,4 +53,102 @@ TEST(MainWindow, OpensWithEveryControlInPlace)
     EXPECT_FALSE(ui.windowEnabled());
     QImage picture = window.grab().toImage();
     EXPECT_FALSE(picture.isNull());
+}
+
+namespace {
+
+// Where a control's caption is drawn, as the style lays it out.
+QRect captionArea(QAbstractButton *button)
+{
+    QStyle *style = button->style();
+    if (auto *push = qobject_cast<QPushButton *>(button)) {
+        QStyleOptionButton option;
+        option.initFrom(push);
+        // Two pixels of air on each side, or the caption touches the edges.
+        return style->subElementRect(QStyle::SE_PushButtonContents, &option, push)
+            .adjusted(2, 0, -2, 0);
+    }
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    const bool radio = qobject_cast<QRadioButton *>(button) != nullptr;
+    return style->subElementRect(
+        radio ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents, &option, button);
+}
+
+// Every visible control of the client area: its caption fits the control,
+// and the control lies inside its frame's border and the window.
+void expectEverythingFits(MainWindow &window, const QString &state)
+{
+    QWidget *client = window.centralWidget();
+    for (QWidget *w : client->findChildren<QWidget *>()) {
+        if (!w->isVisibleTo(client) || w->parentWidget()->inherits("QComboBox"))
+            continue;
+        const QString where = state + ": " + w->objectName();
+        QWidget *parent = w->parentWidget();
+        const QRect inside = parent == client ? client->rect() : parent->contentsRect();
+        EXPECT_TRUE(inside.contains(w->geometry()))
+            << qPrintable(where) << " lies outside its container";
+        const QFontMetrics metrics = w->fontMetrics();
+        if (auto *button = qobject_cast<QAbstractButton *>(w)) {
+            const QRect area = captionArea(button);
+            EXPECT_LE(metrics.horizontalAdvance(button->text()), area.width())
+                << qPrintable(where) << " cuts its caption";
+            EXPECT_LE(metrics.height(), w->height()) << qPrintable(where);
+        } else if (auto *frame = qobject_cast<DesignFrame *>(w)) {
+            EXPECT_LE(metrics.horizontalAdvance(frame->title()) + 12, frame->width())
+                << qPrintable(where);
+        } else if (auto *label = qobject_cast<QLabel *>(w);
+                   label && !qobject_cast<ElidedLabel *>(w)) {
+            EXPECT_LE(metrics.horizontalAdvance(label->text()), label->contentsRect().width())
+                << qPrintable(where) << " cuts its caption";
+        }
+    }
+}
+
+} // namespace
+
+TEST(MainWindow, EveryCaptionFitsItsControlInEveryPanel)
+{
+    MainWindow window;
+    WidgetUi ui(window);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_TRUE(QFontInfo(window.font()).family() == QStringLiteral("Ume UI Gothic"))
+        << "the Japanese UI font is not installed: "
+        << qPrintable(QFontInfo(window.font()).family());
+
+    const struct
+    {
+        Ctl frame;
+        int height;
+    } panels[] = {{Ctl::framExport, ExportHeight},
+                  {Ctl::framKaiseki, AnalizeHeight},
+                  {Ctl::framCompact, CompactHeight}};
+    // Collapsed, the panels lie below the edge by design: measure the rest.
+    for (const auto &panel : panels)
+        ui.setVisible(panel.frame, false);
+    expectEverythingFits(window, QStringLiteral("collapsed"));
+    for (const auto &panel : panels) {
+        for (const auto &other : panels)
+            ui.setVisible(other.frame, other.frame == panel.frame);
+        ui.setWindowHeight(panel.height);
+        expectEverythingFits(window, QString::fromLatin1(controlName(panel.frame)));
+    }
+
+    // A long path is shortened in the middle, keeping the file name; the
+    // status line shows the start of a long text.
+    const QString path = QStringLiteral("/home/user/ドキュメント/とても長いフォルダーの名前/"
+                                        "もっと長いフォルダーの名前/販売管理.mdb");
+    ui.setText(Ctl::lblDBName, path);
+    auto *name = qobject_cast<ElidedLabel *>(window.control(Ctl::lblDBName));
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->text(), path);
+    EXPECT_TRUE(name->isElided());
+    EXPECT_TRUE(name->shownText().endsWith(QStringLiteral("販売管理.mdb")));
+    EXPECT_TRUE(name->shownText().startsWith(QStringLiteral("/home")));
+    ui.setText(Ctl::lblDBName, QStringLiteral("/tmp/a.mdb"));
+    EXPECT_FALSE(name->isElided());
+    ui.setText(Ctl::txtMesege, path);
+    EXPECT_EQ(qobject_cast<QLineEdit *>(window.control(Ctl::txtMesege))->cursorPosition(), 0);
 }

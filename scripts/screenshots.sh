@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Photographs the main window under Xvfb into docs/screenshots/: collapsed
+# and with each panel, the bundled sample selected from a long path (so
+# that the path label shows how it shortens one).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh
+if ! command -v xvfb-run >/dev/null; then
+    sudo=""
+    if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+    $sudo apt-get install -y -q --no-install-recommends xvfb xauth
+fi
+scripts/build.sh release
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+folder="$work/home/user/ドキュメント/販売管理システム/データベース/2026年度"
+mkdir -p "$folder"
+cp build/release/samples/hanbai.mdb "$folder/販売管理.mdb"
+xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" \
+    build/release/quillmark-screenshots docs/screenshots "$folder/販売管理.mdb"
+ls -l docs/screenshots
