@@ -1,6 +1,10 @@
 #include "host/reports/htmlreportwriter.h"
 
+#include "host/reports/columnfit.h"
 #include "host/vb/errors.h"
+
+#include <algorithm>
+#include <numeric>
 
 static constexpr qsizetype FlushSize = 64 * 1024;
 
@@ -18,7 +22,7 @@ h2 { font-size: 11pt; background: #d8e0ea; margin: 0 0 4px 0; padding: 2px 4px;
 table { border-collapse: collapse; width: 100%; margin-bottom: 4px; }
 table.rows th, table.rows td { border: 0.5pt solid #808080; padding: 2px 3px;
                                vertical-align: top; }
-table.rows th { background: #e4e4e4; }
+table.rows th { background: #e4e4e4; white-space: pre; }
 table.facts th { text-align: left; width: 22%; padding: 1px 3px; vertical-align: top; }
 table.facts td { padding: 1px 3px; }
 th, td { white-space: pre-wrap; overflow-wrap: anywhere; }
@@ -112,6 +116,32 @@ void HtmlReportWriter::group(const QString &title, const ReportFacts &facts)
     write(html);
 }
 
+namespace {
+
+// Each column's share of the table's width; empty when the columns give none.
+std::vector<qreal> columnShares(const QList<ReportColumn> &columns)
+{
+    const bool measured =
+        std::any_of(columns.begin(), columns.end(), [](const auto &c) { return c.contentEms > 0; });
+    std::vector<qreal> minimum, natural;
+    for (const ReportColumn &column : columns) {
+        // In ems, with the cell padding; an A4 page holds about 60 at 9 points.
+        minimum.push_back(measured ? textEms(column.heading) + 1 : 0);
+        natural.push_back(measured ? std::max(minimum.back(), column.contentEms + 1)
+                                   : std::max<qreal>(column.width, 0));
+    }
+    const qreal page = measured ? 60 : 0;
+    const qreal total = std::accumulate(natural.begin(), natural.end(), qreal(0));
+    if (total <= 0)
+        return {};
+    std::vector<qreal> shares = fitColumns(measured ? page : total, minimum, natural);
+    for (qreal &share : shares)
+        share /= measured ? page : total;
+    return shares;
+}
+
+} // namespace
+
 void HtmlReportWriter::columns(const QList<ReportColumn> &columns)
 {
     closeTable();
@@ -121,15 +151,12 @@ void HtmlReportWriter::columns(const QList<ReportColumn> &columns)
 void HtmlReportWriter::row(const QStringList &cells)
 {
     if (!m_inTable) {
-        qreal total = 0;
-        for (const ReportColumn &column : std::as_const(m_columns))
-            total += std::max<qreal>(column.width, 0);
+        const std::vector<qreal> shares = columnShares(m_columns);
         QString html = QStringLiteral("<table class=\"rows\">\n");
-        if (total > 0) {
+        if (!shares.empty()) {
             html += QStringLiteral("<colgroup>");
-            for (const ReportColumn &column : std::as_const(m_columns))
-                html += QStringLiteral("<col style=\"width:%1%\">")
-                            .arg(100 * std::max<qreal>(column.width, 0) / total, 0, 'f', 1);
+            for (qreal share : shares)
+                html += QStringLiteral("<col style=\"width:%1%\">").arg(100 * share, 0, 'f', 1);
             html += QStringLiteral("</colgroup>\n");
         }
         const bool anyHeading = std::any_of(m_columns.begin(), m_columns.end(),

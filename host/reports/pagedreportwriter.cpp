@@ -1,5 +1,6 @@
 #include "host/reports/pagedreportwriter.h"
 
+#include "host/reports/columnfit.h"
 #include "host/reports/pagetarget.h"
 #include "host/vb/errors.h"
 
@@ -293,17 +294,13 @@ void PagedReportWriter::columns(const QList<ReportColumn> &columns)
     QList<ReportColumn> layout = columns;
     if (layout.isEmpty())
         layout.append(ReportColumn{});
-    qreal total = 0;
-    for (const ReportColumn &column : layout)
-        total += std::max<qreal>(column.width, 0);
-    if (total <= 0)
-        total = layout.size();
+    const std::vector<qreal> widths = columnWidths(layout);
     m_cells.clear();
     m_headingCells.clear();
     qreal x = bodyLeft();
-    for (const ReportColumn &column : layout) {
-        const qreal share = column.width > 0 ? column.width : (total == layout.size() ? 1 : 0);
-        const qreal width = bodyWidth() * share / total;
+    for (qsizetype i = 0; i < layout.size(); ++i) {
+        const ReportColumn &column = layout[i];
+        const qreal width = widths[size_t(i)];
         const Qt::Alignment alignment = column.alignment & Qt::AlignHorizontal_Mask;
         m_cells.push_back({x, width, alignment, column.monospace ? m_mono.get() : m_body.get()});
         m_headingCells.push_back({x, width, alignment, m_bold.get()});
@@ -319,6 +316,30 @@ void PagedReportWriter::columns(const QList<ReportColumn> &columns)
         m_headingsHeight = measure(m_headingCells, headings, CellPadding).height;
     }
     m_headingsDrawn = false;
+}
+
+std::vector<qreal> PagedReportWriter::columnWidths(const QList<ReportColumn> &columns) const
+{
+    const bool measured =
+        std::any_of(columns.begin(), columns.end(), [](const auto &c) { return c.contentEms > 0; });
+    std::vector<qreal> minimum, natural;
+    for (const ReportColumn &column : columns) {
+        if (measured) {
+            const ReportFace &face = column.monospace ? *m_mono : *m_body;
+            qreal heading = 0;
+            for (const QString &line : column.heading.split(u'\n'))
+                heading = std::max(heading, m_bold->metrics.horizontalAdvance(line));
+            minimum.push_back(heading + 2 * CellPadding + U);
+            natural.push_back(std::max(minimum.back(), column.contentEms * face.font.pixelSize() +
+                                                           2 * CellPadding + U));
+        } else {
+            minimum.push_back(0);
+            natural.push_back(std::max<qreal>(column.width, 0));
+        }
+    }
+    if (!measured && std::all_of(natural.begin(), natural.end(), [](qreal w) { return w <= 0; }))
+        std::fill(natural.begin(), natural.end(), 1);
+    return fitColumns(bodyWidth(), minimum, natural);
 }
 
 PagedReportWriter::Measured PagedReportWriter::measure(const std::vector<Cell> &cells,

@@ -104,6 +104,7 @@ private:
     Measured measure(const std::vector<Cell> &cells, const QStringList &texts, qreal padding) const;
     std::vector<Cell> factCells() const;
     void drawHeadings();
+    std::vector<qreal> columnWidths(const QList<ReportColumn> &columns) const;
     void notify(Placement::Kind kind, const QRectF &rect, const QString &text);
 
     PageTarget &m_target;

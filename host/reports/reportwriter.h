@@ -27,6 +27,9 @@ struct ReportColumn
     qreal width = 1;                         // relative to the other columns
     Qt::Alignment alignment = Qt::AlignLeft; // horizontal part only
     bool monospace = false;
+    // The widest cell in ems (measureCells); when a report measured its
+    // columns, writers size them from this, and `width` is not used.
+    qreal contentEms = 0;
 };
 
 using ReportFacts = QList<QPair<QString, QString>>;

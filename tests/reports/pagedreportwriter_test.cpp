@@ -1,6 +1,7 @@
 // Page layout through the picture target, observed by where each element
 // landed.
 
+#include "host/reports/columnfit.h"
 #include "host/reports/pagedreportwriter.h"
 #include "host/reports/pagetarget.h"
 #include "host/reports/recordedreport.h"
@@ -282,4 +283,73 @@ TEST(PagedReportWriter, MisuseOutsideBeginEndRaises)
     writer.end();
     EXPECT_THROW(writer.end(), HostError);
     EXPECT_EQ(target.pages().size(), 1) << "an empty report is one page";
+}
+
+TEST(ColumnFit, NarrowColumnsKeepTheirWidthAndWideOnesShareWhatIsLeft)
+{
+    auto expectWidths = [](const std::vector<qreal> &got, const std::vector<qreal> &want) {
+        ASSERT_EQ(got.size(), want.size());
+        for (size_t i = 0; i < got.size(); ++i)
+            EXPECT_NEAR(got[i], want[i], 1e-6) << "column " << i;
+    };
+    expectWidths(fitColumns(100, {5, 5, 5}, {10, 80, 60}), {10, 45, 45});
+    expectWidths(fitColumns(100, {1, 1}, {10, 30}), {25, 75});              // room to spare
+    expectWidths(fitColumns(50, {5, 30, 5}, {10, 100, 100}), {10, 30, 10}); // headings whole
+    expectWidths(fitColumns(10, {10, 10}, {20, 20}), {5, 5}); // not even the headings fit
+    EXPECT_TRUE(fitColumns(100, {}, {}).empty());
+
+    EXPECT_EQ(textEms(QStringLiteral("ABCD")), 2);
+    EXPECT_EQ(textEms(QStringLiteral("説明")), 2);
+    EXPECT_EQ(textEms(QStringLiteral("ﾃｰﾌﾞﾙ")), 2.5);      // half-width katakana
+    EXPECT_EQ(textEms(QStringLiteral("ab\r\n説明文")), 3); // the longest line
+}
+
+TEST(PagedReportWriter, MeasuredColumnsKeepHeadingsOnOneLineAndGiveLongTextRoom)
+{
+    const QString description =
+        QStringLiteral("得意先ごとの締め日と請求書の送付先を保持する。").repeated(3);
+    auto tableOf = [&](bool measured) {
+        // The columns and weights of the table listing's report.
+        QList<ReportColumn> columns{{QStringLiteral("No"), 0.45, Qt::AlignRight},
+                                    {QStringLiteral("フィールド名"), 1.8},
+                                    {QStringLiteral("キー"), 0.45},
+                                    {QStringLiteral("型"), 0.9},
+                                    {QStringLiteral("サイズ"), 0.6},
+                                    {QStringLiteral("必須"), 0.7},
+                                    {QStringLiteral("空文字"), 0.7},
+                                    {QStringLiteral("既定値"), 1.2},
+                                    {QStringLiteral("入力規則"), 1.3},
+                                    {QStringLiteral("エラーメッセージ"), 1.3},
+                                    {QStringLiteral("説明"), 1.8}};
+        const QStringList cells{QStringLiteral("1"),
+                                QStringLiteral("締日"),
+                                QStringLiteral("○"),
+                                QStringLiteral("整数型"),
+                                QStringLiteral("2"),
+                                QStringLiteral("はい"),
+                                QStringLiteral("いいえ"),
+                                QStringLiteral("0"),
+                                QString(),
+                                QString(),
+                                description};
+        if (measured)
+            measureCells(columns, cells);
+        return layOut([&](ReportWriter &out) {
+            out.columns(columns);
+            out.row(cells);
+        });
+    };
+    const Layout weighted = tableOf(false);
+    const Layout measured = tableOf(true);
+    const Layout oneLine = layOut([](ReportWriter &out) {
+        out.columns({{QStringLiteral("No"), 1}});
+        out.row({QStringLiteral("1")});
+    });
+    const qreal lineHeadings = oneLine.of(Placement::ColumnHeadings).at(0).rect.height();
+    EXPECT_GT(weighted.of(Placement::ColumnHeadings).at(0).rect.height(), lineHeadings)
+        << "the weights wrap エラーメッセージ";
+    EXPECT_EQ(measured.of(Placement::ColumnHeadings).at(0).rect.height(), lineHeadings);
+    EXPECT_LT(measured.of(Placement::Row).at(0).rect.height(),
+              weighted.of(Placement::Row).at(0).rect.height() * 2 / 3)
+        << "the description gets the room the short columns leave";
 }
