@@ -1,5 +1,7 @@
 #include "host/reports/recordedreport.h"
 
+#include <algorithm>
+
 void RecordedReport::begin(const ReportHeader &header)
 {
     m_header = header;
@@ -34,6 +36,11 @@ void RecordedReport::end()
 
 void RecordedReport::replay(ReportWriter &out) const
 {
+    replay(out, 0, m_items.size());
+}
+
+size_t RecordedReport::replay(ReportWriter &out, size_t from, size_t count) const
+{
     struct Visitor
     {
         ReportWriter &out;
@@ -42,8 +49,12 @@ void RecordedReport::replay(ReportWriter &out) const
         void operator()(const QStringList &cells) const { out.row(cells); }
         void operator()(const Text &t) const { out.textBlock(t.text, t.monospace); }
     };
-    out.begin(m_header);
-    for (const Item &item : m_items)
-        std::visit(Visitor{out}, item);
-    out.end();
+    if (from == 0)
+        out.begin(m_header);
+    const size_t to = std::min(m_items.size(), from + count);
+    for (size_t i = from; i < to; ++i)
+        std::visit(Visitor{out}, m_items[i]);
+    if (to == m_items.size())
+        out.end();
+    return to;
 }

@@ -25,6 +25,11 @@ public:
     bool isComplete() const { return m_complete; }
     // Writes the recorded stream, begin() to end(), into `out`.
     void replay(ReportWriter &out) const;
+    // The same in steps: writes up to `count` items from `from` (beginning
+    // when `from` is 0, ending after the last item) and returns where the
+    // next step starts; itemCount() when done.
+    size_t replay(ReportWriter &out, size_t from, size_t count) const;
+    size_t itemCount() const { return m_items.size(); }
 
 private:
     struct Group

@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QImage>
@@ -20,6 +21,7 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -111,6 +113,14 @@ public:
     std::function<void(qreal)> onZoomed; // zoom changed by the wheel
 
     int pageCount() const { return int(m_pages.size()); }
+    void appendPages(QList<QPicture> pages)
+    {
+        if (pages.isEmpty())
+            return;
+        m_pages.append(std::move(pages));
+        updateSize();
+        update();
+    }
     qreal zoom() const { return m_zoom; }
     void setZoom(qreal zoom)
     {
@@ -196,19 +206,16 @@ ReportPreviewWindow::ReportPreviewWindow(std::shared_ptr<const RecordedReport> r
                                          QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_report(std::move(report))
+    , m_target(std::make_unique<PicturePageTarget>())
+    , m_writer(std::make_unique<PagedReportWriter>(*m_target))
 {
-    PicturePageTarget target;
-    {
-        PagedReportWriter writer(target);
-        m_report->replay(writer);
-    }
     const ReportHeader &header = m_report->header();
     setWindowTitle(header.database.isEmpty()
                        ? header.title
                        : QStringLiteral("%1 - %2").arg(header.title, header.database));
 
-    auto *printButton = new QPushButton(QStringLiteral("印刷"), this);
-    auto *pdfButton = new QPushButton(QStringLiteral("PDF保存"), this);
+    m_printButton = new QPushButton(QStringLiteral("印刷"), this);
+    m_pdfButton = new QPushButton(QStringLiteral("PDF保存"), this);
     auto *closeButton = new QPushButton(QStringLiteral("閉じる"), this);
     m_zoomBox = new QComboBox(this);
     for (qreal step : ZoomSteps)
@@ -216,8 +223,8 @@ ReportPreviewWindow::ReportPreviewWindow(std::shared_ptr<const RecordedReport> r
     m_pagesLabel = new QLabel(this);
 
     auto *tools = new QHBoxLayout;
-    tools->addWidget(printButton);
-    tools->addWidget(pdfButton);
+    tools->addWidget(m_printButton);
+    tools->addWidget(m_pdfButton);
     tools->addSpacing(12);
     tools->addWidget(new QLabel(QStringLiteral("倍率"), this));
     tools->addWidget(m_zoomBox);
@@ -226,7 +233,7 @@ ReportPreviewWindow::ReportPreviewWindow(std::shared_ptr<const RecordedReport> r
     tools->addStretch();
     tools->addWidget(closeButton);
 
-    m_view = new ReportPageView(target.takePages(), target.pageSize(), this);
+    m_view = new ReportPageView({}, m_target->pageSize(), this);
     m_scroll = new QScrollArea(this);
     m_scroll->setWidget(m_view);
     m_scroll->setAlignment(Qt::AlignHCenter);
@@ -237,16 +244,71 @@ ReportPreviewWindow::ReportPreviewWindow(std::shared_ptr<const RecordedReport> r
     layout->addLayout(tools);
     layout->addWidget(m_scroll, 1);
 
-    m_pagesLabel->setText(QStringLiteral("全 %1 ページ").arg(m_view->pageCount()));
     m_zoomBox->setCurrentIndex(2); // 100%
     m_view->onZoomed = [this](qreal zoom) { showZoom(zoom); };
     connect(m_zoomBox, &QComboBox::currentIndexChanged, this, &ReportPreviewWindow::zoomChosen);
-    connect(printButton, &QPushButton::clicked, this, &ReportPreviewWindow::print);
-    connect(pdfButton, &QPushButton::clicked, this, &ReportPreviewWindow::savePdf);
+    connect(m_printButton, &QPushButton::clicked, this, &ReportPreviewWindow::print);
+    connect(m_pdfButton, &QPushButton::clicked, this, &ReportPreviewWindow::savePdf);
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+
+    m_printButton->setEnabled(false);
+    m_pdfButton->setEnabled(false);
+    m_pagesLabel->setText(QStringLiteral("ページ作成中"));
+    m_layoutTimer = new QTimer(this);
+    connect(m_layoutTimer, &QTimer::timeout, this, [this] {
+        // About a twentieth of a second per step, whatever the items cost.
+        QElapsedTimer clock;
+        clock.start();
+        while (layOutStep(64))
+            if (clock.elapsed() >= 50)
+                return;
+    });
+    m_layoutTimer->start(0);
 }
 
 ReportPreviewWindow::~ReportPreviewWindow() = default;
+
+bool ReportPreviewWindow::layOutStep(size_t items)
+{
+    if (!m_writer)
+        return false;
+    try {
+        m_nextItem = m_report->replay(*m_writer, m_nextItem, items);
+    } catch (const HostError &e) {
+        // The pages made so far stay; the label says why there are no more.
+        m_writer.reset();
+        m_layoutTimer->stop();
+        takeLaidOutPages();
+        m_pagesLabel->setText(QStringLiteral("%1 ページ (以降は作成できません: %2 %3)")
+                                  .arg(m_view->pageCount())
+                                  .arg(e.code())
+                                  .arg(e.description()));
+        return false;
+    }
+    if (m_nextItem < m_report->itemCount()) {
+        takeLaidOutPages();
+        m_pagesLabel->setText(QStringLiteral("%1 ページ作成中").arg(m_view->pageCount()));
+        return true;
+    }
+    m_writer.reset();
+    m_layoutTimer->stop();
+    takeLaidOutPages();
+    m_pagesLabel->setText(QStringLiteral("全 %1 ページ").arg(m_view->pageCount()));
+    m_printButton->setEnabled(true);
+    m_pdfButton->setEnabled(true);
+    return false;
+}
+
+void ReportPreviewWindow::takeLaidOutPages()
+{
+    m_view->appendPages(m_target->takePages());
+}
+
+void ReportPreviewWindow::finishLayout()
+{
+    while (layOutStep(m_report->itemCount()))
+        ;
+}
 
 int ReportPreviewWindow::pageCount() const
 {
@@ -312,6 +374,7 @@ void ReportPreviewWindow::print()
     printer.setPageLayout(
         QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     printer.setDocName(m_report->header().title);
+    finishLayout(); // the dialog offers the whole page range
     QPrintDialog dialog(&printer, this);
     dialog.setMinMax(1, pageCount());
     if (dialog.exec() != QDialog::Accepted)

@@ -6,7 +6,9 @@
 // maximised ReportPreviewWindow that stays open until the user closes it.
 // The window shows the pages laid out by PagedReportWriter as pictures,
 // scrollable and zoomable, and prints or saves a PDF by laying the same
-// recording out again on the printer or the file.
+// recording out again on the printer or the file. The pages are laid out
+// in short steps from the event loop: the window opens at once, its page
+// count grows as pages are made, and everything stays responsive.
 
 #include "host/reports/pagetarget.h"
 #include "host/reports/recordedreport.h"
@@ -17,8 +19,11 @@
 
 #include <memory>
 
+class PagedReportWriter;
 class QComboBox;
 class QLabel;
+class QPushButton;
+class QTimer;
 class QPrinter;
 class QScrollArea;
 class ReportPageView;
@@ -57,7 +62,11 @@ public:
                                  QWidget *parent = nullptr);
     ~ReportPreviewWindow() override;
 
+    // The pages laid out so far.
     int pageCount() const;
+    bool isLaidOut() const { return !m_writer; }
+    // Lays out the rest at once.
+    void finishLayout();
     qreal zoom() const;
     void setZoom(qreal zoom); // 1.0 = actual size
 
@@ -71,8 +80,17 @@ public slots:
 private:
     void zoomChosen(int index);
     void showZoom(qreal zoom);
+    // One step of the layout; false once it is complete.
+    bool layOutStep(size_t items);
+    void takeLaidOutPages();
 
     std::shared_ptr<const RecordedReport> m_report;
+    std::unique_ptr<PicturePageTarget> m_target;
+    std::unique_ptr<PagedReportWriter> m_writer; // null once laid out
+    size_t m_nextItem = 0;
+    QTimer *m_layoutTimer = nullptr;
+    QPushButton *m_printButton = nullptr;
+    QPushButton *m_pdfButton = nullptr;
     ReportPageView *m_view = nullptr;
     QScrollArea *m_scroll = nullptr;
     QComboBox *m_zoomBox = nullptr;
