@@ -2,6 +2,9 @@
 // Ui port; the hints also through the real window's mouse events.
 
 #include "host/command/headlessui.h"
+#include "host/objects/application.h"
+#include "host/objects/fixturesource.h"
+#include "host/views/accesswindow.h"
 #include "shell/hints.h"
 #include "shell/maincontroller.h"
 #include "shell/mainwindow.h"
@@ -11,6 +14,7 @@
 
 #include <QAction>
 #include <QMouseEvent>
+#include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -29,6 +33,22 @@ public:
         return true;
     }
     bool setCurrentDirectory(const QString &) override { return true; }
+};
+
+// The real window with its controller, shown on the offscreen platform.
+struct ShownWindow : ::testing::Test
+{
+    MainState state;
+    MainWindow window;
+    WidgetUi ui{window};
+    QuietPlatform platform;
+    MainController controller{window, state, ui, platform};
+
+    void SetUp() override
+    {
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
 };
 
 } // namespace
@@ -108,16 +128,8 @@ TEST(Hints, TextsAreExact)
             << QString::fromUtf16(name).toStdString();
 }
 
-TEST(Hints, MouseMovesWriteTheStatusLine)
+TEST_F(ShownWindow, MouseMovesWriteTheStatusLine)
 {
-    MainWindow window;
-    WidgetUi ui(window);
-    MainState state;
-    QuietPlatform platform;
-    MainController controller(window, state, ui, platform);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-
     auto moveOver = [](QWidget *w) {
         QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), w->mapToGlobal(QPointF(2, 2)),
                          Qt::NoButton, Qt::NoButton, Qt::NoModifier);
@@ -141,16 +153,8 @@ TEST(Hints, MouseMovesWriteTheStatusLine)
     EXPECT_FALSE(ui.isVisible(Ctl::framExport));
 }
 
-TEST(MainWindowInput, OptionsAreExclusiveAndDisabledControlsGiveNoHint)
+TEST_F(ShownWindow, OptionsAreExclusiveAndDisabledControlsGiveNoHint)
 {
-    MainWindow window;
-    WidgetUi ui(window);
-    MainState state;
-    QuietPlatform platform;
-    MainController controller(window, state, ui, platform);
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-
     // Clicking an option chooses it alone; clicking it again keeps it.
     for (int chosen : {1, 4, 4, 0}) {
         QTest::mouseClick(window.control(OptMode(chosen)), Qt::LeftButton);
@@ -176,6 +180,32 @@ TEST(MainWindowInput, OptionsAreExclusiveAndDisabledControlsGiveNoHint)
     ui.setEnabled(Ctl::cmdCompact, true);
     QTest::mouseMove(window.control(Ctl::cmdCompact), QPoint(6, 6));
     EXPECT_EQ(ui.text(Ctl::txtMesege), QStringLiteral("修復・最適化 機能"));
+}
+
+TEST_F(ShownWindow, OpenOpensTheObjectThePickerShows)
+{
+    FixtureSource fixture;
+    fixture.add(FixtureTable(QStringLiteral("Orders")).field(QStringLiteral("ID"), DaoType::Long));
+    fixture.add(FixtureQuery(QStringLiteral("Big"), 0, QStringLiteral("SELECT * FROM Orders;"))
+                    .field(QStringLiteral("ID"), DaoType::Long));
+    AccessWindow targetWindow;
+    state.target = std::make_unique<Application>(fixture.opener(), &targetWindow);
+    state.target->OpenCurrentDatabase(QStringLiteral("C:\\sales.mdb"));
+    ui.addItem(Ctl::cboTables, QStringLiteral("Orders"));
+    ui.addItem(Ctl::cboQuerys, QStringLiteral("Big"));
+    ui.setEnabled(Ctl::cmdOpen, true);
+
+    auto openWith = [&](int kind) {
+        QTest::mouseClick(window.control(OptMode(kind)), Qt::LeftButton);
+        QTest::mouseClick(window.control(OptMode(kind)), Qt::LeftButton); // stays chosen
+        QTest::mouseClick(window.control(Ctl::cmdOpen), Qt::LeftButton);
+        return targetWindow.tabs()->tabText(targetWindow.tabs()->currentIndex());
+    };
+    EXPECT_EQ(openWith(1), QStringLiteral("クエリ: Big"));
+    EXPECT_TRUE(ui.isVisible(Ctl::cboQuerys));
+    EXPECT_EQ(openWith(0), QStringLiteral("テーブル: Orders"));
+    EXPECT_TRUE(ui.isVisible(Ctl::cboTables));
+    state.target.reset(); // before its window goes
 }
 
 TEST(MainWindowInput, QuitEndsTheProgramWithOtherWindowsOpen)
