@@ -53,7 +53,8 @@ int main(int argc, char **argv)
     }
     installQtJapanese(app);
     QApplication::setFont(japaneseUiFont());
-    const QString folder = QString::fromLocal8Bit(argv[1]);
+    // Absolute now: the start-up makes the program folder current.
+    const QString folder = QDir(QString::fromLocal8Bit(argv[1])).absolutePath();
     QTemporaryDir programFolder;
     DesktopPlatform platform(programFolder.path() + u'/');
     MainState state;

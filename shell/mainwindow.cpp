@@ -181,12 +181,19 @@ void MainWindow::setHeightTwips(int twips)
     // The designed heights include the caption and menu bar of the old window frame.
     QWidget *client = centralWidget();
     int height = twipsToPixels(twips - (3485 - 2790));
-    // A panel the height mostly shows is shown whole: the Analize panel's
-    // designed height leaves its bottom border a few twips below the edge.
+    // The edge never cuts a panel: one the height mostly shows is shown whole
+    // (the Analize panel's designed height leaves its bottom border a few
+    // twips below the edge), one it barely reaches not at all (collapsed,
+    // the panels' captions would peek out).
+    const int designed = height;
     for (QWidget *child : client->findChildren<DesignFrame *>(Qt::FindDirectChildrenOnly)) {
         const QRect frame = child->geometry();
-        if (!child->isHidden() && frame.top() + frame.height() / 2 < height)
+        if (child->isHidden() || frame.top() >= designed)
+            continue;
+        if (frame.top() + frame.height() / 2 < designed)
             height = std::max(height, frame.bottom() + 1 + twipsToPixels(60));
+        else
+            height = std::min(height, frame.top());
     }
     client->setFixedHeight(height);
     adjustSize();
