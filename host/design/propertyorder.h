@@ -1,0 +1,73 @@
+#pragma once
+
+// The Properties collections of forms, reports, group levels and controls as
+// Access lists them: every property's name in Access's order with the value
+// Access gives it by default. The text export writes only what differs from
+// these defaults, so a design is rebuilt by copying a list and putting the
+// file's values in. The harvesters read some properties by position (the
+// event ranges, an option-group member's OptionValue), so the positions here
+// are part of the contract; propertyorder.cpp says which ones are fixed.
+
+#include "host/vb/value.h"
+
+#include <QList>
+#include <QString>
+#include <QStringView>
+
+struct PropertyDefinition
+{
+    QString name;
+    Value defaultValue;
+};
+
+using PropertyOrder = QList<PropertyDefinition>;
+
+// Access's ControlType codes.
+namespace ControlTypeCode {
+inline constexpr int Label = 100;
+inline constexpr int Rectangle = 101;
+inline constexpr int Line = 102;
+inline constexpr int Image = 103;
+inline constexpr int CommandButton = 104;
+inline constexpr int OptionButton = 105;
+inline constexpr int CheckBox = 106;
+inline constexpr int OptionGroup = 107;
+inline constexpr int BoundObjectFrame = 108;
+inline constexpr int TextBox = 109;
+inline constexpr int ListBox = 110;
+inline constexpr int ComboBox = 111;
+inline constexpr int Subform = 112;
+inline constexpr int ObjectFrame = 114;
+inline constexpr int PageBreak = 118;
+inline constexpr int CustomControl = 119;
+inline constexpr int ToggleButton = 122;
+inline constexpr int TabCtl = 123;
+inline constexpr int Page = 124;
+inline constexpr int Attachment = 126;
+inline constexpr int EmptyCell = 127;
+inline constexpr int WebBrowser = 128;
+inline constexpr int NavigationControl = 129;
+inline constexpr int NavigationButton = 130;
+inline constexpr int Chart = 133;
+} // namespace ControlTypeCode
+
+const PropertyOrder &formPropertyOrder();
+const PropertyOrder &reportPropertyOrder();
+// ControlSource, SortOrder, GroupHeader, GroupFooter, GroupOn, GroupInterval, KeepTogether.
+const PropertyOrder &groupLevelPropertyOrder();
+
+// The list of a control type; null for a code that has none. A check box,
+// option button or toggle button inside an option group has OptionValue
+// (at position 3, the toggle button's at 7); outside one it has none.
+const PropertyOrder *controlPropertyOrder(int controlType, bool optionGroupMember = false);
+
+// Every control type code that has a list, ascending.
+QList<int> controlTypeCodes();
+
+// The ControlType of an export block keyword ("TextBox" 109, "Tab" 123,
+// "UnboundObjectFrame" 114); 0 when the keyword names no control.
+int controlTypeOfKeyword(QStringView keyword);
+
+// Whether a control of this type becomes an option-group member when placed
+// inside an option group.
+bool canBeOptionGroupMember(int controlType);
