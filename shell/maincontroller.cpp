@@ -1,7 +1,9 @@
 #include "shell/maincontroller.h"
 
+#include "harvest/formcontrols.h"
 #include "harvest/objectlist.h"
 #include "harvest/queryfields.h"
+#include "harvest/reportcontrols.h"
 #include "harvest/tablefields.h"
 #include "host/command/listings.h"
 #include "modules/modulescan.h"
@@ -54,6 +56,8 @@ void MainController::connectButtons()
     onClick(Ctl::cmdObject, [this] { cmdObject_Click(m_state, m_ui); });
     onClick(Ctl::cmdTableF, [this] { cmdTableF_Click(m_state, m_ui); });
     onClick(Ctl::cmdQueryF, [this] { cmdQueryF_Click(m_state, m_ui); });
+    onClick(Ctl::cmdFormC, [this] { cmdFormC_Click(m_state, m_ui); });
+    onClick(Ctl::cmdReportC, [this] { cmdReportC_Click(m_state, m_ui); });
     onClick(Ctl::cmdModuleL, [this] { cmdModuleL_Click(m_state, m_ui); });
     onClick(Ctl::cmdModF, [this] { cmdModF_Click(m_state, m_ui); });
     onClick(Ctl::cmdModR, [this] { cmdModR_Click(m_state, m_ui); });

@@ -12,7 +12,7 @@ Database &MainState::targetDatabase()
 
 Application &MainState::newTargetInstance()
 {
-    target = std::make_unique<Application>(opener, targetView);
+    target = std::make_unique<Application>(opener, targetView, designOpener);
     return *target;
 }
 

@@ -32,6 +32,21 @@ inline constexpr qint16 ListingNotProduced = 0;
 inline constexpr qint16 ListingProduced = 1;
 inline constexpr qint16 ListingNoObjects = 2;
 
+// The item row buffer the form and report control listings share: the
+// control's fields stay for all its rows, the row's three are emptied after
+// every write. ControlNo is the control counter, which only grows while the
+// program runs.
+struct ControlItemBuffer
+{
+    qint16 objectNo = 0;
+    qint16 ControlNo = 0;
+    qint16 PropertyNo = 0;
+    QString Name, ControlType, cntlVisible, TLWH;
+    QString Bunrui, PropertyName, PropertyValue;
+    double top = 0, left = 0, width = 0, height = 0; // centimetres
+    qint16 firstEvent = 0, lastEvent = 0;
+};
+
 class MainState
 {
 public:
@@ -54,9 +69,12 @@ public:
     qint32 captureDelay = 5000; // milliseconds
     qint16 objectCounter = 0;
     ModuleScanState moduleScan; // how modules are read; the shared procedure counter
+    ControlItemBuffer itemRow;  // the control listings' row buffer and counter
+    QString lastHarvestedForm, lastHarvestedReport;
 
     // Wiring given by the front end.
     SourceOpener opener;                  // opens a target file
+    DesignOpener designOpener;            // where a target's form and report designs are read
     HostView *targetView = nullptr;       // the target instance's window, if any
     ReportOutput *reportOutput = nullptr; // where launched reports are shown
 

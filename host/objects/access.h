@@ -11,6 +11,9 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+#include <memory>
+
 // A control of a form or report: everything it has is a property
 // (Name, ControlType, Visible, Top, ...), in the host's order.
 struct Control
@@ -62,3 +65,7 @@ public:
     virtual Form form(const QString &name) = 0;
     virtual Report report(const QString &name) = 0;
 };
+
+// Opens the design source of the target at a path; called once per opened
+// target, on the first design read.
+using DesignOpener = std::function<std::shared_ptr<DesignSource>(const QString &path)>;

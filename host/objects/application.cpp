@@ -2,9 +2,12 @@
 
 #include "host/vb/errors.h"
 
-Application::Application(SourceOpener opener, HostView *view)
+#include <algorithm>
+
+Application::Application(SourceOpener opener, HostView *view, DesignOpener designs)
     : m_opener(std::move(opener))
     , m_view(view)
+    , m_designOpener(std::move(designs))
 {
 }
 
@@ -16,6 +19,7 @@ void Application::OpenCurrentDatabase(const QString &path, bool /*exclusive*/)
     Database database(m_opener(path));
     database.Name(); // read the summary now, so an unreadable file fails here
     m_database.emplace(std::move(database));
+    m_path = path;
     if (m_view)
         m_view->databaseChanged(*this, path);
 }
@@ -23,7 +27,10 @@ void Application::OpenCurrentDatabase(const QString &path, bool /*exclusive*/)
 void Application::CloseCurrentDatabase()
 {
     m_database.reset();
+    m_path.clear();
+    m_designs.reset();
     m_open.clear();
+    m_openDesigns.clear();
     if (m_view)
         m_view->databaseChanged(*this, QString());
 }
@@ -124,6 +131,7 @@ void Application::OpenModule(const QString &name)
 
 void Application::Close(AcObjectType type, const QString &name)
 {
+    m_openDesigns.remove_if([&](const OpenDesign &d) { return d.type == type && d.name == name; });
     for (qsizetype i = 0; i < m_open.size(); ++i) {
         if (m_open[i].type == type && m_open[i].name == name) {
             m_open.removeAt(i);
@@ -132,6 +140,43 @@ void Application::Close(AcObjectType type, const QString &name)
             return;
         }
     }
+}
+
+const AccessObject &Application::design(AcObjectType type, const QString &name)
+{
+    const bool form = type == AcObjectType::Form;
+    const bool open = std::any_of(m_open.begin(), m_open.end(), [&](const OpenedObject &o) {
+        return o.type == type && o.name == name;
+    });
+    if (!open)
+        throw HostError(form ? Err::FormNotOpen : Err::ReportNotOpen,
+                        QStringLiteral("The %1 \"%2\" is not open")
+                            .arg(form ? QStringLiteral("form") : QStringLiteral("report"), name));
+    for (const OpenDesign &d : m_openDesigns) {
+        if (d.type == type && d.name == name)
+            return d.design;
+    }
+    if (!m_designs && m_designOpener)
+        m_designs = m_designOpener(m_path);
+    if (!m_designs)
+        throw HostError(
+            Err::DesignNotReadable,
+            QStringLiteral("The design of the %1 \"%2\" cannot be read: no design "
+                           "source is set for \"%3\"")
+                .arg(form ? QStringLiteral("form") : QStringLiteral("report"), name, m_path));
+    AccessObject read = form ? m_designs->form(name) : m_designs->report(name);
+    m_openDesigns.push_back({type, name, std::move(read)});
+    return m_openDesigns.back().design;
+}
+
+const Form &Application::Forms(const QString &name)
+{
+    return design(AcObjectType::Form, name);
+}
+
+const Report &Application::Reports(const QString &name)
+{
+    return design(AcObjectType::Report, name);
 }
 
 void Application::Maximize()

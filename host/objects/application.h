@@ -5,17 +5,19 @@
 // (if any) what to show. The target instance, each report instance and the
 // maintenance instance are separate Application objects.
 
+#include "host/objects/access.h"
 #include "host/objects/database.h"
 #include "host/objects/hostview.h"
 #include "host/objects/source.h"
 
+#include <list>
 #include <memory>
 #include <optional>
 
 class Application
 {
 public:
-    explicit Application(SourceOpener opener, HostView *view = nullptr);
+    explicit Application(SourceOpener opener, HostView *view = nullptr, DesignOpener designs = {});
 
     // Opens the file read-only and shared (the exclusive flag is accepted as
     // designed but a target is never locked or written). Raises what the
@@ -42,16 +44,33 @@ public:
     void OpenModule(const QString &name);
     // Closing an object that is not open does nothing.
     void Close(AcObjectType type, const QString &name);
+    // Forms(name) / Reports(name): the design of an open form or report,
+    // read on first use and kept while it stays open. Not open raises 2450 /
+    // 2451; a design no source holds raises 31001 naming where it looked.
+    const Form &Forms(const QString &name);
+    const Report &Reports(const QString &name);
     void Maximize();
     void Minimize();
     const QList<OpenedObject> &openObjects() const { return m_open; }
 
 private:
+    struct OpenDesign
+    {
+        AcObjectType type;
+        QString name;
+        AccessObject design;
+    };
+
     SourceOpener m_opener;
     HostView *m_view;
+    DesignOpener m_designOpener;
     std::optional<Database> m_database;
+    QString m_path;
+    std::shared_ptr<DesignSource> m_designs; // opened on the first design read
     bool m_visible = false;
     QList<OpenedObject> m_open;
+    std::list<OpenDesign> m_openDesigns; // a list: references stay valid as designs open
 
     void open(const OpenedObject &object);
+    const AccessObject &design(AcObjectType type, const QString &name);
 };
