@@ -454,8 +454,9 @@ QString buildQuerySql(const QList<JetQueryRow> &rows, int daoType, bool jet3)
         for (const JetQueryRow &r : rowsOf(rows, Output))
             sets.append(r.name2 + QStringLiteral(" = ") + r.expression);
         sql += QStringLiteral("UPDATE ") + optionWords(rows) + fromList(rows);
+        // Access's SQL view keeps SET on the UPDATE line; only WHERE breaks it.
         if (!sets.isEmpty())
-            sql += crlf + QStringLiteral("SET ") + sets.join(QStringLiteral(", "));
+            sql += QStringLiteral(" SET ") + sets.join(QStringLiteral(", "));
         const QList<JetQueryRow> where = rowsOf(rows, Where);
         if (!where.isEmpty())
             sql += crlf + QStringLiteral("WHERE ") + joined(where, QStringLiteral(" AND "));

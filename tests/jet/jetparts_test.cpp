@@ -129,6 +129,28 @@ TEST(JetQuerySql, ActionQueriesKeepTheirTargets)
     };
     EXPECT_EQ(buildQuerySql(make, 80), QStringLiteral("SELECT T.a INTO [New Table]\r\nFROM T;"));
 
+    // SET stays on the UPDATE line, after the joined tables; WHERE starts the next.
+    QList<JetQueryRow> update = {
+        row(1, {}, {}, {}, 4),
+        row(5, QStringLiteral("Orders")),
+        row(5, QStringLiteral("Customers")),
+        row(6, {}, QStringLiteral("Orders.Region"), QStringLiteral("Customers.Region")),
+        row(6, {}, QStringLiteral("Orders.Checked"), QStringLiteral("True")),
+        row(7, QStringLiteral("Orders"), QStringLiteral("Customers"),
+            QStringLiteral("Orders.CustomerID = Customers.ID"), 1),
+        row(8, {}, {}, QStringLiteral("Orders.Region Is Null")),
+    };
+    EXPECT_EQ(buildQuerySql(update, 48),
+              QStringLiteral("UPDATE Orders INNER JOIN Customers ON Orders.CustomerID = "
+                             "Customers.ID SET Orders.Region = Customers.Region, "
+                             "Orders.Checked = True\r\n"
+                             "WHERE Orders.Region Is Null;"));
+    update.removeLast();
+    EXPECT_EQ(buildQuerySql(update, 48),
+              QStringLiteral("UPDATE Orders INNER JOIN Customers ON Orders.CustomerID = "
+                             "Customers.ID SET Orders.Region = Customers.Region, "
+                             "Orders.Checked = True;"));
+
     // The stored kind wins over the catalog's flags; NULs and bare LFs go.
     const QList<JetQueryRow> ddl = {
         row(1, {}, {}, QStringLiteral("CREATE TABLE X\n(a INT);") + QChar(0), 7)};

@@ -136,8 +136,7 @@ TEST(JetSourceCorpus, QueryTestSqlIsRebuiltForEveryQueryType)
         "WHERE (((Table2.col2)=\"foo\" Or (Table2.col2) In (\"buzz\",\"bazz\")))\r\n"
         "ORDER BY Table2.col1;");
     const QString update = QStringLiteral(
-        "UPDATE Table1\r\n"
-        "SET Table1.col1 = \"foo\", Table1.col2 = [Table2].[col3], [Table2].[col1] = "
+        "UPDATE Table1 SET Table1.col1 = \"foo\", Table1.col2 = [Table2].[col3], [Table2].[col1] = "
         "[User Name]\r\n"
         "WHERE ((([Table2].[col1]) Is Not Null));");
     const QString append =

@@ -218,7 +218,7 @@ TEST(JetWriter, QueriesOfEveryKindRebuildTheirSql)
         << byName[group.name].SQL().toStdString();
     EXPECT_EQ(byName[update.name].Type, 48);
     EXPECT_EQ(byName[update.name].SQL(),
-              u"UPDATE 得意先\r\nSET 得意先.地域 = \"大阪\"\r\nWHERE [ID]=1;"_qs);
+              u"UPDATE 得意先 SET 得意先.地域 = \"大阪\"\r\nWHERE [ID]=1;"_qs);
     EXPECT_EQ(byName[del.name].Type, 32);
     EXPECT_TRUE(byName[del.name].SQL().startsWith(u"DELETE 得意先.*\r\nFROM 得意先"_qs))
         << byName[del.name].SQL().toStdString();
