@@ -2,8 +2,10 @@
 #include "app/clicommands.h"
 #include "app/consoleui.h"
 #include "app/wiring.h"
+#include "harvest/formcontrols.h"
 #include "harvest/objectlist.h"
 #include "harvest/queryfields.h"
+#include "harvest/reportcontrols.h"
 #include "harvest/tablefields.h"
 #include "host/command/command.h"
 #include "host/command/mainstate.h"
@@ -20,21 +22,30 @@
 
 const char *const documentUsage =
     "  quillmark-cli document DB [--listing NAME] [--out DIR] [--format pdf|html]\n"
-    "                [--store FILE] [--jet3-charset NAME] [--keep-going]\n"
+    "                [--store FILE] [--jet3-charset NAME] [--designs DIR]\n"
+    "                [--design-charset NAME] [--keep-going]\n"
     "\n"
     "document  writes the listing of the database DB into the documentation store\n"
     "          (Analize.mdb beside the program, or --store FILE) and writes its report\n"
     "          into DIR (default: the current folder) as PDF (default) or HTML.\n"
     "          NAME is one of the listings this build has, or all (default: objects);\n"
-    "          a wrong name prints the list. Every listing named runs; one that fails\n"
-    "          removes its old report. The last line on stderr says which listings\n"
-    "          succeeded and which failed. Damage the reader skipped is printed as a\n"
-    "          warning and makes the exit status 1, unless --keep-going is given.\n";
+    "          form=NAME and report=NAME document one form or report, form=* and\n"
+    "          report=* each of them, every one into its own report file\n"
+    "          (R_Form_NAME, R_Report_NAME); all includes form=* and report=*.\n"
+    "          Form and report designs are read from Access's text exports in\n"
+    "          --designs DIR (default: DB's name with .src, beside it); 8-bit\n"
+    "          exports are read in --design-charset (default: the database's code\n"
+    "          page). A wrong name prints the list. Every listing named runs; one\n"
+    "          that fails removes its old report. The last line on stderr says which\n"
+    "          listings succeeded and which failed. Damage the reader skipped is\n"
+    "          printed as a warning and makes the exit status 1, unless --keep-going\n"
+    "          is given.\n";
 
 namespace {
 
 // The listings the command line runs, by their --listing name. Each entry is
-// the window's command for that listing.
+// the window's command for that listing; the form and report entries run
+// once per object ("form=NAME", "form=*").
 // "all" runs those marked so, in table order (the three source listings
 // share one store table and report, so "all" takes the standard modules').
 struct ListingCommand
@@ -42,24 +53,49 @@ struct ListingCommand
     const char *name;
     void (*command)(MainState &, Ui &);
     bool inAll;
-    const char *report; // the report it writes
+    const char *report;              // the report it writes
+    const char *container = nullptr; // per object of this container
 };
 const ListingCommand listingCommands[] = {
     {"objects", cmdObject_Click, true, "R_Object"},
     {"tables", cmdTableF_Click, true, "R_Table"},
     {"queries", cmdQueryF_Click, true, "R_Query"},
+    {"form", cmdFormC_Click, true, "R_Form", "Forms"},
+    {"report", cmdReportC_Click, true, "R_Report", "Reports"},
     {"modules", cmdModuleL_Click, true, "R_Module"},
     {"form-source", cmdModF_Click, false, "R_ProcList"},
     {"report-source", cmdModR_Click, false, "R_ProcList"},
     {"module-source", cmdModM_Click, true, "R_ProcList"},
 };
 
-QList<const ListingCommand *> findListings(const QString &name)
+// One run of a listing; `object` names the form or report, empty for the others.
+struct ListingRun
 {
-    QList<const ListingCommand *> found;
+    const ListingCommand *listing;
+    QString object;
+    bool everyObject = false; // form=*: expanded once the target is open
+
+    QString label() const
+    {
+        return listing->container ? QString::fromLatin1(listing->name) + QLatin1Char('=') +
+                                        (everyObject ? QStringLiteral("*") : object)
+                                  : QString::fromLatin1(listing->name);
+    }
+};
+
+QList<ListingRun> findListings(const QString &name)
+{
+    QList<ListingRun> found;
     for (const ListingCommand &listing : listingCommands) {
-        if (name == QLatin1String(listing.name) || (name == QLatin1String("all") && listing.inAll))
-            found << &listing;
+        const QString key = QString::fromLatin1(listing.name);
+        if (name == QLatin1String("all") && listing.inAll)
+            found << ListingRun{&listing, QString(), listing.container != nullptr};
+        else if (!listing.container && name == key)
+            found << ListingRun{&listing, QString()};
+        else if (listing.container && name.startsWith(key + QLatin1Char('=')) &&
+                 name.size() > key.size() + 1)
+            found << ListingRun{&listing, name.mid(key.size() + 1),
+                                name.mid(key.size() + 1) == QLatin1String("*")};
     }
     return found;
 }
@@ -68,8 +104,35 @@ QString listingNames()
 {
     QStringList names;
     for (const ListingCommand &listing : listingCommands)
-        names << QString::fromLatin1(listing.name);
+        names << QString::fromLatin1(listing.name) +
+                     (listing.container ? QStringLiteral("=NAME|*") : QString());
     return names.join(QLatin1String(", ")) + QStringLiteral(", all");
+}
+
+// form=* and report=*: one run per form or report of the target.
+QList<ListingRun> expandEveryObject(const QList<ListingRun> &runs, MainState &state)
+{
+    QList<ListingRun> expanded;
+    for (const ListingRun &run : runs) {
+        if (!run.everyObject) {
+            expanded << run;
+            continue;
+        }
+        for (const Document &doc : state.targetDatabase()
+                                       .Containers(QString::fromLatin1(run.listing->container))
+                                       .Documents)
+            expanded << ListingRun{run.listing, doc.Name};
+    }
+    return expanded;
+}
+
+// The window's choices a form or report command reads: the object kind
+// and the picker's text.
+void chooseObject(Ui &ui, const ListingRun &run)
+{
+    const bool form = run.listing->command == cmdFormC_Click;
+    ui.setValue(OptMode(form ? 2 : 3), 1);
+    ui.setText(form ? Ctl::cboForms : Ctl::cboReports, run.object);
 }
 
 } // namespace
@@ -77,6 +140,8 @@ QString listingNames()
 int runDocument(const QStringList &words)
 {
     const CliArgs args(words, {{"--listing", CliOption::Kind::Value},
+                               {"--designs", CliOption::Kind::Value},
+                               {"--design-charset", CliOption::Kind::Value},
                                {"--out", CliOption::Kind::Value},
                                {"--format", CliOption::Kind::Value},
                                {"--store", CliOption::Kind::Value},
@@ -93,7 +158,7 @@ int runDocument(const QStringList &words)
         return 2;
     }
     const QString listingName = args.value("--listing", QStringLiteral("objects"));
-    const QList<const ListingCommand *> listings = findListings(listingName);
+    QList<ListingRun> listings = findListings(listingName);
     if (listings.isEmpty()) {
         printErr(QStringLiteral("--listing: one of %1").arg(listingNames()));
         return 2;
@@ -111,6 +176,18 @@ int runDocument(const QStringList &words)
                      .arg(jet3Charset));
         return 2;
     }
+    const QString designCharset = args.value("--design-charset");
+    if (args.has("--design-charset") && !isAnsiCharset(designCharset)) {
+        printErr(QStringLiteral("--design-charset: %1 is unknown or not a single- or double-byte "
+                                "ANSI code page (for example CP1252 or CP932)")
+                     .arg(designCharset));
+        return 2;
+    }
+    const QString designs = args.value("--designs");
+    if (args.has("--designs") && !QFileInfo(designs).isDir()) {
+        printErr(QStringLiteral("--designs: %1 is not a folder").arg(designs));
+        return 2;
+    }
     const QString outPath = args.value("--out", QStringLiteral("."));
     const QFileInfo outDir(outPath);
     if (!outDir.exists() || !outDir.isDir()) {
@@ -125,6 +202,9 @@ int runDocument(const QStringList &words)
     state.storePath = args.has("--store") ? QFileInfo(args.value("--store")).absoluteFilePath()
                                           : state.programFolder + QStringLiteral("Analize.mdb");
     wireJetHost(state, JetOptions{jet3Charset});
+    const QString designFolder =
+        designs.isEmpty() ? QString() : QFileInfo(designs).absoluteFilePath();
+    wireDesigns(state, DesignOptions{[designFolder] { return designFolder; }, designCharset});
     registerStoreReports();
 
     FileReportOutput output(outDir.absoluteFilePath(), format == QLatin1String("html")
@@ -142,19 +222,29 @@ int runDocument(const QStringList &words)
         return 1;
     }
 
+    try {
+        listings = expandEveryObject(listings, state);
+    } catch (const HostError &error) {
+        ui.describeError(QStringLiteral("SelectFile"), error);
+        return 1;
+    }
     reportSkippedDamage(ui);
 
     QStringList succeeded;
     QStringList failed;
-    for (const ListingCommand *listing : listings) {
+    for (const ListingRun &run : listings) {
         ui.failed = false;
-        listing->command(state, ui);
+        const QString report = QString::fromLatin1(run.listing->report);
+        output.setNameSuffix(run.listing->container ? QLatin1Char('_') + run.object : QString());
+        if (run.listing->container)
+            chooseObject(ui, run);
+        run.listing->command(state, ui);
         if (ui.failed) {
             // A report left from an earlier run would not match the store.
-            QFile::remove(output.pathFor(QString::fromLatin1(listing->report)));
-            failed << QString::fromLatin1(listing->name);
+            QFile::remove(output.pathFor(report));
+            failed << run.label();
         } else {
-            succeeded << QString::fromLatin1(listing->name);
+            succeeded << run.label();
             printOut(output.lastPath());
         }
     }

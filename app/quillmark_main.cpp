@@ -7,6 +7,7 @@
 #include "host/reports/storereports.h"
 #include "host/views/accesswindow.h"
 #include "host/views/reportpreview.h"
+#include "shell/designfolder.h"
 #include "shell/maincontroller.h"
 #include "shell/mainwindow.h"
 #include "shell/platform.h"
@@ -20,6 +21,7 @@
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Quillmark")); // where settings are kept
     QApplication::setApplicationName(QStringLiteral("Quillmark"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLMARK_VERSION));
     installQtJapanese(app); // without them, Qt's dialogs stay in English
@@ -28,6 +30,7 @@ int main(int argc, char **argv)
     DesktopPlatform platform(qEnvironmentVariable("QUILLMARK_PROGRAM_FOLDER"));
     MainState state;
     wireJetHost(state, JetOptions());
+    wireDesigns(state, DesignOptions{savedDesignFolder, QString()});
     registerStoreReports();
 
     PreviewReportOutput previews;

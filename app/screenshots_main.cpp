@@ -59,6 +59,7 @@ int main(int argc, char **argv)
     DesktopPlatform platform(programFolder.path() + u'/');
     MainState state;
     wireJetHost(state, JetOptions());
+    wireDesigns(state, DesignOptions());
 
     MainWindow window;
     UnattendedUi ui(window, QDir(QString::fromLocal8Bit(argv[2])).absolutePath());

@@ -1,7 +1,32 @@
 #include "app/wiring.h"
 
+#include "host/design/exportdesignsource.h"
+#include "host/design/exportmodules.h"
+#include "host/jet/jetfile.h"
 #include "host/jet/jetsource.h"
 #include "host/jet/vbasource.h"
+#include "host/vb/errors.h"
+
+#include <QFile>
+
+namespace {
+
+// The code page the header of the database names; CP1252 when it cannot
+// be read (the file's own errors are reported where it is opened).
+QByteArray databaseCodePage(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return DefaultExportCodePage;
+    const QByteArray first = file.read(4096);
+    try {
+        return jet3CharsetFor(parseJetHeader(first, file.size(), path).codePage).toLatin1();
+    } catch (const HostError &) {
+        return DefaultExportCodePage;
+    }
+}
+
+} // namespace
 
 void wireJetHost(MainState &state, JetOptions options)
 {
@@ -9,4 +34,23 @@ void wireJetHost(MainState &state, JetOptions options)
         options.jet3Charset = qEnvironmentVariable("QUILLMARK_JET3_CHARSET");
     state.opener = JetSource::opener(options);
     state.moduleScan.opener = JetModuleSource::opener(options);
+}
+
+void wireDesigns(MainState &state, DesignOptions options)
+{
+    auto folderFor = [options](const QString &path) {
+        const QString folder = options.folder ? options.folder() : QString();
+        return folder.isEmpty() ? defaultExportFolder(path) : folder;
+    };
+    auto codePageFor = [options](const QString &path) {
+        return options.codePage.isEmpty() ? databaseCodePage(path) : options.codePage.toLatin1();
+    };
+    state.designOpener = [=](const QString &path) -> std::shared_ptr<DesignSource> {
+        return std::make_shared<ExportDesignSource>(folderFor(path), codePageFor(path));
+    };
+    const ModuleSourceOpener fileModules = state.moduleScan.opener;
+    state.moduleScan.opener = [=](const QString &path) -> std::shared_ptr<ModuleSource> {
+        return std::make_shared<ExportModules>(fileModules ? fileModules(path) : nullptr,
+                                               folderFor(path), codePageFor(path));
+    };
 }

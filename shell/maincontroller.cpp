@@ -7,6 +7,7 @@
 #include "harvest/tablefields.h"
 #include "host/command/listings.h"
 #include "modules/modulescan.h"
+#include "shell/designfolder.h"
 #include "shell/helpviewer.h"
 #include "shell/hints.h"
 #include "shell/mainwindow.h"
@@ -80,6 +81,10 @@ void MainController::connectMenus()
     setup->setEnabled(false);
     file->addAction(QStringLiteral("Quit"), this, [this] { m_window.close(); })
         ->setObjectName(QStringLiteral("m1z"));
+    // Below the designed items: where form and report designs are read.
+    file->addSeparator();
+    file->addAction(QStringLiteral("デザインのフォルダ..."), this,
+                    [this] { chooseDesignFolder(m_ui, &m_window); });
     bar->addAction(QStringLiteral("ScreenSaver"), this, [this] { m2_Click(); })
         ->setObjectName(QStringLiteral("m2"));
     bar->addAction(QStringLiteral("help"), this, [this] { m3_Click(); })

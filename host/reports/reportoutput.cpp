@@ -39,7 +39,7 @@ FileReportOutput::FileReportOutput(const QString &folder, Format format)
 
 QString FileReportOutput::pathFor(const QString &reportName) const
 {
-    QString name = reportName;
+    QString name = reportName + m_nameSuffix;
     for (QChar &c : name) {
         if (c.unicode() < 0x20 || QStringLiteral("\\/:*?\"<>|").contains(c))
             c = QLatin1Char('_');

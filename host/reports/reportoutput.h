@@ -42,9 +42,12 @@ public:
 
     void show(const QString &reportName, const StoreReport &report, QSqlDatabase &store) override;
 
-    // Where show() writes the report `reportName` (characters a file name
-    // cannot hold become '_').
+    // Where show() writes the report `reportName`, the suffix appended
+    // (characters a file name cannot hold become '_').
     QString pathFor(const QString &reportName) const;
+    // Appended to the report's name in the file name: one file per form
+    // ("R_Form_受注入力.pdf") when several are documented in one run.
+    void setNameSuffix(const QString &suffix) { m_nameSuffix = suffix; }
     // The file the last successful show() wrote; empty before.
     const QString &lastPath() const { return m_lastPath; }
     // Pages of the last PDF written (0 for HTML).
@@ -53,6 +56,7 @@ public:
 private:
     QString m_folder;
     Format m_format;
+    QString m_nameSuffix;
     QString m_lastPath;
     int m_lastPageCount = 0;
 };
