@@ -1,11 +1,16 @@
 // quillmark-screenshots FOLDER DATABASE: photographs the desktop program's
 // main window on the real display (Xvfb in scripts/screenshots.sh), with
-// DATABASE selected as the target: collapsed and with each panel shown.
+// DATABASE selected as the target: collapsed and with each panel shown;
+// then the preview of the first form's and first report's control listing.
 // The same window, commands and wiring as the program; only the file
 // dialog and message boxes are answered without a user.
 
 #include "app/wiring.h"
+#include "harvest/formcontrols.h"
+#include "harvest/reportcontrols.h"
 #include "host/command/mainstate.h"
+#include "host/reports/storereports.h"
+#include "host/views/reportpreview.h"
 #include "shell/mainwindow.h"
 #include "shell/panels.h"
 #include "shell/platform.h"
@@ -58,6 +63,9 @@ int main(int argc, char **argv)
     QTemporaryDir programFolder;
     DesktopPlatform platform(programFolder.path() + u'/');
     MainState state;
+    PreviewReportOutput previews;
+    state.reportOutput = &previews;
+    registerStoreReports();
     wireJetHost(state, JetOptions());
     wireDesigns(state, DesignOptions());
 

@@ -80,6 +80,8 @@ QString zeroPage(const QTemporaryDir &dir, const QString &path, int pageSize, in
                      bytes);
 }
 
+const QString sampleDesigns = QStringLiteral(QUILLMARK_SOURCE_DIR "/samples/hanbai/designs");
+
 QStringList documentAll(const QString &db, const QTemporaryDir &out)
 {
     return {QStringLiteral("document"),
@@ -89,8 +91,15 @@ QStringList documentAll(const QString &db, const QTemporaryDir &out)
             "--out",
             out.path(),
             "--store",
-            out.filePath(QStringLiteral("Analize.mdb"))};
+            out.filePath(QStringLiteral("Analize.mdb")),
+            "--designs",
+            sampleDesigns};
 }
+
+const QString sampleFormsAndReports =
+    QStringLiteral("form=メインメニュー, form=得意先入力, form=受注入力, form=受注明細サブ, "
+                   "form=商品マスタ, report=請求書, report=得意先別売上表, "
+                   "report=商品一覧　印刷用");
 
 } // namespace
 
@@ -177,8 +186,13 @@ TEST(CommandLine, FailedListingsRemoveTheirOldReports)
     QTemporaryDir out;
     CliRun run = runCli(documentAll(sample, out));
     ASSERT_EQ(run.exitCode, 0) << run.errors.toStdString();
-    for (const char *report : {"R_Object", "R_Table", "R_Query", "R_Module", "R_ProcList"})
-        ASSERT_TRUE(QFile::exists(out.filePath(QLatin1String(report) + QLatin1String(".pdf"))));
+    EXPECT_EQ(run.lastLine(), QStringLiteral("document: succeeded: objects, tables, queries, ") +
+                                  sampleFormsAndReports +
+                                  QStringLiteral(", modules, module-source; failed: none"));
+    for (const char *report : {"R_Object", "R_Table", "R_Query", "R_Module", "R_ProcList",
+                               "R_Form_受注入力", "R_Report_商品一覧　印刷用"})
+        ASSERT_TRUE(QFile::exists(out.filePath(QString::fromUtf8(report) + QLatin1String(".pdf"))))
+            << report;
 
     // The writer stores the VBA project the module listings read last.
     const QList<int> longValuePages = findPages(sample, 2048, QByteArrayLiteral("LVAL"));
@@ -186,9 +200,9 @@ TEST(CommandLine, FailedListingsRemoveTheirOldReports)
     const int longValuePage = longValuePages.last();
     run = runCli(documentAll(zeroPage(dir, sample, 2048, longValuePage), out));
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.lastLine(),
-              QStringLiteral(
-                  "document: succeeded: objects, tables, queries; failed: modules, module-source"))
+    EXPECT_EQ(run.lastLine(), QStringLiteral("document: succeeded: objects, tables, queries, ") +
+                                  sampleFormsAndReports +
+                                  QStringLiteral("; failed: modules, module-source"))
         << run.errors.toStdString();
     EXPECT_TRUE(run.errors.contains(QStringLiteral("ModuleList: error 3049")));
     EXPECT_TRUE(run.errors.contains(QStringLiteral("page %1").arg(longValuePage)));
@@ -250,6 +264,17 @@ TEST(CommandLine, WrongArgumentsSayWhatIsWrong)
         {{"document", longName, "--store", store}, 1, "is too long"},
         {{"document", aFile + "/db.mdb", "--store", store}, 1, "is not a folder"},
         {{"document", dir.filePath("missing.mdb"), "--store", store}, 1, "Could not find file"},
+        {{"document", sample, "--designs", dir.filePath("missing")}, 2, "is not a folder"},
+        {{"document", sample, "--design-charset", "UTF-8"}, 2, "not a single- or double-byte"},
+        {{"document", sample, "--listing", "form="}, 2, "form=NAME|*"},
+        // No exports beside the copy: the error names where it looked.
+        {{"document", sample, "--listing", "form=受注入力", "--store", store, "--out", dir.path()},
+         1,
+         "hanbai.src"},
+        {{"document", sample, "--listing", "report=無い", "--store", store, "--out", dir.path(),
+          "--designs", sampleDesigns},
+         1,
+         "error 2103"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.args.join(u' ').toStdString());
