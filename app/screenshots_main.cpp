@@ -95,5 +95,31 @@ int main(int argc, char **argv)
     cmdCompact_Click(state, ui);
     written &=
         photograph(QStringLiteral("main-window-compact"), QStringLiteral("修復・最適化 機能"));
+
+    // A control listing's first page, as the preview shows it.
+    auto preview = [&](const QString &name, int kind, Ctl picker,
+                       void (*command)(MainState &, Ui &)) {
+        ui.setValue(OptMode(kind), 1);
+        ui.setListIndex(picker, 0);
+        command(state, ui);
+        ReportPreviewWindow *shown = previews.lastWindow();
+        if (!shown) {
+            err << name << ": no preview opened: " << ui.text(Ctl::txtMesege) << '\n';
+            return false;
+        }
+        shown->finishLayout();
+        shown->showNormal();
+        shown->resize(900, 1100);
+        for (int i = 0; i < 5; ++i)
+            QApplication::processEvents();
+        const QString path = folder + u'/' + name + QStringLiteral(".png");
+        const bool saved = shown->grab().save(path);
+        shown->close();
+        return saved;
+    };
+    cmdKaiseki_Click(state, ui, platform);
+    written &= preview(QStringLiteral("form-control-preview"), 2, Ctl::cboForms, cmdFormC_Click);
+    written &=
+        preview(QStringLiteral("report-control-preview"), 3, Ctl::cboReports, cmdReportC_Click);
     return written ? 0 : 1;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Photographs the main window under Xvfb into docs/screenshots/: collapsed
 # and with each panel, the bundled sample selected from a long path (so
-# that the path label shows how it shortens one).
+# that the path label shows how it shortens one); then the previews of its
+# first form's and first report's control listings.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,6 +19,7 @@ trap 'rm -rf "$work"' EXIT
 folder="$work/home/user/ドキュメント/販売管理システム/データベース/2026年度"
 mkdir -p "$folder"
 cp build/release/samples/hanbai.mdb "$folder/販売管理.mdb"
+cp -r build/release/samples/hanbai.src "$folder/販売管理.src"
 xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" \
     build/release/quillmark-screenshots docs/screenshots "$folder/販売管理.mdb"
 ls -l docs/screenshots
