@@ -115,7 +115,6 @@ public:
 private:
     const ExportFile &m_file;
     QHash<int, const ExportBlock *> m_defaults;
-    std::map<const PropertyOrder *, QHash<QString, int>> m_indexes;
 
     [[noreturn]] void fail(int line, const QString &why) const
     {
@@ -142,14 +141,16 @@ private:
             addControl(controls, child, code == ControlTypeCode::OptionGroup);
     }
 
-    const QHash<QString, int> &indexOf(const PropertyOrder &order)
+    // The orders live as long as the program, and so do their indexes.
+    static const QHash<QString, int> &indexOf(const PropertyOrder &order)
     {
-        auto found = m_indexes.find(&order);
-        if (found == m_indexes.end()) {
+        static std::map<const PropertyOrder *, QHash<QString, int>> indexes;
+        auto found = indexes.find(&order);
+        if (found == indexes.end()) {
             QHash<QString, int> index;
             for (int i = 0; i < order.size(); ++i)
                 index.insert(order[i].name, i);
-            found = m_indexes.emplace(&order, std::move(index)).first;
+            found = indexes.emplace(&order, std::move(index)).first;
         }
         return found->second;
     }
@@ -213,6 +214,7 @@ private:
         }
 
         Properties properties(Properties::Owner::Access, owner);
+        properties.reserve(int(order.size() + unknown.size()));
         for (int i = 0; i < order.size(); ++i)
             properties.append(order[i].name, values[i]);
         for (const Property &p : unknown)

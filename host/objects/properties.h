@@ -31,6 +31,7 @@ public:
     }
 
     void append(const QString &name, const Value &value) { m_items.append({name, value}); }
+    void reserve(int count) { m_items.reserve(count); }
     // Replaces the value of an existing property or appends a new one.
     void put(const QString &name, const Value &value);
 

@@ -10,43 +10,59 @@ Recordset::Recordset(Store &store, QString table, QList<Column> columns)
     : m_store(store)
     , m_table(std::move(table))
     , m_columns(std::move(columns))
+    , m_pending(m_columns.size())
 {
+    if (m_columns.size() > 255)
+        throw HostError(Err::Unexpected,
+                        QStringLiteral("The store table %1 has more than 255 fields").arg(m_table));
 }
 
-const Recordset::Column &Recordset::column(const QString &field) const
+int Recordset::columnIndex(const QString &field) const
 {
-    for (const Column &c : m_columns) {
-        if (c.name.compare(field, Qt::CaseInsensitive) == 0) // Jet field names ignore case
-            return c;
+    for (int i = 0; i < m_columns.size(); ++i) {
+        if (m_columns[i].name == field)
+            return i;
+    }
+    for (int i = 0; i < m_columns.size(); ++i) {
+        if (m_columns[i].name.compare(field, Qt::CaseInsensitive) == 0) // Jet ignores case
+            return i;
     }
     throw HostError::itemNotFound(QStringLiteral("%1.Fields").arg(m_table), field);
 }
 
 void Recordset::AddNew()
 {
+    clearRow();
     m_adding = true;
-    m_pending.clear();
+}
+
+void Recordset::clearRow()
+{
+    for (char i : std::as_const(m_assignedOrder))
+        m_pending[quint8(i)] = QVariant();
     m_assignedOrder.clear();
+    m_adding = false;
 }
 
 void Recordset::setField(const QString &field, const Value &value)
 {
-    const Column &c = column(field);
+    const int index = columnIndex(field);
     if (!m_adding)
         throw HostError(
             Err::UpdateWithoutAddNew,
             QStringLiteral("Update or CancelUpdate without AddNew or Edit on %1").arg(m_table));
-    const QVariant stored = toStored(c, value);
-    if (!m_pending.contains(c.name))
-        m_assignedOrder.append(c.name);
-    m_pending.insert(c.name, stored);
+    QVariant stored = toStored(m_columns[index], value);
+    if (!m_assignedOrder.contains(char(index)))
+        m_assignedOrder.append(char(index));
+    m_pending[index] = std::move(stored);
 }
 
 Value Recordset::field(const QString &field) const
 {
-    const Column &c = column(field);
-    const auto it = m_pending.constFind(c.name);
-    return toValue(c.type, it != m_pending.constEnd() ? *it : c.defaultValue);
+    const int index = columnIndex(field);
+    const Column &c = m_columns[index];
+    return toValue(c.type,
+                   m_assignedOrder.contains(char(index)) ? m_pending[index] : c.defaultValue);
 }
 
 void Recordset::Update(int /*updateType*/, bool /*force*/)
@@ -58,27 +74,24 @@ void Recordset::Update(int /*updateType*/, bool /*force*/)
     m_store.beginWrite();
     QSqlQuery &insert = insertFor(m_assignedOrder);
     for (int i = 0; i < m_assignedOrder.size(); ++i)
-        insert.bindValue(i, m_pending.value(m_assignedOrder[i]));
+        insert.bindValue(i, m_pending[quint8(m_assignedOrder[i])]);
     if (!insert.exec())
         m_store.raise(QStringLiteral("add a row to %1").arg(m_table), insert.lastError().text());
-    m_adding = false;
-    m_pending.clear();
-    m_assignedOrder.clear();
+    clearRow();
 }
 
-QSqlQuery &Recordset::insertFor(const QStringList &fields)
+QSqlQuery &Recordset::insertFor(const QByteArray &columns)
 {
-    const QString key = fields.join(u'\x1f');
-    auto it = m_inserts.find(key);
+    auto it = m_inserts.find(columns);
     if (it != m_inserts.end())
         return *it;
     QString sql;
-    if (fields.isEmpty()) {
+    if (columns.isEmpty()) {
         sql = QStringLiteral("INSERT INTO \"%1\" DEFAULT VALUES").arg(m_table);
     } else {
         QStringList names, marks;
-        for (const QString &f : fields) {
-            names << QLatin1Char('"') + f + QLatin1Char('"');
+        for (char i : columns) {
+            names << QLatin1Char('"') + m_columns[quint8(i)].name + QLatin1Char('"');
             marks << QStringLiteral("?");
         }
         sql = QStringLiteral("INSERT INTO \"%1\" (%2) VALUES (%3)")
@@ -87,7 +100,7 @@ QSqlQuery &Recordset::insertFor(const QStringList &fields)
     QSqlQuery query(m_store.connection());
     if (!query.prepare(sql))
         m_store.raise(QStringLiteral("prepare a row of %1").arg(m_table), query.lastError().text());
-    return *m_inserts.insert(key, query);
+    return *m_inserts.insert(columns, query);
 }
 
 QVariant Recordset::toStored(const Column &c, const Value &value) const

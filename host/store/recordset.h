@@ -48,16 +48,20 @@ public:
     void Update(int updateType = 1, bool force = false);
 
 private:
-    const Column &column(const QString &field) const;
+    void clearRow();
+    // The column's position; an unknown field raises 3265.
+    int columnIndex(const QString &field) const;
     QVariant toStored(const Column &column, const Value &value) const;
     static Value toValue(ColumnType type, const QVariant &stored);
-    QSqlQuery &insertFor(const QStringList &fields);
+    QSqlQuery &insertFor(const QByteArray &columns);
 
     Store &m_store;
     QString m_table;
     QList<Column> m_columns;
     bool m_adding = false;
-    QStringList m_assignedOrder;
-    QHash<QString, QVariant> m_pending;
-    QHash<QString, QSqlQuery> m_inserts; // one prepared statement per set of fields
+    // The row being added: the columns assigned, in the order of their first
+    // assignment (one byte each: the column's position), and their values.
+    QByteArray m_assignedOrder;
+    QList<QVariant> m_pending;              // by column position
+    QHash<QByteArray, QSqlQuery> m_inserts; // one prepared statement per set of fields
 };
