@@ -17,6 +17,7 @@ enum class Err : int {
     SubscriptOutOfRange = 9,
     TypeMismatch = 13,
     FileNotFound = 53,
+    DiskFull = 61,
     PathFileAccess = 75,
     ObjectNotSet = 91,
     InvalidUseOfNull = 94,
@@ -36,6 +37,7 @@ enum class Err : int {
     DamagedDatabase = 3049,
     FileOpenDenied = 3051,
     FileInUse = 3196,
+    DatabaseExists = 3204,
     UpdateWithoutAddNew = 3020,
     InvalidSqlStatement = 3129,
     ItemNotFound = 3265,
@@ -45,6 +47,7 @@ enum class Err : int {
     DesignNotReadable = 31001,
     PasswordProtected = 31002,
     StoreUnusable = 31003,
+    NotCompactable = 31004,
     Unexpected = 31009,
 };
 

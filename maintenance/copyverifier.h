@@ -1,0 +1,13 @@
+#pragma once
+
+// Checks a copy against its source by reading both independently of the
+// compactor: through our reader (the DAO side: schema, properties, queries,
+// containers and their documents; then every row of every table, system
+// tables included, value by value with long values read whole) and through
+// libmdb directly (every row of every table of its catalog, as mdbtools'
+// own tools bind them). The compactor's page account is not used.
+
+#include <QString>
+
+// The first difference found, empty when the copy reads as the source.
+QString differenceBetween(const QString &source, const QString &copy);
