@@ -2,17 +2,17 @@
 
 #include "host/reports/columnfit.h"
 #include "host/reports/pagetarget.h"
+#include "host/reports/textcache.h"
 #include "host/vb/errors.h"
 
 #include <QFontMetricsF>
-#include <QPainter>
 #include <QTextLayout>
 
 #include <algorithm>
 
 // The layout works in tenths of a point: QFont pixel sizes are whole numbers,
 // and pixel-sized fonts keep their size whatever the device resolution.
-static constexpr qreal U = 10;
+static constexpr qreal U = PageTarget::UnitsPerPoint;
 static constexpr qreal MarginX = 36 * U;
 static constexpr qreal MarginTop = 28 * U;
 static constexpr qreal MarginBottom = 26 * U;
@@ -31,10 +31,12 @@ struct ReportFace
     explicit ReportFace(const QFont &f)
         : font(f)
         , metrics(f)
+        , cache(f, 4 * metrics.horizontalAdvance(QLatin1Char(' ')))
     {
     }
     QFont font;
     QFontMetricsF metrics;
+    TextCache cache;
 };
 
 static QFont reportFont(qreal points, bool monospace, bool bold)
@@ -56,50 +58,35 @@ static QFont reportFont(qreal points, bool monospace, bool bold)
     return font;
 }
 
-// One cell's text broken into lines at a given width. Short single-line text
-// (most cells) is measured and drawn directly; the rest goes through
-// QTextLayout, one layout per paragraph.
+// One cell's text broken into lines at a given width. A line that fits
+// (most cells, most source lines) comes shaped from the face's cache; only a
+// paragraph wider than the cell goes through QTextLayout's line breaker.
 class WrappedText
 {
 public:
-    WrappedText(QString text, const ReportFace &face, qreal width, Qt::Alignment alignment)
-        : m_face(face)
-        , m_width(width)
-        , m_alignment(alignment)
+    WrappedText(QString text, ReportFace &face, qreal width, Qt::Alignment alignment)
     {
         const bool plain = !text.contains(QLatin1Char('\n')) && !text.contains(QLatin1Char('\r')) &&
                            !text.contains(QLatin1Char('\t'));
         if (plain) {
-            const qreal advance = face.metrics.horizontalAdvance(text);
-            if (advance <= width) {
-                m_single = std::move(text);
-                m_advance = advance;
-                m_lines.push_back({-1, 0, face.metrics.height()});
+            const ShapedText &shaped = face.cache.shape(text);
+            if (shaped.advance <= width) {
+                m_lines.push_back({shaped, offset(alignment, width, shaped.advance),
+                                   face.metrics.ascent(), face.metrics.height()});
                 return;
             }
         }
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
         text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        QTextOption option(alignment);
-        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-        option.setTabStopDistance(4 * face.metrics.horizontalAdvance(QLatin1Char(' ')));
         const QStringList paragraphs = text.split(QLatin1Char('\n'));
-        m_layouts.reserve(paragraphs.size());
         for (const QString &paragraph : paragraphs) {
-            auto layout = std::make_unique<QTextLayout>(paragraph, face.font);
-            layout->setTextOption(option);
-            layout->setCacheEnabled(true);
-            layout->beginLayout();
-            qreal y = 0;
-            for (QTextLine line = layout->createLine(); line.isValid();
-                 line = layout->createLine()) {
-                line.setLineWidth(width);
-                line.setPosition(QPointF(0, y));
-                y += line.height();
-                m_lines.push_back({int(m_layouts.size()), line.lineNumber(), line.height()});
+            const ShapedText &shaped = face.cache.shape(paragraph);
+            if (shaped.advance <= width) {
+                m_lines.push_back({shaped, offset(alignment, width, shaped.advance), shaped.ascent,
+                                   shaped.height});
+                continue;
             }
-            layout->endLayout();
-            m_layouts.push_back(std::move(layout));
+            breakLines(paragraph, face, width, alignment);
         }
     }
 
@@ -112,48 +99,56 @@ public:
             h += line.height;
         return h;
     }
-    QString firstLine() const
-    {
-        if (m_lines.empty())
-            return {};
-        const Line &line = m_lines.front();
-        if (line.layout < 0)
-            return m_single;
-        const QTextLayout &layout = *m_layouts[line.layout];
-        const QTextLine first = layout.lineAt(line.index);
-        return layout.text().mid(first.textStart(), first.textLength());
-    }
+    QString firstLine() const { return m_lines.empty() ? QString() : m_lines.front().shaped.text; }
 
-    void drawLine(QPainter *painter, int i, qreal x, qreal top) const
+    void drawLine(PageTarget &target, int i, qreal x, qreal top) const
     {
         const Line &line = m_lines[i];
-        if (line.layout < 0) {
-            qreal left = x;
-            if (m_alignment & Qt::AlignRight)
-                left = x + m_width - m_advance;
-            else if (m_alignment & Qt::AlignHCenter)
-                left = x + (m_width - m_advance) / 2;
-            painter->setFont(m_face.font);
-            painter->drawText(QPointF(left, top + m_face.metrics.ascent()), m_single);
-            return;
-        }
-        const QTextLine textLine = m_layouts[line.layout]->lineAt(line.index);
-        textLine.draw(painter, QPointF(x, top - textLine.y()));
+        target.drawText(QPointF(x + line.x, top + line.ascent), line.shaped);
     }
 
 private:
     struct Line
     {
-        int layout; // -1: the single plain line
-        int index;
+        ShapedText shaped;
+        qreal x; // from the cell's left edge
+        qreal ascent;
         qreal height;
     };
-    const ReportFace &m_face;
-    qreal m_width;
-    Qt::Alignment m_alignment;
-    QString m_single;
-    qreal m_advance = 0;
-    std::vector<std::unique_ptr<QTextLayout>> m_layouts;
+
+    static qreal offset(Qt::Alignment alignment, qreal width, qreal advance)
+    {
+        if (alignment & Qt::AlignRight)
+            return width - advance;
+        if (alignment & Qt::AlignHCenter)
+            return (width - advance) / 2;
+        return 0;
+    }
+
+    void breakLines(const QString &paragraph, const ReportFace &face, qreal width,
+                    Qt::Alignment alignment)
+    {
+        QTextOption option(alignment);
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        option.setTabStopDistance(4 * face.metrics.horizontalAdvance(QLatin1Char(' ')));
+        QTextLayout layout(paragraph, face.font);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        qreal y = 0;
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(width);
+            line.setPosition(QPointF(0, y));
+            y += line.height();
+        }
+        layout.endLayout();
+        for (int i = 0; i < layout.lineCount(); ++i) {
+            const QTextLine line = layout.lineAt(i);
+            const QString text = paragraph.mid(line.textStart(), line.textLength());
+            m_lines.push_back({shapedLine(text, face.font, line, line.glyphRuns()), 0,
+                               line.ascent(), line.height()});
+        }
+    }
+
     std::vector<Line> m_lines;
 };
 
@@ -172,8 +167,8 @@ PagedReportWriter::PagedReportWriter(PageTarget &target)
 
 PagedReportWriter::~PagedReportWriter()
 {
-    if (m_painter) // abandoned mid-page: hand the painter back as it was given
-        m_painter->restore();
+    if (m_open)
+        m_target.abandonPage();
 }
 
 void PagedReportWriter::setPlacementObserver(std::function<void(const Placement &)> observer)
@@ -183,7 +178,7 @@ void PagedReportWriter::setPlacementObserver(std::function<void(const Placement 
 
 void PagedReportWriter::requireBegun(const char *call) const
 {
-    if (!m_painter || m_ended)
+    if (!m_open || m_ended)
         throw HostError::invalidCall(
             QStringLiteral("ReportWriter::%1 outside begin()/end()").arg(QLatin1String(call)));
 }
@@ -210,7 +205,7 @@ qreal PagedReportWriter::bodyWidth() const
 
 void PagedReportWriter::begin(const ReportHeader &header)
 {
-    if (m_painter || m_ended)
+    if (m_open || m_ended)
         throw HostError::invalidCall(QStringLiteral("ReportWriter::begin called twice"));
     m_header = header;
     openPage();
@@ -218,10 +213,8 @@ void PagedReportWriter::begin(const ReportHeader &header)
 
 void PagedReportWriter::openPage()
 {
-    m_painter = m_target.beginPage();
-    m_painter->save();
-    m_painter->scale(1 / U, 1 / U);
-    m_painter->setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    m_target.openPage();
+    m_open = true;
     ++m_pageNumber;
     drawPageHeader();
     m_y = bodyTop();
@@ -231,9 +224,8 @@ void PagedReportWriter::openPage()
 void PagedReportWriter::closePage()
 {
     drawFooter();
-    m_painter->restore();
-    m_painter = nullptr;
-    m_target.endPage();
+    m_open = false;
+    m_target.closePage();
 }
 
 void PagedReportWriter::newPage()
@@ -244,39 +236,30 @@ void PagedReportWriter::newPage()
 
 void PagedReportWriter::drawPageHeader()
 {
-    QPainter *p = m_painter;
     const qreal left = bodyLeft();
     const qreal width = bodyWidth();
     const qreal infoWidth = width * 0.4;
-    p->setPen(Qt::black);
-    p->setFont(m_titleFace->font);
-    const QString title =
-        m_titleFace->metrics.elidedText(m_header.title, Qt::ElideRight, width - infoWidth - 6 * U);
-    p->drawText(QPointF(left, MarginTop + m_titleFace->metrics.ascent()), title);
+    const ShapedText &title = m_titleFace->cache.shape(
+        m_titleFace->metrics.elidedText(m_header.title, Qt::ElideRight, width - infoWidth - 6 * U));
+    m_target.drawText(QPointF(left, MarginTop + m_titleFace->metrics.ascent()), title);
 
-    p->setFont(m_small->font);
     const QFontMetricsF &fm = m_small->metrics;
-    const QString database = fm.elidedText(m_header.database, Qt::ElideMiddle, infoWidth);
-    p->drawText(QPointF(left + width - fm.horizontalAdvance(database), MarginTop + fm.ascent()),
-                database);
-    p->drawText(QPointF(left + width - fm.horizontalAdvance(m_header.date),
-                        MarginTop + fm.height() + fm.ascent()),
-                m_header.date);
+    const ShapedText &database =
+        m_small->cache.shape(fm.elidedText(m_header.database, Qt::ElideMiddle, infoWidth));
+    m_target.drawText(QPointF(left + width - database.advance, MarginTop + fm.ascent()), database);
+    const ShapedText &date = m_small->cache.shape(m_header.date);
+    m_target.drawText(QPointF(left + width - date.advance, MarginTop + fm.height() + fm.ascent()),
+                      date);
 
     const qreal ruleY = MarginTop + HeaderHeight - 3 * U;
-    p->setPen(QPen(Qt::black, 1.2 * U));
-    p->drawLine(QPointF(left, ruleY), QPointF(left + width, ruleY));
+    m_target.drawLine(QPointF(left, ruleY), QPointF(left + width, ruleY), 1.2 * U, Qt::black);
 }
 
 void PagedReportWriter::drawFooter()
 {
-    QPainter *p = m_painter;
-    const QString text = QStringLiteral("%1 ページ").arg(m_pageNumber);
-    const QFontMetricsF &fm = m_small->metrics;
-    p->setPen(Qt::black);
-    p->setFont(m_small->font);
-    const qreal y = m_pageSize.height() - MarginBottom - fm.descent();
-    p->drawText(QPointF((m_pageSize.width() - fm.horizontalAdvance(text)) / 2, y), text);
+    const ShapedText &text = m_small->cache.shape(QStringLiteral("%1 ページ").arg(m_pageNumber));
+    const qreal y = m_pageSize.height() - MarginBottom - m_small->metrics.descent();
+    m_target.drawText(QPointF((m_pageSize.width() - text.advance) / 2, y), text);
 }
 
 void PagedReportWriter::notify(Placement::Kind kind, const QRectF &rect, const QString &text)
@@ -385,25 +368,22 @@ qreal PagedReportWriter::drawPart(const std::vector<Cell> &cells, Measured &row,
     if (!any)
         return 0;
     const qreal used = tallest + 2 * padding;
-    QPainter *p = m_painter;
     const qreal left = cells.front().x;
     const qreal right = cells.back().x + cells.back().width;
     if (background.isValid())
-        p->fillRect(QRectF(left, m_y, right - left, used), background);
-    p->setPen(Qt::black);
+        m_target.fillRect(QRectF(left, m_y, right - left, used), background);
     for (size_t i = 0; i < cells.size(); ++i) {
         qreal y = m_y + padding;
         for (int line = cursor[i]; line < ends[i]; ++line) {
-            row.cells[i]->drawLine(p, line, cells[i].x + padding, y);
+            row.cells[i]->drawLine(m_target, line, cells[i].x + padding, y);
             y += row.cells[i]->lineHeight(line);
         }
         cursor[i] = ends[i];
     }
     if (ruled) {
-        p->setPen(QPen(QColor(0x80, 0x80, 0x80), RuleWidth));
-        p->setBrush(Qt::NoBrush);
         for (const Cell &cell : cells)
-            p->drawRect(QRectF(cell.x, m_y, cell.width, used));
+            m_target.strokeRect(QRectF(cell.x, m_y, cell.width, used), RuleWidth,
+                                QColor(0x80, 0x80, 0x80));
     }
     return used;
 }
@@ -508,14 +488,11 @@ void PagedReportWriter::flushGroup(qreal followingNeed)
     else
         m_y += gap;
 
-    QPainter *p = m_painter;
     const QRectF bar(bodyLeft(), m_y, bodyWidth(), headingHeight);
-    p->fillRect(bar, QColor(0xd8, 0xe0, 0xea));
-    p->setPen(Qt::black);
-    p->setFont(m_groupFace->font);
-    const QString title =
-        m_groupFace->metrics.elidedText(group.title, Qt::ElideRight, bodyWidth() - 4 * CellPadding);
-    p->drawText(
+    m_target.fillRect(bar, QColor(0xd8, 0xe0, 0xea));
+    const ShapedText &title = m_groupFace->cache.shape(m_groupFace->metrics.elidedText(
+        group.title, Qt::ElideRight, bodyWidth() - 4 * CellPadding));
+    m_target.drawText(
         QPointF(bodyLeft() + 2 * CellPadding, m_y + CellPadding + m_groupFace->metrics.ascent()),
         title);
     notify(Placement::GroupHeading, bar, group.title);

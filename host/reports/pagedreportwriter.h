@@ -23,7 +23,6 @@
 #include <vector>
 
 class PageTarget;
-class QPainter;
 class WrappedText;
 struct ReportFace;
 
@@ -62,7 +61,7 @@ private:
         qreal x;
         qreal width;
         Qt::Alignment alignment;
-        const ReportFace *face;
+        ReportFace *face;
     };
     struct Measured
     {
@@ -121,7 +120,7 @@ private:
     std::vector<Cell> m_headingCells; // the same in bold
     qreal m_headingsHeight = 0;
     std::optional<PendingGroup> m_pending;
-    QPainter *m_painter = nullptr;
+    bool m_open = false; // a page is open
     int m_pageNumber = 0;
     qreal m_y = 0;
     bool m_headingsDrawn = false;

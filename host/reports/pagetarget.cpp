@@ -1,5 +1,6 @@
 #include "host/reports/pagetarget.h"
 
+#include "host/reports/textcache.h"
 #include "host/vb/errors.h"
 
 #include <QPageLayout>
@@ -9,6 +10,53 @@
 QSizeF a4PageSize()
 {
     return QPageSize(QPageSize::A4).size(QPageSize::Point);
+}
+
+void PageTarget::openPage()
+{
+    m_painter = beginPage();
+    m_painter->save();
+    m_painter->scale(1 / UnitsPerPoint, 1 / UnitsPerPoint);
+    m_painter->setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+}
+
+void PageTarget::closePage()
+{
+    m_painter->restore();
+    m_painter = nullptr;
+    endPage();
+}
+
+void PageTarget::abandonPage()
+{
+    if (m_painter) // hand the painter back as it was given
+        m_painter->restore();
+    m_painter = nullptr;
+}
+
+void PageTarget::drawText(QPointF baseline, const ShapedText &text)
+{
+    m_painter->setPen(Qt::black);
+    for (const QGlyphRun &run : text.runs)
+        m_painter->drawGlyphRun(baseline, run);
+}
+
+void PageTarget::fillRect(const QRectF &rect, const QColor &color)
+{
+    m_painter->fillRect(rect, color);
+}
+
+void PageTarget::strokeRect(const QRectF &rect, qreal lineWidth, const QColor &color)
+{
+    m_painter->setPen(QPen(color, lineWidth));
+    m_painter->setBrush(Qt::NoBrush);
+    m_painter->drawRect(rect);
+}
+
+void PageTarget::drawLine(QPointF from, QPointF to, qreal lineWidth, const QColor &color)
+{
+    m_painter->setPen(QPen(color, lineWidth, Qt::SolidLine, Qt::SquareCap));
+    m_painter->drawLine(from, to);
 }
 
 static HostError fileAccessError(const QString &path, const QString &why)
@@ -79,6 +127,13 @@ QPainter *PicturePageTarget::beginPage()
     m_current = QPicture();
     m_painter.begin(&m_current);
     return &m_painter;
+}
+
+void PicturePageTarget::drawText(QPointF baseline, const ShapedText &text)
+{
+    painter()->setFont(text.font);
+    painter()->setPen(Qt::black);
+    painter()->drawText(baseline, text.text);
 }
 
 void PicturePageTarget::endPage()

@@ -17,6 +17,8 @@
 
 #include <memory>
 
+struct ShapedText;
+
 class QPdfWriter;
 
 // A4 portrait in points.
@@ -25,16 +27,41 @@ QSizeF a4PageSize();
 class PageTarget
 {
 public:
+    // The writer draws in tenths of a point: pixel-sized fonts keep their
+    // size whatever the device resolution.
+    static constexpr qreal UnitsPerPoint = 10;
+
     virtual ~PageTarget() = default;
     // The page size in points; the writer lays out to it.
     virtual QSizeF pageSize() const = 0;
-    // Opens the next page; the painter belongs to the target and is valid
-    // until endPage().
+
+    // Opens the next page for the drawing calls below, in layout units.
+    void openPage();
+    void closePage();
+    // Leaves the open page unfinished (the report failed); the document is
+    // discarded with the target.
+    void abandonPage();
+
+    virtual void drawText(QPointF baseline, const ShapedText &text);
+    virtual void fillRect(const QRectF &rect, const QColor &color);
+    virtual void strokeRect(const QRectF &rect, qreal lineWidth, const QColor &color);
+    // With square caps: the line reaches half its width past both ends.
+    virtual void drawLine(QPointF from, QPointF to, qreal lineWidth, const QColor &color);
+
+    // For targets that draw through QPainter: opens the next page; the
+    // painter belongs to the target, works in points, and is valid until
+    // endPage().
     virtual QPainter *beginPage() = 0;
     virtual void endPage() = 0;
     // Publishes the document (after the last endPage()). A target destroyed
     // without finish() discards what it holds.
     virtual void finish() = 0;
+
+protected:
+    QPainter *painter() const { return m_painter; }
+
+private:
+    QPainter *m_painter = nullptr;
 };
 
 // Writes a PDF file through a temporary file that replaces `path` only on
@@ -72,6 +99,8 @@ public:
     QPainter *beginPage() override;
     void endPage() override;
     void finish() override {}
+    // Recorded as text, which keeps the pictures small and replays exactly.
+    void drawText(QPointF baseline, const ShapedText &text) override;
 
     const QList<QPicture> &pages() const { return m_pages; }
     QList<QPicture> takePages() { return std::exchange(m_pages, {}); }

@@ -1,0 +1,55 @@
+#pragma once
+
+// Shaping is the costliest part of laying out a report, and reports repeat
+// their strings (type names, headings, page footers). A TextCache shapes each
+// distinct string of one face once; the same glyph runs decide whether a cell
+// wraps and are what gets drawn.
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QGlyphRun>
+#include <QHash>
+#include <QList>
+#include <QString>
+
+class QTextLine;
+
+// One line of text ready to draw: glyph positions relative to the baseline
+// origin. More than one run when a fallback font supplies glyphs the face's
+// own font lacks.
+struct ShapedText
+{
+    QString text;
+    QFont font;
+    QList<QGlyphRun> runs;
+    qreal advance = 0; // to where the next text would start, trailing spaces included
+    qreal ascent = 0;  // of the line as shaped (the tallest font in it)
+    qreal height = 0;
+};
+
+// Takes the glyph runs of a laid-out line and makes them relative to its
+// baseline origin.
+ShapedText shapedLine(const QString &text, const QFont &font, const QTextLine &line,
+                      QList<QGlyphRun> runs);
+
+class TextCache
+{
+public:
+    // `tabStop` is the tab stop distance texts with tabs are shaped with.
+    TextCache(const QFont &font, qreal tabStop);
+
+    const QFont &font() const { return m_font; }
+    const QFontMetricsF &metrics() const { return m_metrics; }
+    // One line, unwrapped; `text` must hold no line break. The reference stays
+    // valid until the next call.
+    const ShapedText &shape(const QString &text);
+
+private:
+    // Bounds memory on long reports of mostly distinct strings.
+    static constexpr qsizetype MaxEntries = 20000;
+
+    QFont m_font;
+    QFontMetricsF m_metrics;
+    qreal m_tabStop;
+    QHash<QString, ShapedText> m_entries;
+};
