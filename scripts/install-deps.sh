@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Quillmark needs to build and run; with
 # --test also what the test run needs beyond that (clang for the fuzzer,
-# clang-format for the formatting check).
+# clang-format for the formatting check, the sqlite3 shell the store test reads with).
 # Safe to run again: apt-get installs only what is missing.
 set -euo pipefail
 
@@ -13,7 +13,7 @@ packages=(
     fonts-ipafont-gothic fonts-horai-umefont qt6-translations-l10n
 )
 if [ "${1:-}" = "--test" ]; then
-    packages+=(clang libclang-rt-14-dev clang-format)
+    packages+=(clang libclang-rt-14-dev clang-format sqlite3)
 fi
 
 sudo=""

@@ -1,5 +1,6 @@
 #include "host/reports/storequery.h"
 
+#include "host/store/storedates.h"
 #include "host/vb/errors.h"
 #include "host/vb/vb.h"
 
@@ -29,5 +30,8 @@ QString displayText(const QVariant &value, bool boolean)
 
 QString dateText(const QVariant &value)
 {
-    return value.isNull() ? QString() : vb::CStr(Value::date(value.toDouble()));
+    if (value.isNull())
+        return QString();
+    const auto ole = oleDateOfStored(value.toString());
+    return vb::CStr(Value::date(ole ? *ole : value.toDouble()));
 }

@@ -1,6 +1,7 @@
 #include "host/store/recordset.h"
 
 #include "host/store/store.h"
+#include "host/store/storedates.h"
 #include "host/vb/errors.h"
 #include "host/vb/vb.h"
 
@@ -128,7 +129,7 @@ QVariant Recordset::toStored(const Column &c, const Value &value) const
             throw HostError(Err::TypeMismatch,
                             QStringLiteral("Type mismatch: text assigned to the date field %1.%2")
                                 .arg(m_table, c.name));
-        return vb::CDbl(value);
+        return storedDateText(vb::CDbl(value));
     case ColumnType::Text: {
         // An empty text stays a text: only Null is NULL.
         const QString text = vb::CStr(value);
@@ -167,7 +168,9 @@ Value Recordset::toValue(ColumnType type, const QVariant &stored)
     case ColumnType::Boolean:
         return Value::boolean(stored.toInt() != 0);
     case ColumnType::DateTime:
-        return Value::date(stored.toDouble());
+        if (const auto ole = oleDateOfStored(stored.toString()))
+            return Value::date(*ole);
+        return Value::date(stored.toDouble()); // a default given as a number
     case ColumnType::Text:
         return Value(stored.toString());
     case ColumnType::Untyped:

@@ -1,12 +1,15 @@
 -- The documentation store's tables, created on first use. Field names are the
 -- ones the harvesters write. Declared types tell the store how to convert an
--- assigned value: SMALLINT 16-bit, INTEGER 32-bit, DOUBLE, BOOLEAN (True is
--- -1), DATETIME (an OLE date), TEXT and MEMO (no length limit). A column with
--- no declared type keeps the value as the host returned it. Rows come back in
--- the order they were added (rowid).
+-- assigned value, and give each column the affinity SQLite tools show best:
+-- SMALLINT (integer, 16-bit), INTEGER (32-bit), REAL, BOOLEAN (True is -1),
+-- DATETIME (ISO-8601 text, "YYYY-MM-DD HH:MM:SS", as SQLite's date functions
+-- read it) and TEXT (no length limit). A column with no declared type keeps
+-- the value as the host returned it. Rows come back in the order they were
+-- added (rowid). user_version marks the layout: a store of another version
+-- is rebuilt (older) or refused (newer), never misread.
 
 CREATE TABLE IF NOT EXISTS T_DataBase (
-    DbNo SMALLINT, DbName TEXT, FileSize DOUBLE, Version TEXT, QueryTimeout SMALLINT,
+    DbNo SMALLINT, DbName TEXT, FileSize REAL, Version TEXT, QueryTimeout SMALLINT,
     Updatable BOOLEAN, AccessVersion);
 
 CREATE TABLE IF NOT EXISTS T_Object (
@@ -25,7 +28,7 @@ CREATE TABLE IF NOT EXISTS T_TableItem (
     Description);
 
 CREATE TABLE IF NOT EXISTS T_QueryInfo (
-    objectNo SMALLINT, QueryName TEXT, QueryType TEXT, QuerySQL MEMO, DateCreated DATETIME,
+    objectNo SMALLINT, QueryName TEXT, QueryType TEXT, QuerySQL TEXT, DateCreated DATETIME,
     LastUpdated DATETIME, ODBCTimeout SMALLINT, MaxRecords INTEGER, Updatable BOOLEAN,
     "Connect" TEXT, RecordsAffected INTEGER, Description);
 
@@ -72,3 +75,5 @@ CREATE TABLE IF NOT EXISTS T_DimCall (
 CREATE TABLE IF NOT EXISTS T_AcProc (
     "Label" SMALLINT, objectNo SMALLINT, ProcedureNo SMALLINT, "Line" INTEGER,
     "Procedure" TEXT);
+
+PRAGMA user_version = 2;

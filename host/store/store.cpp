@@ -11,6 +11,9 @@
 
 namespace {
 
+// The layout schema.sql writes into user_version.
+constexpr int StoreLayoutVersion = 2;
+
 QAtomicInt connectionSerial;
 
 [[noreturn]] void raiseAccess(const QString &path, const QString &why)
@@ -107,14 +110,52 @@ void Store::createSchemaIfNew()
     if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'table'")))
         raise(QStringLiteral("read"), query.lastError().text());
     query.next();
-    if (query.value(0).toInt() > 0)
+    const bool hasTables = query.value(0).toInt() > 0;
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+        raise(QStringLiteral("read"), query.lastError().text());
+    const int version = query.value(0).toInt();
+    if (hasTables && version == StoreLayoutVersion)
         return;
+    if (version > StoreLayoutVersion)
+        throw HostError(Err::StoreUnusable,
+                        QStringLiteral("The documentation store %1 was written by a newer build "
+                                       "(layout %2; this build reads %3)")
+                            .arg(m_path)
+                            .arg(version)
+                            .arg(StoreLayoutVersion));
 
     QFile schema(QStringLiteral(":/store/schema.sql"));
     schema.open(QIODevice::ReadOnly);
     QString script = QString::fromUtf8(schema.readAll());
     script.remove(QRegularExpression(QStringLiteral("--[^\n]*")));
+    // An older build's store (dates as numbers): its listings are made again
+    // by the next harvest, so its tables are simply replaced; but only when
+    // every table is one of ours.
+    QStringList tables;
+    if (hasTables) {
+        if (!query.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' AND "
+                                       "name NOT LIKE 'sqlite_%'")))
+            raise(QStringLiteral("read"), query.lastError().text());
+        while (query.next())
+            tables << query.value(0).toString();
+        static const QRegularExpression created(
+            QStringLiteral("CREATE TABLE IF NOT EXISTS (\\w+)"));
+        QStringList ours;
+        for (auto it = created.globalMatch(script); it.hasNext();)
+            ours << it.next().captured(1);
+        for (const QString &table : std::as_const(tables)) {
+            if (!ours.contains(table))
+                throw HostError(Err::StoreUnusable,
+                                QStringLiteral("%1 is not a documentation store (it has a "
+                                               "table %2); name another file")
+                                    .arg(m_path, table));
+        }
+    }
     beginWrite();
+    for (const QString &table : std::as_const(tables)) {
+        if (!query.exec(QStringLiteral("DROP TABLE ") + quoted(table)))
+            raise(QStringLiteral("rebuild"), query.lastError().text());
+    }
     for (const QString &statement : script.split(u';', Qt::SkipEmptyParts)) {
         if (statement.trimmed().isEmpty())
             continue;
@@ -155,13 +196,13 @@ QList<Recordset::Column> Store::columnsOf(const QString &table)
             type = Recordset::ColumnType::SmallInt;
         else if (declared == QLatin1String("INTEGER"))
             type = Recordset::ColumnType::Integer;
-        else if (declared == QLatin1String("DOUBLE"))
+        else if (declared == QLatin1String("REAL"))
             type = Recordset::ColumnType::Double;
         else if (declared == QLatin1String("BOOLEAN"))
             type = Recordset::ColumnType::Boolean;
         else if (declared == QLatin1String("DATETIME"))
             type = Recordset::ColumnType::DateTime;
-        else if (declared == QLatin1String("TEXT") || declared == QLatin1String("MEMO"))
+        else if (declared == QLatin1String("TEXT"))
             type = Recordset::ColumnType::Text;
         QVariant defaultValue;
         const QString dflt = query.value(4).toString();

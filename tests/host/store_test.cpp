@@ -3,6 +3,7 @@
 // and rows kept when a command fails halfway.
 
 #include "host/store/store.h"
+#include "host/store/storedates.h"
 #include "host/vb/errors.h"
 #include "support/testsupport.h"
 
@@ -185,4 +186,83 @@ TEST(Store, UncommittedRowsAreInvisibleUntilCommit)
     EXPECT_EQ(
         rowsOf(path, QStringLiteral("SELECT count(*) FROM T_Object")).value(0).value(0).toInt(),
         1000);
+}
+
+TEST(Store, DatesAreIsoTextThatRoundTripsToTheMillisecond)
+{
+    const struct
+    {
+        double ole;
+        const char *text;
+    } dates[] = {
+        {0, "1899-12-30 00:00:00"},       // the zero date
+        {-1.5, "1899-12-29 12:00:00"},    // before 1900: the fraction is still the time
+        {-36522, "1800-01-01 00:00:00"},  //
+        {45383.5, "2024-04-01 12:00:00"}, //
+        {37106.7623638889, "2001-08-03 18:17:48.240"},
+        {2.99999999999, "1900-01-02 00:00:00"}, // rounds up into the next day
+        {2958465.999988426, "9999-12-31 23:59:59"},
+    };
+    for (const auto &d : dates) {
+        SCOPED_TRACE(d.text);
+        EXPECT_EQ(storedDateText(d.ole), QString::fromLatin1(d.text));
+        const auto back = oleDateOfStored(QString::fromLatin1(d.text));
+        ASSERT_TRUE(back.has_value());
+        EXPECT_NEAR(*back, d.ole, 0.0005 / 86400); // within half a millisecond
+        EXPECT_EQ(storedDateText(*back), QString::fromLatin1(d.text));
+    }
+    for (const char *bad : {"", "2024-04-01", "2024-02-30 00:00:00", "2024-04-01T12:00:00"})
+        EXPECT_FALSE(oleDateOfStored(QString::fromLatin1(bad)).has_value()) << bad;
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Analize.mdb"));
+    {
+        auto store = Store::open(path);
+        Recordset &objects = store->OpenRecordset(QStringLiteral("T_Object"), 2);
+        objects.AddNew();
+        objects.setField(QStringLiteral("DateCreate"), Value::date(-1.5));
+        objects.setField(QStringLiteral("DateUpdate"), Value::date(37106.7623638889));
+        objects.Update(1, false);
+        store->commit();
+    }
+    // Any SQLite tool reads real dates.
+    const QString shell = runTool(QStringLiteral("sqlite3"),
+                                  {path, QStringLiteral("SELECT date(DateCreate), "
+                                                        "strftime('%H:%M', DateUpdate) FROM "
+                                                        "T_Object")});
+    EXPECT_EQ(shell.trimmed(), QStringLiteral("1899-12-29|18:17"));
+}
+
+TEST(Store, OlderLayoutsAreRebuiltAndOthersRefused)
+{
+    QTemporaryDir dir;
+    auto sqlite = [&](const QString &name, const QString &sql) {
+        const QString path = dir.filePath(name);
+        runTool(QStringLiteral("sqlite3"), {path, sql});
+        return path;
+    };
+    // An older build's store: dates as numbers, no layout mark.
+    const QString old = sqlite(QStringLiteral("old.mdb"),
+                               QStringLiteral("CREATE TABLE T_Object (objectName TEXT, DateCreate "
+                                              "DATETIME); INSERT INTO T_Object VALUES ('x', "
+                                              "37106.76);"));
+    {
+        auto store = Store::open(old);
+        store->commit();
+    }
+    EXPECT_TRUE(rowsOf(old, QStringLiteral("SELECT * FROM T_Object")).isEmpty());
+    EXPECT_EQ(rowsOf(old, QStringLiteral("PRAGMA user_version")).value(0).value(0).toInt(), 2);
+    EXPECT_EQ(rowsOf(old, QStringLiteral("SELECT count(*) FROM T_TableItem")).value(0).value(0), 0);
+
+    // Someone else's database, or a newer build's store: refused, untouched.
+    const QString foreign = sqlite(QStringLiteral("customers.db"),
+                                   QStringLiteral("CREATE TABLE Customers (Name TEXT); INSERT "
+                                                  "INTO Customers VALUES ('kept');"));
+    EXPECT_EQ(errorOf([&] { Store::open(foreign); }), 31003);
+    EXPECT_EQ(rowsOf(foreign, QStringLiteral("SELECT Name FROM Customers")).value(0).value(0),
+              QStringLiteral("kept"));
+    const QString newer =
+        sqlite(QStringLiteral("newer.mdb"),
+               QStringLiteral("CREATE TABLE T_Object (objectName TEXT); PRAGMA user_version = 9;"));
+    EXPECT_EQ(errorOf([&] { Store::open(newer); }), 31003);
 }
