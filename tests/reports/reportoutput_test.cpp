@@ -7,7 +7,10 @@
 #include "host/reports/pagetarget.h"
 #include "host/reports/reportoutput.h"
 #include "host/reports/reportregistry.h"
+#include "host/reports/storequery.h"
+#include "host/store/storedates.h"
 #include "host/vb/errors.h"
+#include "host/vb/vb.h"
 
 #include <QDir>
 #include <QFile>
@@ -187,4 +190,14 @@ TEST(ReportHeader, NamesTheReportTheDatabaseAndToday)
     EXPECT_EQ(header.date, QDate::currentDate().toString(QStringLiteral("yyyy/MM/dd")));
     store.exec(QStringLiteral("DROP TABLE T_DataBase"));
     EXPECT_TRUE(reportHeader(ListReport(), db).database.isEmpty());
+}
+
+TEST(StoreQuery, StoredDatesReadBackAsTheHostShowsThem)
+{
+    // What the harvests store, read back by every report.
+    for (double ole : {0.0, -1.5, 37106.7623638889, 45383.5, -657434.0})
+        EXPECT_EQ(dateText(storedDateText(ole)), vb::CStr(Value::date(ole))) << ole;
+    EXPECT_EQ(dateText(QStringLiteral("1899-12-29 12:00:00")),
+              QStringLiteral("1899/12/29 12:00:00"));
+    EXPECT_EQ(dateText(QVariant()), QString());
 }
