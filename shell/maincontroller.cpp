@@ -7,6 +7,7 @@
 #include "harvest/tablefields.h"
 #include "host/command/listings.h"
 #include "modules/modulescan.h"
+#include "shell/compactpanel.h"
 #include "shell/designfolder.h"
 #include "shell/helpviewer.h"
 #include "shell/hints.h"
@@ -67,6 +68,9 @@ void MainController::connectButtons()
         onClick(OptMode(i), [this, i] { OptMode_Click(m_state, m_ui, i); });
     for (int i = 0; i <= 8; ++i)
         onClick(optPrint(i), [this, i] { optPrint_Click(m_state, m_ui, i); });
+    auto *compact = new CompactPanel(m_state, this);
+    onClick(Ctl::cmdComFile, [this] { cmdComFile_Click(m_ui); });
+    onClick(Ctl::cmdComExec, [this, compact] { cmdComExec_Click(m_ui, *compact); });
 }
 
 void MainController::connectMenus()
