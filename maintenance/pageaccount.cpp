@@ -360,6 +360,8 @@ void Walker::walkRow(TableAccount &t, quint32 p, int r, int depth)
                         .arg(r)
                         .arg(p)};
     const QByteArray &bytes = page(p);
+    if (depth == 0)
+        ++t.liveRows;
     if ((flags & 0x4000) && depth == 0) {
         if (end - start < 4)
             throw Doubt{QStringLiteral("table '%1': the overflow row %2 of page %3 is cut short")
@@ -371,8 +373,6 @@ void Walker::walkRow(TableAccount &t, quint32 p, int r, int depth)
         walkRow(t, target >> 8, int(target & 0xFF), depth + 1);
         return;
     }
-    if (depth == 0)
-        ++t.liveRows;
     QList<JetCell> cells;
     if (!crackRow(bytes.mid(start, end - start), m_a.jet3, t.definition, cells))
         throw Doubt{QStringLiteral("table '%1': row %2 of page %3 cannot be read")

@@ -4,6 +4,7 @@
 
 #include "host/jet/jetsource.h"
 #include "host/vb/errors.h"
+#include "maintenance/integritycheck.h"
 #include "maintenance/maintenanceengine.h"
 #include "maintenance/pageaccount.h"
 #include "support/testsupport.h"
@@ -96,6 +97,9 @@ TEST(CompactionCorpus, EveryReadableFileCompactsToACopyThatReadsTheSame)
         // The copy accounts for itself with no problem, and has no dead page left.
         const PageAccount account = PageAccount::read(copy);
         EXPECT_TRUE(account.problems.isEmpty()) << account.problems.join(u'\n').toStdString();
+        // Neither the source nor the copy shows damage to the integrity check.
+        EXPECT_EQ(checkIntegrity(PageAccount::read(source)).damage, QStringList());
+        EXPECT_EQ(checkIntegrity(account).damage, QStringList());
     }
     std::printf("compacted %d files: %lld -> %lld bytes\n", compacted, (long long)before,
                 (long long)after);

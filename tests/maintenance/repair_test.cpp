@@ -1,0 +1,147 @@
+// The integrity check and repair on damaged corpus copies, and the "in use"
+// refusals.
+
+#include "host/jet/bytes.h"
+#include "host/vb/errors.h"
+#include "maintenance/fileinuse.h"
+#include "maintenance/maintenanceengine.h"
+#include "maintenance/pageaccount.h"
+#include "support/testsupport.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+QByteArray readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString damagedCopy(const QTemporaryDir &dir, const QString &name,
+                    const std::function<void(QByteArray &)> &damage)
+{
+    QByteArray bytes = readAll(corpusFile(QStringLiteral("jet4/Northwind.mdb")));
+    damage(bytes);
+    return writeFile(dir, name, bytes);
+}
+
+QString failureOf(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const HostError &e) {
+        return QString::number(e.code()) + u' ' + e.description();
+    }
+    return QString();
+}
+
+} // namespace
+
+TEST(Repair, UndamagedFilesStayByteForByteAndDamageIsReportedOrMended)
+{
+    if (corpusDir().isEmpty())
+        GTEST_SKIP() << "no corpus";
+    QTemporaryDir dir;
+    JetMaintenanceEngine engine;
+    const QString clean = damagedCopy(dir, QStringLiteral("clean.mdb"), [](QByteArray &) {});
+    const QByteArray cleanBytes = readAll(clean);
+    EXPECT_EQ(failureOf([&] { engine.RepairDatabase(clean); }), QString());
+    EXPECT_EQ(readAll(clean), cleanBytes);
+
+    // A page in use marked free: mended, the rest of the file unchanged.
+    const PageAccount account = PageAccount::read(clean);
+    quint32 dataPage = 0;
+    for (quint32 p = 3; p < account.pageCount() && !dataPage; ++p)
+        if (account.roles[p] == PageRole::Data && p < 4000)
+            dataPage = p;
+    ASSERT_NE(dataPage, 0u);
+    const UsageMap &global = account.maps.first();
+    ASSERT_TRUE(global.global);
+    const qsizetype bitAt =
+        4096 + global.start + 5 + (dataPage - le32(account.pages[1], global.start + 1)) / 8;
+    const QString marked = damagedCopy(dir, QStringLiteral("marked.mdb"), [&](QByteArray &b) {
+        b[bitAt] = char(uchar(b[bitAt]) | (1 << (dataPage % 8)));
+    });
+    EXPECT_EQ(failureOf([&] { engine.RepairDatabase(marked); }), QString());
+    EXPECT_EQ(readAll(marked), cleanBytes);
+    EXPECT_TRUE(QFile::exists(marked));
+
+    // A zeroed data page: reported with its page, nothing written.
+    const QString zeroed = damagedCopy(dir, QStringLiteral("zeroed.mdb"), [&](QByteArray &b) {
+        std::fill(b.begin() + qsizetype(dataPage) * 4096,
+                  b.begin() + qsizetype(dataPage + 1) * 4096, '\0');
+    });
+    const QByteArray zeroedBytes = readAll(zeroed);
+    const QString failure = failureOf([&] { engine.RepairDatabase(zeroed); });
+    EXPECT_TRUE(failure.startsWith(u"3049 ")) << failure.toStdString();
+    EXPECT_TRUE(failure.contains(QStringLiteral("page %1 ").arg(dataPage)))
+        << failure.toStdString();
+    EXPECT_EQ(readAll(zeroed), zeroedBytes);
+    // The compactor refuses it too, writing nothing.
+    const QString copy = dir.filePath(QStringLiteral("zeroed-copy.mdb"));
+    EXPECT_TRUE(failureOf([&] { engine.CompactDatabase(zeroed, copy); }).startsWith(u"31004 "));
+    EXPECT_FALSE(QFile::exists(copy));
+
+    // A truncated file.
+    const QString cut = damagedCopy(dir, QStringLiteral("cut.mdb"),
+                                    [](QByteArray &b) { b.truncate(b.size() / 2 + 100); });
+    EXPECT_TRUE(failureOf([&] { engine.RepairDatabase(cut); }).startsWith(u"3049 "));
+
+    // A broken long-value pointer: a memo of MSysObjects pointing nowhere.
+    const QString broken = damagedCopy(dir, QStringLiteral("lval.mdb"), [&](QByteArray &) {});
+    {
+        QByteArray b = readAll(broken);
+        const PageAccount a = PageAccount::read(broken);
+        for (const PointerSite &s : a.sites)
+            if (s.dataPointer &&
+                a.roles[le32(a.pages[s.page], s.offset) >> 8] == PageRole::LongValue &&
+                a.roles[s.page] == PageRole::Data) {
+                put32(b, qsizetype(s.page) * 4096 + s.offset, (a.pageCount() + 5) << 8);
+                break;
+            }
+        QFile f(broken);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(b);
+    }
+    const QString lvalFailure = failureOf([&] { engine.RepairDatabase(broken); });
+    EXPECT_TRUE(lvalFailure.contains(u"long value")) << lvalFailure.toStdString();
+}
+
+TEST(InUse, TheOpenTargetALockedLockFileAndALockedFileAreRefused)
+{
+    QTemporaryDir dir;
+    const QString db = writeFile(dir, QStringLiteral("t.mdb"), "x");
+    EXPECT_EQ(errorOf([&] { ensureNotInUse(db, db); }), 3356);
+    EXPECT_EQ(errorOf([&] { ensureNotInUse(db, QString()); }), 0);
+    const QString lock = writeFile(dir, QStringLiteral("t.ldb"), "lock");
+    EXPECT_EQ(lockFilePath(db), lock);
+    EXPECT_EQ(errorOf([&] { ensureNotInUse(db, QString()); }), 0); // stale
+    for (const QString &held : {lock, db}) {
+        int ready[2];
+        ASSERT_EQ(pipe(ready), 0);
+        const pid_t child = fork();
+        if (child == 0) {
+            const int fd = ::open(QFile::encodeName(held).constData(), O_RDWR);
+            struct flock l = {};
+            l.l_type = F_WRLCK;
+            l.l_whence = SEEK_SET;
+            ::fcntl(fd, F_SETLKW, &l);
+            (void)!::write(ready[1], "x", 1);
+            ::sleep(5);
+            ::_exit(0);
+        }
+        char c;
+        ASSERT_EQ(::read(ready[0], &c, 1), 1);
+        EXPECT_EQ(errorOf([&] { ensureNotInUse(db, QString()); }), held == lock ? 3196 : 3356);
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        ::close(ready[0]);
+        ::close(ready[1]);
+    }
+}
