@@ -9,6 +9,8 @@ const QList<CliCommand> &cliCommands()
 {
     static const QList<CliCommand> commands = {
         {"document", runDocument, documentUsage},
+        {"compact", runCompact, compactUsage},
+        {"repair", runRepair, ""},
     };
     return commands;
 }

@@ -15,6 +15,9 @@ struct CliCommand
 
 int runDocument(const QStringList &words);
 extern const char *const documentUsage;
+int runCompact(const QStringList &words);
+int runRepair(const QStringList &words);
+extern const char *const compactUsage; // both commands
 
 // Every command, in the order the usage lists them.
 const QList<CliCommand> &cliCommands();
