@@ -1,5 +1,6 @@
 #include "app/cliargs.h"
 #include "app/clicommands.h"
+#include "app/clidocumentmany.h"
 #include "app/consoleui.h"
 #include "app/wiring.h"
 #include "harvest/formcontrols.h"
@@ -17,13 +18,15 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 
 const char *const documentUsage =
-    "  quillmark-cli document DB [--listing NAME] [--out DIR] [--format pdf|html]\n"
+    "  quillmark-cli document DB... [--listing NAME] [--out DIR] [--format pdf|html]\n"
     "                [--store FILE] [--jet3-charset NAME] [--designs DIR]\n"
-    "                [--design-charset NAME] [--keep-going]\n"
+    "                [--design-charset NAME] [--jobs N] [--quiet | --verbose]\n"
+    "                [--keep-going]\n"
     "\n"
     "document  writes the listing of the database DB into the documentation store\n"
     "          (Analize.mdb beside the program, or --store FILE) and writes its report\n"
@@ -39,7 +42,17 @@ const char *const documentUsage =
     "          that fails removes its old report. The last line on stderr says which\n"
     "          listings succeeded and which failed. Damage the reader skipped is\n"
     "          printed as a warning and makes the exit status 1, unless --keep-going\n"
-    "          is given.\n";
+    "          is given.\n"
+    "          Several databases: each is documented into DIR/<its name>/ (its own\n"
+    "          Analize.mdb and reports), --jobs N at a time (default 1), then one\n"
+    "          summary line; the exit status is the worst of theirs.\n"
+    "          --quiet prints only errors, warnings and the summary; --verbose adds\n"
+    "          each listing's time and page count.\n"
+    "\n"
+    "Examples:\n"
+    "  quillmark-cli document 販売管理.mdb --listing all --out out\n"
+    "  quillmark-cli document 販売管理.mdb --listing form=受注入力 --format html\n"
+    "  quillmark-cli document a.mdb b.mdb c.accdb --listing all --out out --jobs 2 --quiet\n";
 
 namespace {
 
@@ -139,24 +152,27 @@ void chooseObject(Ui &ui, const ListingRun &run)
 
 int runDocument(const QStringList &words)
 {
-    const CliArgs args(words, {{"--listing", CliOption::Kind::Value},
-                               {"--designs", CliOption::Kind::Value},
-                               {"--design-charset", CliOption::Kind::Value},
-                               {"--out", CliOption::Kind::Value},
-                               {"--format", CliOption::Kind::Value},
-                               {"--store", CliOption::Kind::Value},
-                               {"--jet3-charset", CliOption::Kind::Value},
-                               {"--keep-going", CliOption::Kind::Flag}});
+    static const QList<CliOption> options{
+        {"--listing", CliOption::Kind::Value},        {"--designs", CliOption::Kind::Value},
+        {"--design-charset", CliOption::Kind::Value}, {"--out", CliOption::Kind::Value},
+        {"--format", CliOption::Kind::Value},         {"--store", CliOption::Kind::Value},
+        {"--jet3-charset", CliOption::Kind::Value},   {"--jobs", CliOption::Kind::Value},
+        {"--quiet", CliOption::Kind::Flag},           {"--verbose", CliOption::Kind::Flag},
+        {"--keep-going", CliOption::Kind::Flag}};
+    const CliArgs args(words, options);
     if (!args.error().isEmpty()) {
         printErr(args.error());
         return 2;
     }
-    if (args.positional().size() != 1) {
-        printErr(args.positional().isEmpty()
-                     ? QStringLiteral("document: name the database to document")
-                     : QStringLiteral("Unknown argument: %1").arg(args.positional().at(1)));
+    if (args.positional().isEmpty()) {
+        printErr(QStringLiteral("document: name the database to document"));
         return 2;
     }
+    if (args.has("--quiet") && args.has("--verbose")) {
+        printErr(QStringLiteral("--quiet and --verbose: choose one"));
+        return 2;
+    }
+
     const QString listingName = args.value("--listing", QStringLiteral("objects"));
     QList<ListingRun> listings = findListings(listingName);
     if (listings.isEmpty()) {
@@ -195,6 +211,12 @@ int runDocument(const QStringList &words)
                                  : QStringLiteral("--out: %1 does not exist").arg(outPath));
         return 2;
     }
+    if (args.positional().size() > 1)
+        return documentSeveral(args, options);
+    if (args.has("--jobs")) {
+        printErr(QStringLiteral("--jobs: for several databases in one call"));
+        return 2;
+    }
 
     MainState state;
     state.programFolder =
@@ -213,6 +235,8 @@ int runDocument(const QStringList &words)
     state.reportOutput = &output;
 
     ConsoleUi ui;
+    ui.quiet = args.has("--quiet");
+    const bool verbose = args.has("--verbose");
     const QString path = QFileInfo(args.positional().first()).absoluteFilePath();
     try {
         state.newTargetInstance().OpenCurrentDatabase(path, false);
@@ -238,6 +262,8 @@ int runDocument(const QStringList &words)
         output.setNameSuffix(run.listing->container ? QLatin1Char('_') + run.object : QString());
         if (run.listing->container)
             chooseObject(ui, run);
+        QElapsedTimer clock;
+        clock.start();
         run.listing->command(state, ui);
         if (ui.failed) {
             // A report left from an earlier run would not match the store.
@@ -245,7 +271,15 @@ int runDocument(const QStringList &words)
             failed << run.label();
         } else {
             succeeded << run.label();
-            printOut(output.lastPath());
+            if (verbose)
+                printErr(QStringLiteral("%1: %2 s%3")
+                             .arg(run.label())
+                             .arg(clock.elapsed() / 1000.0, 0, 'f', 3)
+                             .arg(output.lastPageCount() > 0
+                                      ? QStringLiteral(", %1 page(s)").arg(output.lastPageCount())
+                                      : QString()));
+            if (!ui.quiet)
+                printOut(output.lastPath());
         }
     }
     const auto names = [](const QStringList &list) {

@@ -17,7 +17,7 @@ void printOut(const QString &text)
 void ConsoleUi::setText(Ctl control, const QString &text)
 {
     HeadlessUi::setText(control, text);
-    if (control == Ctl::txtMesege && !text.isEmpty())
+    if (control == Ctl::txtMesege && !text.isEmpty() && !quiet)
         printErr(text);
 }
 

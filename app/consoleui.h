@@ -14,6 +14,7 @@ class ConsoleUi : public HeadlessUi
 {
 public:
     bool failed = false;
+    bool quiet = false; // progress texts not printed
 
     void setText(Ctl control, const QString &text) override;
     MsgAnswer messageBox(const QString &text, MsgButtons buttons, MsgIcon icon,

@@ -14,11 +14,13 @@
 #include "shell/mainwindow.h"
 #include "shell/openobject.h"
 #include "shell/panels.h"
+#include "shell/recentfiles.h"
 #include "shell/startup.h"
 #include "shell/targetselection.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -35,6 +37,7 @@ MainController::MainController(MainWindow &window, MainState &state, Ui &ui, Pla
     connectButtons();
     connectMenus();
     installHints();
+    connect(&window, &MainWindow::fileDropped, this, &MainController::selectFile);
     // The shut-down ends the program whatever else of it is open (help,
     // previews, the target's window).
     connect(&window, &MainWindow::closing, this, [this] {
@@ -77,7 +80,7 @@ void MainController::connectMenus()
 {
     QMenuBar *bar = m_window.menuBar();
     QMenu *file = bar->addMenu(QStringLiteral("File"));
-    file->addAction(QStringLiteral("SelectFile"), this, [this] { m1a_Click(m_state, m_ui); })
+    file->addAction(QStringLiteral("SelectFile"), this, [this] { selectFile(QString()); })
         ->setObjectName(QStringLiteral("m1a"));
     // The capture delay dialog comes with form capture; until then the item is shown disabled.
     QAction *setup = file->addAction(QStringLiteral("Setup"));
@@ -85,10 +88,14 @@ void MainController::connectMenus()
     setup->setEnabled(false);
     file->addAction(QStringLiteral("Quit"), this, [this] { m_window.close(); })
         ->setObjectName(QStringLiteral("m1z"));
-    // Below the designed items: where form and report designs are read.
+    // Below the designed items: the recent targets, then where form and
+    // report designs are read.
     file->addSeparator();
+    m_recentEnd = file->addSeparator();
     file->addAction(QStringLiteral("デザインのフォルダ..."), this,
                     [this] { chooseDesignFolder(m_ui, &m_window); });
+    connect(file, &QMenu::aboutToShow, this, [this, file] { listRecentTargets(file); });
+    listRecentTargets(file);
     bar->addAction(QStringLiteral("ScreenSaver"), this, [this] { m2_Click(); })
         ->setObjectName(QStringLiteral("m2"));
     bar->addAction(QStringLiteral("help"), this, [this] { m3_Click(); })
@@ -96,6 +103,35 @@ void MainController::connectMenus()
     QAction *about = bar->addAction(QStringLiteral("About..."));
     about->setObjectName(QStringLiteral("m4"));
     about->setEnabled(false);
+}
+
+void MainController::selectFile(const QString &path)
+{
+    if (path.isEmpty())
+        m1a_Click(m_state, m_ui);
+    else
+        selectTargetFile(m_state, m_ui, path);
+    if (m_state.target && m_state.target->hasCurrentDatabase() && !m_state.targetPath.isEmpty())
+        rememberTarget(m_state.targetPath);
+}
+
+void MainController::listRecentTargets(QMenu *file)
+{
+    for (QAction *action : file->actions()) {
+        if (action->property("recentTarget").isValid()) {
+            file->removeAction(action);
+            action->deleteLater();
+        }
+    }
+    int number = 0;
+    for (const QString &path : recentTargets()) {
+        const QString caption = QStringLiteral("&%1 %2").arg(++number).arg(
+            QDir::toNativeSeparators(path).replace(u'&', QLatin1String("&&")));
+        auto *action = new QAction(caption, file);
+        action->setProperty("recentTarget", path);
+        connect(action, &QAction::triggered, this, [this, path] { selectFile(path); });
+        file->insertAction(m_recentEnd, action);
+    }
 }
 
 void MainController::m2_Click()

@@ -10,6 +10,8 @@
 #include <QObject>
 
 class MainWindow;
+class QAction;
+class QMenu;
 class Ui;
 
 class MainController : public QObject
@@ -27,9 +29,15 @@ private:
     void installHints();
     void m2_Click();
     void m3_Click();
+    // SelectFile: the dialog when `path` is empty, else that file (a recent
+    // one, a dropped one); a target opened goes first in the recent list.
+    void selectFile(const QString &path);
+    // The recent targets as items of the File menu, before m_recentEnd.
+    void listRecentTargets(QMenu *file);
 
     MainWindow &m_window;
     MainState &m_state;
     Ui &m_ui;
     Platform &m_platform;
+    QAction *m_recentEnd = nullptr;
 };

@@ -7,11 +7,16 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QUrl>
 
 namespace {
 
@@ -97,6 +102,7 @@ MainWindow::MainWindow(QWidget *parent)
     if (const QScreen *s = screen())
         m_scale = std::max(1.0, s->logicalDotsPerInch() / 96.0);
     setFont(japaneseUiFont());
+    setAcceptDrops(true);
     build();
 }
 
@@ -197,6 +203,38 @@ void MainWindow::setHeightTwips(int twips)
     }
     client->setFixedHeight(height);
     adjustSize();
+}
+
+namespace {
+
+// The one local Access file a drag carries; empty for anything else.
+QString droppedDatabase(const QMimeData *data)
+{
+    if (!data || !data->hasUrls() || data->urls().size() != 1)
+        return QString();
+    const QUrl url = data->urls().first();
+    if (!url.isLocalFile())
+        return QString();
+    const QString path = url.toLocalFile();
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("mdb") || suffix == QLatin1String("accdb") ? path : QString();
+}
+
+} // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedDatabase(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent *event)
+{
+    const QString path = droppedDatabase(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    emit fileDropped(path);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

@@ -25,9 +25,13 @@ public:
 
 signals:
     void closing();
+    // An .mdb or .accdb file dropped on the window.
+    void fileDropped(const QString &path);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void build();

@@ -86,15 +86,22 @@ void FillModulePicker(MainState &state, Ui &ui)
                       Listing::ModuleList, QStringLiteral("Modules"));
 }
 
-void m1a_Click(MainState &state, Ui &ui)
+namespace {
+
+// The previous target closed and a new, hidden instance made.
+Application &renewTarget(MainState &state)
 {
     if (!state.targetPath.isEmpty() && state.target) {
         state.target->CloseCurrentDatabase();
         state.target.reset();
     }
-    Application &target = state.newTargetInstance();
+    return state.newTargetInstance();
+}
 
-    const QString path = ui.OpenFileDlg(targetDialogFilter(), QDir::currentPath());
+// The steps after the file is chosen: the target opened, the pickers filled
+// and the commands enabled.
+void openChosenTarget(MainState &state, Ui &ui, Application &target, const QString &path)
+{
     state.targetPath = path;
     ui.setText(Ctl::lblDBName, path);
     if (path.isEmpty())
@@ -139,4 +146,18 @@ void m1a_Click(MainState &state, Ui &ui)
         ui.setValue(Ctl::chkCom, 1);
         ui.setValue(Ctl::chkRep, 1);
     });
+}
+
+} // namespace
+
+void m1a_Click(MainState &state, Ui &ui)
+{
+    Application &target = renewTarget(state);
+    openChosenTarget(state, ui, target, ui.OpenFileDlg(targetDialogFilter(), QDir::currentPath()));
+}
+
+void selectTargetFile(MainState &state, Ui &ui, const QString &path)
+{
+    Application &target = renewTarget(state);
+    openChosenTarget(state, ui, target, path);
 }

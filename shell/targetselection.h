@@ -12,6 +12,9 @@
 QString targetDialogFilter();
 
 void m1a_Click(MainState &state, Ui &ui);
+// The same steps with the file already chosen (a recent file, a dropped
+// file) instead of the dialog.
+void selectTargetFile(MainState &state, Ui &ui, const QString &path);
 
 // The five picker fills, each with its progress text; a kind without
 // objects sets its listing state to 2.

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <gtest/gtest.h>
@@ -236,6 +237,46 @@ TEST(CommandLine, ReportsReplaceLinksAndLeaveNoTemporaryFiles)
               (QStringList{QStringLiteral("Analize.mdb"), QStringLiteral("R_Object.pdf")}));
 }
 
+TEST(CommandLine, SeveralDatabasesInOneCallEachGetTheirOwnFolder)
+{
+    QTemporaryDir dir;
+    const QString sample = writeSample(dir);
+    ASSERT_FALSE(sample.isEmpty());
+    QDir(dir.path()).mkdir(QStringLiteral("other"));
+    const QString twin = dir.filePath(QStringLiteral("other/hanbai.mdb"));
+    ASSERT_TRUE(QFile::copy(sample, twin));
+    QTemporaryDir out;
+    const CliRun run = runCli({"document", sample, twin, dir.filePath("gone.mdb"), "--listing",
+                               "tables", "--out", out.path(), "--jobs", "2", "--quiet"});
+    EXPECT_EQ(run.exitCode, 1) << run.errors.toStdString();
+    EXPECT_EQ(run.lastLine(), QStringLiteral("document: 3 databases: succeeded: hanbai.mdb, "
+                                             "hanbai.mdb; failed: gone.mdb"));
+    for (const char *folder : {"hanbai", "hanbai-2"}) {
+        EXPECT_TRUE(QFile::exists(out.filePath(QLatin1String(folder) + "/Analize.mdb")));
+        EXPECT_TRUE(
+            bytesOf(out.filePath(QLatin1String(folder) + "/R_Table.pdf")).startsWith("%PDF"));
+    }
+    EXPECT_FALSE(QFileInfo::exists(out.filePath(QStringLiteral("gone")))) << "no empty folder";
+    EXPECT_TRUE(run.errors.contains(QStringLiteral("gone.mdb: SelectFile: error 3024")));
+    EXPECT_FALSE(run.errors.contains(QStringLiteral("取得中"))) << "--quiet keeps progress out";
+
+    const CliRun verbose = runCli({"document", sample, "--listing", "tables", "--out", out.path(),
+                                   "--store", out.filePath(QStringLiteral("v.mdb")), "--verbose"});
+    EXPECT_EQ(verbose.exitCode, 0);
+    EXPECT_TRUE(verbose.errors.contains(
+        QRegularExpression(QStringLiteral("tables: [0-9.]+ s, [0-9]+ page"))))
+        << verbose.errors.toStdString();
+
+    QProcess help;
+    help.start(QStringLiteral(QUILLMARK_CLI), {QStringLiteral("--help")});
+    help.waitForFinished();
+    const QString text = QString::fromUtf8(help.readAllStandardOutput());
+    for (const char *option :
+         {"--listing", "--out", "--format", "--store", "--jet3-charset", "--designs",
+          "--design-charset", "--jobs", "--quiet", "--verbose", "--keep-going", "Examples:"})
+        EXPECT_TRUE(text.contains(QLatin1String(option))) << option;
+}
+
 TEST(CommandLine, WrongArgumentsSayWhatIsWrong)
 {
     QTemporaryDir dir;
@@ -265,6 +306,10 @@ TEST(CommandLine, WrongArgumentsSayWhatIsWrong)
         {{"document", aFile + "/db.mdb", "--store", store}, 1, "is not a folder"},
         {{"document", dir.filePath("missing.mdb"), "--store", store}, 1, "Could not find file"},
         {{"document", sample, "--designs", dir.filePath("missing")}, 2, "is not a folder"},
+        {{"document", sample, "--jobs", "2"}, 2, "for several databases"},
+        {{"document", sample, sample, "--jobs", "0"}, 2, "--jobs: a number"},
+        {{"document", sample, sample, "--store", store}, 2, "each gets its own store"},
+        {{"document", sample, "--quiet", "--verbose"}, 2, "choose one"},
         {{"document", sample, "--design-charset", "UTF-8"}, 2, "not a single- or double-byte"},
         {{"document", sample, "--listing", "form="}, 2, "form=NAME|*"},
         // No exports beside the copy: the error names where it looked.

@@ -11,6 +11,7 @@
 #include "shell/maincontroller.h"
 #include "shell/mainwindow.h"
 #include "shell/platform.h"
+#include "shell/scriptedui.h"
 #include "shell/targetselection.h"
 #include "shell/widgetui.h"
 
@@ -22,31 +23,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// The window's Ui with the file dialog and message boxes answered.
-class ScriptedUi : public WidgetUi
-{
-public:
-    using WidgetUi::WidgetUi;
-    QString file;
-    QStringList messages;
-    QString OpenFileDlg(const QString &, const QString &) override { return file; }
-    MsgAnswer messageBox(const QString &text, MsgButtons, MsgIcon,
-                         const std::optional<QString> &) override
-    {
-        messages << text;
-        return MsgAnswer::Ok;
-    }
-};
-
-class StillPlatform : public Platform
-{
-public:
-    QString programFolder() const override { return QString(); }
-    VersionRecord versionRecord() const override { return {1, 4, 10}; }
-    bool setScreenSaverActive(bool) override { return true; }
-    bool setCurrentDirectory(const QString &) override { return true; }
-};
 
 class NamesOutput : public ReportOutput
 {
