@@ -17,6 +17,18 @@ struct Doubt
     QString what;
 };
 
+// Reads of a joined definition, byte by byte: GCC's bounds analysis takes a
+// memcpy from a QByteArray that may be empty for an overrun.
+quint16 defU16(const QByteArray &b, qsizetype at)
+{
+    return quint16(uchar(b.at(at)) | uchar(b.at(at + 1)) << 8);
+}
+
+quint32 defU32(const QByteArray &b, qsizetype at)
+{
+    return defU16(b, at) | quint32(defU16(b, at + 2)) << 16;
+}
+
 quint32 be24(const QByteArray &b, qsizetype at)
 {
     return quint32(uchar(b[at])) << 16 | quint32(uchar(b[at + 1])) << 8 | uchar(b[at + 2]);
@@ -230,13 +242,18 @@ void Walker::walkTable(TableAccount &t)
         if (p != 0)
             site(t.definitionPages.last(), 4, false);
     }
+    if (def.size() < m_a.pageSize)
+        throw Doubt{QStringLiteral("table '%1': the catalog names page %2 as its definition, "
+                                   "which is none")
+                        .arg(t.name)
+                        .arg(t.tdef)};
     t.definition = parseTableDefinition(def, m_file);
 
     const bool j3 = m_a.jet3;
     const auto pointerAt = [&](qsizetype o) {
         if (o + 4 > def.size())
             throw Doubt{QStringLiteral("table '%1': its definition is cut short").arg(t.name)};
-        return le32(def, o);
+        return defU32(def, o);
     };
     const quint32 owned = pointerAt(j3 ? 35 : 55);
     const UsageMap ownedMap =
@@ -268,13 +285,13 @@ void Walker::walkTable(TableAccount &t)
     }
 
     // The offsets of the definition's parts follow from its counts.
-    const int numCols = le16(def, j3 ? 25 : 45);
-    const quint32 numIdx = le32(def, j3 ? 27 : 47);
-    const quint32 numReal = le32(def, j3 ? 31 : 51);
+    const int numCols = defU16(def, j3 ? 25 : 45);
+    const quint32 numIdx = defU32(def, j3 ? 27 : 47);
+    const quint32 numReal = defU32(def, j3 ? 31 : 51);
     qsizetype pos = (j3 ? 43 : 63) + qsizetype(numReal) * (j3 ? 8 : 12);
     pos += qsizetype(numCols) * (j3 ? 18 : 25);
     const auto skipName = [&] {
-        const qsizetype length = j3 ? uchar(def.at(pos)) : le16(def, pos);
+        const qsizetype length = j3 ? uchar(def.at(pos)) : defU16(def, pos);
         pos += (j3 ? 1 : 2) + length;
         if (pos > def.size())
             throw Doubt{QStringLiteral("table '%1': its definition is cut short").arg(t.name)};
@@ -288,15 +305,15 @@ void Walker::walkTable(TableAccount &t)
         skipName();
     // The long-value columns' own maps close the definition.
     for (; pos + 10 <= def.size(); pos += 10) {
-        if (le16(def, pos) == 0xFFFF)
+        if (defU16(def, pos) == 0xFFFF)
             break;
         for (int part = 0; part < 2; ++part) {
-            const quint32 pointer = le32(def, pos + 2 + 4 * part);
+            const quint32 pointer = defU32(def, pos + 2 + 4 * part);
             if (pointer == 0)
                 continue;
             const QString what = QStringLiteral("table '%1': long values of column %2 (%3)")
                                      .arg(t.name)
-                                     .arg(le16(def, pos))
+                                     .arg(defU16(def, pos))
                                      .arg(part == 0 ? u"owned" : u"free space");
             UsageMap map = readMap(pointer, t.tdef, what);
             for (quint32 p : std::as_const(map.listed)) {
@@ -321,9 +338,9 @@ void Walker::walkTable(TableAccount &t)
         if (rootAt + 4 > def.size())
             throw Doubt{QStringLiteral("table '%1': its definition is cut short").arg(t.name)};
         t.indexFlags.append(uchar(def.at(block + (j3 ? 38 : 46))));
-        walkIndex(t, le32(def, mapAt), le32(def, rootAt), int(i));
+        walkIndex(t, defU32(def, mapAt), defU32(def, rootAt), int(i));
         m_a.sites.append(definitionSite(t, mapAt, true));
-        if (le32(def, rootAt) != 0)
+        if (defU32(def, rootAt) != 0)
             m_a.sites.append(definitionSite(t, rootAt, false));
     }
 }

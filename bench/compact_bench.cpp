@@ -1,0 +1,92 @@
+// Compaction with its verification of the generated benchmark database (or
+// the file given), against the time our reader takes to read every row of
+// every table of the same file once.
+//
+//     compact_bench [DB]
+
+#include "bench/benchfiles.h"
+#include "host/jet/jetfile.h"
+#include "host/jet/jetsource.h"
+#include "host/vb/errors.h"
+#include "maintenance/compactor.h"
+#include "maintenance/copyverifier.h"
+#include "maintenance/pageaccount.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace {
+
+// Every value of every row of every local table, read once.
+qint64 readEveryRow(const QString &path)
+{
+    const std::shared_ptr<JetFile> file = JetFile::open(path, JetOptions());
+    JetTable objects(file, 2, QStringLiteral("MSysObjects"));
+    const int id = objects.columnIndex(u"Id"), type = objects.columnIndex(u"Type"),
+              name = objects.columnIndex(u"Name");
+    QList<QPair<QString, quint32>> tables{{QStringLiteral("MSysObjects"), 2}};
+    while (objects.next())
+        if (objects.text(type).toInt() == 1 && objects.text(id).toLongLong() != 2)
+            tables.append({objects.text(name), quint32(objects.text(id).toLongLong())});
+    qint64 values = 0;
+    for (const auto &[table, tdef] : tables) {
+        JetTable t(file, tdef, table);
+        while (t.next())
+            for (int c = 0; c < t.columns().size(); ++c) {
+                const int kind = t.columns()[c].type;
+                values += (kind == 0x0B || kind == 0x0C ? t.longValue(c) : t.bytes(c)).size() > 0;
+            }
+    }
+    return values;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : generatedBenchDatabase();
+    if (path.isEmpty())
+        return 1;
+    try {
+        QElapsedTimer timer;
+        timer.start();
+        const qint64 values = readEveryRow(path);
+        const double readMs = timer.nsecsElapsed() / 1e6;
+
+        QTemporaryDir dir;
+        const QString copy = dir.filePath(QStringLiteral("copy.mdb"));
+        timer.restart();
+        const PageAccount account = PageAccount::read(path);
+        const double accountMs = timer.nsecsElapsed() / 1e6;
+        timer.restart();
+        const CompactionFigures f = writeCompactedCopy(account, copy);
+        const double writeMs = timer.nsecsElapsed() / 1e6;
+        timer.restart();
+        const QString difference = differenceBetween(path, copy);
+        const double verifyMs = timer.nsecsElapsed() / 1e6;
+        if (!difference.isEmpty()) {
+            std::fprintf(stderr, "the copy differs: %s\n", qPrintable(difference));
+            return 1;
+        }
+        const double total = accountMs + writeMs + verifyMs;
+        std::printf("%s\n", qPrintable(path));
+        std::printf("  size: %lld -> %lld bytes (%u -> %u pages, %u dropped)\n",
+                    (long long)f.bytesBefore, (long long)f.bytesAfter, f.pagesBefore, f.pagesAfter,
+                    f.pagesDropped);
+        std::printf("  one full read:  %9.1f ms (%lld values)\n", readMs, (long long)values);
+        std::printf("  page account:   %9.1f ms\n", accountMs);
+        std::printf("  copy written:   %9.1f ms\n", writeMs);
+        std::printf("  verification:   %9.1f ms\n", verifyMs);
+        std::printf("  compaction + verification: %.1f ms = %.2f x one full read (aim: 3)\n", total,
+                    total / readMs);
+        std::printf("  peak memory: %.0f MB\n", peakMemoryMB());
+    } catch (const HostError &e) {
+        std::fprintf(stderr, "%d: %s\n", e.code(), qPrintable(e.description()));
+        return 1;
+    }
+    return 0;
+}
