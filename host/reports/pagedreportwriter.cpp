@@ -99,7 +99,13 @@ public:
             h += line.height;
         return h;
     }
-    QString firstLine() const { return m_lines.empty() ? QString() : m_lines.front().shaped.text; }
+    QString firstLine() const
+    {
+        if (m_lines.empty())
+            return {};
+        const Line &line = m_lines.front();
+        return line.source.isNull() ? line.shaped.text : line.source;
+    }
 
     void drawLine(PageTarget &target, int i, qreal x, qreal top) const
     {
@@ -114,6 +120,7 @@ private:
         qreal x; // from the cell's left edge
         qreal ascent;
         qreal height;
+        QString source = QString(); // a broken line's text with the spaces it broke at
     };
 
     static qreal offset(Qt::Alignment alignment, qreal width, qreal advance)
@@ -144,8 +151,12 @@ private:
         for (int i = 0; i < layout.lineCount(); ++i) {
             const QTextLine line = layout.lineAt(i);
             const QString text = paragraph.mid(line.textStart(), line.textLength());
-            m_lines.push_back({shapedLine(text, face.font, line, line.glyphRuns()), 0,
-                               line.ascent(), line.height()});
+            // The spaces a line breaks at are not drawn, so not its text.
+            qsizetype visible = text.size();
+            while (visible > 0 && text[visible - 1].isSpace())
+                --visible;
+            m_lines.push_back({shapedLine(text.left(visible), face.font, line, line.glyphRuns()), 0,
+                               line.ascent(), line.height(), text});
         }
     }
 

@@ -23,20 +23,62 @@ ShapedText shapedLine(const QString &text, const QFont &font, const QTextLine &l
     return shaped;
 }
 
+static bool needsNoShaping(QChar c)
+{
+    const char16_t u = c.unicode();
+    if ((u >= 0x302a && u <= 0x302f) || u == 0x3099 || u == 0x309a) // combining marks
+        return false;
+    return (u >= 0x20 && u < 0x7f) || (u >= 0x3000 && u <= 0x30ff) ||
+           (u >= 0x4e00 && u <= 0x9fff) || (u >= 0xff01 && u <= 0xff9f);
+}
+
 TextCache::TextCache(const QFont &font, qreal tabStop)
     : m_font(font)
     , m_metrics(font)
     , m_tabStop(tabStop)
+    , m_raw(QRawFont::fromFont(font))
 {
+    const ShapedText reference = shapeWithLayout(QStringLiteral("0"));
+    m_lineAscent = reference.ascent;
+    m_lineHeight = reference.height;
+    if (reference.runs.size() != 1 || reference.runs.front().rawFont() != m_raw)
+        m_raw = QRawFont(); // the layout would not use this font: always shape
 }
 
-const ShapedText &TextCache::shape(const QString &text)
+bool TextCache::shapeDirectly(const QString &text, ShapedText &shaped) const
 {
-    auto found = m_entries.constFind(text);
-    if (found != m_entries.constEnd())
-        return *found;
-    if (m_entries.size() >= MaxEntries)
-        m_entries.clear();
+    if (!m_raw.isValid() || text.isEmpty())
+        return false;
+    for (QChar c : text) {
+        if (!needsNoShaping(c))
+            return false;
+    }
+    const QList<quint32> glyphs = m_raw.glyphIndexesForString(text);
+    if (glyphs.size() != text.size() || glyphs.contains(0u))
+        return false;
+    const QList<QPointF> advances = m_raw.advancesForGlyphIndexes(glyphs);
+    QList<QPointF> positions;
+    positions.reserve(glyphs.size());
+    qreal x = 0;
+    for (const QPointF &advance : advances) {
+        positions.append(QPointF(x, 0));
+        x += advance.x();
+    }
+    QGlyphRun run;
+    run.setRawFont(m_raw);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    shaped.text = text;
+    shaped.font = m_font;
+    shaped.runs = {run};
+    shaped.advance = x;
+    shaped.ascent = m_lineAscent;
+    shaped.height = m_lineHeight;
+    return true;
+}
+
+ShapedText TextCache::shapeWithLayout(const QString &text) const
+{
     QTextLayout layout(text, m_font);
     QTextOption option;
     option.setWrapMode(QTextOption::NoWrap);
@@ -46,5 +88,18 @@ const ShapedText &TextCache::shape(const QString &text)
     QTextLine line = layout.createLine();
     line.setLineWidth(1e9);
     layout.endLayout();
-    return *m_entries.insert(text, shapedLine(text, m_font, line, line.glyphRuns()));
+    return shapedLine(text, m_font, line, line.glyphRuns());
+}
+
+const ShapedText &TextCache::shape(const QString &text)
+{
+    auto found = m_entries.constFind(text);
+    if (found != m_entries.constEnd())
+        return *found;
+    if (m_entries.size() >= MaxEntries)
+        m_entries.clear();
+    ShapedText shaped;
+    if (!shapeDirectly(text, shaped))
+        shaped = shapeWithLayout(text);
+    return *m_entries.insert(text, std::move(shaped));
 }

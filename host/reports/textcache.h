@@ -10,6 +10,7 @@
 #include <QGlyphRun>
 #include <QHash>
 #include <QList>
+#include <QRawFont>
 #include <QString>
 
 class QTextLine;
@@ -45,11 +46,20 @@ public:
     const ShapedText &shape(const QString &text);
 
 private:
+    // Text of Latin, kana and kanji that the main font holds every glyph of
+    // needs no shaping engine: its glyphs are the font's character map and
+    // its positions the summed advances, as the engine would give them.
+    bool shapeDirectly(const QString &text, ShapedText &shaped) const;
+    ShapedText shapeWithLayout(const QString &text) const;
+
     // Bounds memory on long reports of mostly distinct strings.
     static constexpr qsizetype MaxEntries = 20000;
 
     QFont m_font;
     QFontMetricsF m_metrics;
     qreal m_tabStop;
+    QRawFont m_raw;
+    qreal m_lineAscent = 0; // of a line of the main font alone
+    qreal m_lineHeight = 0;
     QHash<QString, ShapedText> m_entries;
 };

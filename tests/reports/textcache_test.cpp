@@ -9,6 +9,7 @@
 #include <QRawFont>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextLayout>
 
 #include <gtest/gtest.h>
 
@@ -37,7 +38,65 @@ QString pdfText(const QString &pdf)
     return QString::fromUtf8(run.readAllStandardOutput());
 }
 
+// The glyphs and metrics Qt's own layout gives the text, on one line.
+struct Laid
+{
+    QList<quint32> glyphs;
+    QList<QPointF> positions; // relative to the baseline origin
+    qreal advance, ascent, height;
+};
+
+Laid layOutWithQt(const QString &text, const QFont &font)
+{
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(1e9);
+    layout.endLayout();
+    Laid laid{{}, {}, line.horizontalAdvance(), line.ascent(), line.height()};
+    for (const QGlyphRun &run : line.glyphRuns()) {
+        laid.glyphs += run.glyphIndexes();
+        for (QPointF p : run.positions())
+            laid.positions.append(p - QPointF(0, line.ascent()));
+    }
+    return laid;
+}
+
 } // namespace
+
+TEST(TextCache, ShapesAsQtsLayoutDoes)
+{
+    // Plain Latin, kana and kanji take a shorter way than the rest; both
+    // must give what the layout engine gives, glyph for glyph.
+    const QFont font = reportLikeFont();
+    TextCache cache(font, 100);
+    for (const QString &text :
+         {QStringLiteral("Public Sub Form_Load()"), QStringLiteral("office fi ffi AV To"),
+          QStringLiteral("ﾃｰﾌﾞﾙ　全角空白、句読点。"), QStringLiteral("項目_12 (説明)"),
+          QStringLiteral("    Dim x As Long ' 註釈"), QStringLiteral("か\u3099"),
+          QStringLiteral("Ω≠∞ €"), mixed}) {
+        const ShapedText &shaped = cache.shape(text);
+        const Laid laid = layOutWithQt(text, font);
+        QList<quint32> glyphs;
+        QList<QPointF> positions;
+        for (const QGlyphRun &run : shaped.runs) {
+            glyphs += run.glyphIndexes();
+            positions += run.positions();
+        }
+        EXPECT_EQ(glyphs, laid.glyphs) << text.toStdString();
+        ASSERT_EQ(positions.size(), laid.positions.size()) << text.toStdString();
+        for (qsizetype i = 0; i < positions.size(); ++i) {
+            EXPECT_NEAR(positions[i].x(), laid.positions[i].x(), 1e-6) << text.toStdString();
+            EXPECT_NEAR(positions[i].y(), laid.positions[i].y(), 1e-6) << text.toStdString();
+        }
+        EXPECT_NEAR(shaped.advance, laid.advance, 1e-6) << text.toStdString();
+        EXPECT_NEAR(shaped.ascent, laid.ascent, 1e-6) << text.toStdString();
+        EXPECT_NEAR(shaped.height, laid.height, 1e-6) << text.toStdString();
+    }
+}
 
 TEST(TextCache, WidthsEqualTheFontMetricsSoCellsWrapWhereTheyDidAndRepeatsAreOneEntry)
 {
