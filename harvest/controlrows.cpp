@@ -232,6 +232,20 @@ void writeEventRows(ControlItemBuffer &buffer, Recordset &items, const Control &
     }
 }
 
+void beginSummaryRow(MainState &state, Recordset &info, const AccessObject &object)
+{
+    vb::increment(state.objectCounter);
+    info.AddNew();
+    info.setField(QStringLiteral("objectNo"), Value::integer(state.objectCounter));
+    auto cut = [&](const char16_t *property, qint64 n) {
+        return storedText(vb::CStr(object.property(property)), n);
+    };
+    info.setField(QStringLiteral("RecordSource"), cut(u"RecordSource", 255));
+    info.setField(QStringLiteral("Filter"), cut(u"Filter", 100));
+    info.setField(QStringLiteral("OrderBy"), cut(u"OrderBy", 100));
+    info.setField(QStringLiteral("Caption"), cut(u"Caption", 100));
+}
+
 void fillEventSlots(Recordset &info, const Properties &properties, int first, int last)
 {
     auto slotField = [](const char *prefix, int k) {

@@ -89,6 +89,10 @@ void writeRows(ControlItemBuffer &buffer, Recordset &items, const Control &contr
 void writeEventRows(ControlItemBuffer &buffer, Recordset &items, const Control &control, int first,
                     int last);
 
+// The start of a form's or report's summary row: the object counter raised,
+// AddNew, objectNo, RecordSource (255 characters), Filter, OrderBy and
+// Caption (100 each).
+void beginSummaryRow(MainState &state, Recordset &info, const AccessObject &object);
 // The summary row's event slots Ibent1..4 / IbentVL1..4 from positions
 // first..last of the object's properties; a fifth event finds no slot.
 void fillEventSlots(Recordset &info, const Properties &properties, int first, int last);

@@ -1,9 +1,7 @@
 #include "harvest/formcontrols.h"
 
-#include "harvest/fieldcolumns.h"
 #include "host/command/command.h"
 #include "host/command/listings.h"
-#include "host/vb/vb.h"
 
 namespace {
 
@@ -86,16 +84,7 @@ const QList<RowRule> memberRows{{RowKind::OptionValue, isFalse(u"Locked")},
 
 void writeSummaryRow(MainState &state, Recordset &info, const Form &form, const QString &name)
 {
-    vb::increment(state.objectCounter);
-    info.AddNew();
-    info.setField(QStringLiteral("objectNo"), Value::integer(state.objectCounter));
-    auto cut = [&](const char16_t *property, qint64 n) {
-        return storedText(vb::CStr(form.property(property)), n);
-    };
-    info.setField(QStringLiteral("RecordSource"), cut(u"RecordSource", 255));
-    info.setField(QStringLiteral("Filter"), cut(u"Filter", 100));
-    info.setField(QStringLiteral("OrderBy"), cut(u"OrderBy", 100));
-    info.setField(QStringLiteral("Caption"), cut(u"Caption", 100));
+    beginSummaryRow(state, info, form);
     for (const char16_t *setting :
          {u"DefaultView", u"AllowEdits", u"AllowDeletions", u"AllowAdditions", u"DataEntry",
           u"RecordsetType", u"RecordLocks", u"PopUp", u"Modal"})

@@ -54,16 +54,7 @@ const QList<RowRule> memberRows{{RowKind::ReportOptionValue, {C::IsFalse, u"Lock
 
 void writeSummaryRow(MainState &state, Recordset &info, const Report &report, const QString &name)
 {
-    vb::increment(state.objectCounter);
-    info.AddNew();
-    info.setField(QStringLiteral("objectNo"), Value::integer(state.objectCounter));
-    auto cut = [&](const char16_t *property, qint64 n) {
-        return storedText(vb::CStr(report.property(property)), n);
-    };
-    info.setField(QStringLiteral("RecordSource"), cut(u"RecordSource", 255));
-    info.setField(QStringLiteral("Filter"), cut(u"Filter", 100));
-    info.setField(QStringLiteral("OrderBy"), cut(u"OrderBy", 100));
-    info.setField(QStringLiteral("Caption"), cut(u"Caption", 100));
+    beginSummaryRow(state, info, report);
     info.setField(QStringLiteral("RecordLocks"), report.property(u"RecordLocks"));
     fillEventSlots(info, report.Properties(), ReportEventsFirst, ReportEventsLast);
     writeDocumentFields(info, state.targetDatabase(), u"Reports", name,
