@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages Quillmark needs to build and run; with
 # --test also what the test run needs beyond that (clang for the fuzzer,
-# clang-format for the formatting check, the sqlite3 shell the store test reads with).
+# clang-format for the formatting check, the sqlite3 shell the store test reads with,
+# poppler-utils and qpdf that the PDF tests read and check the files with).
 # Safe to run again: apt-get installs only what is missing.
 set -euo pipefail
 
@@ -9,11 +10,11 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl1-mesa-dev
     libgtest-dev
-    mdbtools mdbtools-dev libgsf-1-dev libxlsxwriter-dev
+    mdbtools mdbtools-dev libgsf-1-dev libxlsxwriter-dev libharfbuzz-dev
     fonts-ipafont-gothic fonts-horai-umefont qt6-translations-l10n
 )
 if [ "${1:-}" = "--test" ]; then
-    packages+=(clang libclang-rt-14-dev clang-format sqlite3)
+    packages+=(clang libclang-rt-14-dev clang-format sqlite3 poppler-utils qpdf)
 fi
 
 sudo=""

@@ -15,6 +15,8 @@ QSizeF a4PageSize()
 void PageTarget::openPage()
 {
     m_painter = beginPage();
+    if (!m_painter)
+        return;
     m_painter->save();
     m_painter->scale(1 / UnitsPerPoint, 1 / UnitsPerPoint);
     m_painter->setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
@@ -22,7 +24,8 @@ void PageTarget::openPage()
 
 void PageTarget::closePage()
 {
-    m_painter->restore();
+    if (m_painter)
+        m_painter->restore();
     m_painter = nullptr;
     endPage();
 }
@@ -65,7 +68,7 @@ static HostError fileAccessError(const QString &path, const QString &why)
                      QStringLiteral("Path/File access error: %1 (%2)").arg(path, why));
 }
 
-PdfPageTarget::PdfPageTarget(const QString &path, const QString &documentTitle)
+QtPdfPageTarget::QtPdfPageTarget(const QString &path, const QString &documentTitle)
     : m_path(path)
     , m_file(path)
 {
@@ -78,18 +81,18 @@ PdfPageTarget::PdfPageTarget(const QString &path, const QString &documentTitle)
                                      QMarginsF(0, 0, 0, 0), QPageLayout::Point));
 }
 
-PdfPageTarget::~PdfPageTarget()
+QtPdfPageTarget::~QtPdfPageTarget()
 {
     if (m_painter.isActive())
         m_painter.end(); // unless finished, the temporary file goes and the old file stays
 }
 
-QSizeF PdfPageTarget::pageSize() const
+QSizeF QtPdfPageTarget::pageSize() const
 {
     return a4PageSize();
 }
 
-QPainter *PdfPageTarget::beginPage()
+QPainter *QtPdfPageTarget::beginPage()
 {
     if (m_pages++ == 0) {
         if (!m_painter.begin(m_pdf.get()))
@@ -103,12 +106,12 @@ QPainter *PdfPageTarget::beginPage()
     return &m_painter;
 }
 
-void PdfPageTarget::endPage()
+void QtPdfPageTarget::endPage()
 {
     // Pages are written as they are drawn; the next beginPage() starts a new one.
 }
 
-void PdfPageTarget::finish()
+void QtPdfPageTarget::finish()
 {
     if (m_pages == 0) // a PDF needs at least one page
         beginPage();

@@ -48,9 +48,9 @@ public:
     // With square caps: the line reaches half its width past both ends.
     virtual void drawLine(QPointF from, QPointF to, qreal lineWidth, const QColor &color);
 
-    // For targets that draw through QPainter: opens the next page; the
-    // painter belongs to the target, works in points, and is valid until
-    // endPage().
+    // Opens the next page. A target that draws through QPainter returns its
+    // painter, in points and valid until endPage(); one that overrides every
+    // drawing call returns nullptr.
     virtual QPainter *beginPage() = 0;
     virtual void endPage() = 0;
     // Publishes the document (after the last endPage()). A target destroyed
@@ -65,8 +65,9 @@ private:
 };
 
 // Writes a PDF file through a temporary file that replaces `path` only on
-// finish(), so a failure never leaves a half-written file. Fonts are
-// embedded, so Japanese text shows on any reader.
+// finish(), so a failure never leaves a half-written file. It writes the
+// content streams itself (pdfpagetarget.cpp); fonts are embedded as subsets,
+// so Japanese text shows on any reader, and text extracts as it was given.
 class PdfPageTarget : public PageTarget
 {
 public:
@@ -76,9 +77,34 @@ public:
     ~PdfPageTarget() override;
 
     QSizeF pageSize() const override;
+    // Draws no QPainter: returns nullptr.
     QPainter *beginPage() override;
     void endPage() override;
     // Raises HostError 75 when the file cannot be completed.
+    void finish() override;
+
+    void drawText(QPointF baseline, const ShapedText &text) override;
+    void fillRect(const QRectF &rect, const QColor &color) override;
+    void strokeRect(const QRectF &rect, qreal lineWidth, const QColor &color) override;
+    void drawLine(QPointF from, QPointF to, qreal lineWidth, const QColor &color) override;
+
+private:
+    class Writer;
+    std::unique_ptr<Writer> m_writer;
+    int m_pages = 0;
+};
+
+// The same file through Qt's PDF engine (QPdfWriter): slower and larger, kept
+// as the reference PdfPageTarget's output is compared with.
+class QtPdfPageTarget : public PageTarget
+{
+public:
+    QtPdfPageTarget(const QString &path, const QString &documentTitle);
+    ~QtPdfPageTarget() override;
+
+    QSizeF pageSize() const override;
+    QPainter *beginPage() override;
+    void endPage() override;
     void finish() override;
 
 private:

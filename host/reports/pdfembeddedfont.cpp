@@ -1,0 +1,223 @@
+#include "host/reports/pdfembeddedfont.h"
+
+#include "host/reports/pdfobjectwriter.h"
+
+#include <hb-subset.h>
+#include <hb.h>
+
+#include <QtEndian>
+
+#include <algorithm>
+#include <map>
+
+static quint16 u16(const QByteArray &table, qsizetype at)
+{
+    return at + 2 <= table.size() ? qFromBigEndian<quint16>(table.constData() + at) : 0;
+}
+
+static qint16 s16(const QByteArray &table, qsizetype at)
+{
+    return qint16(u16(table, at));
+}
+
+PdfEmbeddedFont::PdfEmbeddedFont(const QRawFont &font, int objectNumber, QByteArray resourceName)
+    : m_font(font)
+    , m_objectNumber(objectNumber)
+    , m_resourceName(std::move(resourceName))
+{
+    const QByteArray head = m_font.fontTable("head");
+    m_unitsPerEm = std::max<quint16>(u16(head, 18), 16);
+    // Advances straight from hmtx: exact font units, no rounding to pixels.
+    const QByteArray hhea = m_font.fontTable("hhea");
+    const QByteArray hmtx = m_font.fontTable("hmtx");
+    const int metrics = std::min<int>(u16(hhea, 34), int(hmtx.size() / 4));
+    m_advances.reserve(size_t(metrics));
+    for (int i = 0; i < metrics; ++i)
+        m_advances.push_back(u16(hmtx, 4 * i));
+    const QByteArray os2 = m_font.fontTable("OS/2");
+    if (os2.size() >= 6)
+        m_fileWeight = u16(os2, 4);
+}
+
+QString PdfEmbeddedFont::keyOf(const QRawFont &font)
+{
+    return font.familyName() + QLatin1Char('\n') + font.styleName();
+}
+
+qreal PdfEmbeddedFont::advance(quint32 glyph) const
+{
+    if (m_advances.empty())
+        return 0;
+    return m_advances[std::min<size_t>(glyph, m_advances.size() - 1)];
+}
+
+void PdfEmbeddedFont::use(const QList<quint32> &glyphs, const QString &text, QString &spelled)
+{
+    for (quint32 glyph : glyphs) {
+        auto found = m_text.constFind(glyph);
+        if (found == m_text.constEnd()) {
+            QString glyphText;
+            // The first character of the text this font maps to the glyph.
+            for (qsizetype i = 0; i < text.size() && glyphText.isEmpty();) {
+                const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+                const QString character = text.mid(i, length);
+                const QList<quint32> nominal = m_font.glyphIndexesForString(character);
+                if (!nominal.isEmpty() && nominal.front() == glyph)
+                    glyphText = character;
+                i += length;
+            }
+            found = m_text.insert(glyph, glyphText);
+        }
+        spelled += *found;
+    }
+}
+
+QByteArray PdfEmbeddedFont::subset() const
+{
+    // A font file rebuilt from the tables Qt gives; the PDF needs no layout
+    // tables, since the glyphs are already chosen.
+    hb_face_t *builder = hb_face_builder_create();
+    for (const char *tag : {"head", "hhea", "hmtx", "maxp", "loca", "glyf", "cmap", "post", "OS/2",
+                            "name", "cvt ", "fpgm", "prep", "CFF "}) {
+        const QByteArray table = m_font.fontTable(tag);
+        if (table.isEmpty())
+            continue;
+        hb_blob_t *blob = hb_blob_create(table.constData(), unsigned(table.size()),
+                                         HB_MEMORY_MODE_DUPLICATE, nullptr, nullptr);
+        hb_face_builder_add_table(builder, hb_tag_from_string(tag, 4), blob);
+        hb_blob_destroy(blob);
+    }
+    hb_blob_t *whole = hb_face_reference_blob(builder);
+    hb_face_destroy(builder);
+    hb_face_t *face = hb_face_create(whole, 0);
+    hb_blob_destroy(whole);
+
+    QByteArray result;
+    if (hb_subset_input_t *input = hb_subset_input_create_or_fail()) {
+        hb_set_t *glyphs = hb_subset_input_glyph_set(input);
+        hb_set_add(glyphs, 0);
+        for (auto it = m_text.constBegin(); it != m_text.constEnd(); ++it)
+            hb_set_add(glyphs, it.key());
+        hb_subset_input_set_flags(input, HB_SUBSET_FLAGS_RETAIN_GIDS);
+        // Keep no characters: the PDF addresses glyphs by id.
+        hb_set_clear(hb_subset_input_unicode_set(input));
+        if (hb_face_t *subset = hb_subset_or_fail(face, input)) {
+            hb_blob_t *blob = hb_face_reference_blob(subset);
+            unsigned length = 0;
+            const char *data = hb_blob_get_data(blob, &length);
+            result = QByteArray(data, qsizetype(length));
+            hb_blob_destroy(blob);
+            hb_face_destroy(subset);
+        }
+        hb_subset_input_destroy(input);
+    }
+    hb_face_destroy(face);
+    return result;
+}
+
+bool PdfEmbeddedFont::write(PdfObjectWriter &out) const
+{
+    const QByteArray program = subset();
+    if (program.isEmpty())
+        return false;
+    const bool trueType = !m_font.fontTable("glyf").isEmpty();
+    const qreal scale = 1000 / m_unitsPerEm;
+    std::map<quint32, QString> glyphs(m_text.constKeyValueBegin(), m_text.constKeyValueEnd());
+
+    // A subset's name starts with a tag of six capitals, made from its glyphs.
+    uint hash = 0;
+    for (const auto &[glyph, text] : glyphs)
+        hash = hash * 31 + glyph;
+    QByteArray name;
+    for (int i = 0; i < 6; ++i, hash /= 26)
+        name += char('A' + hash % 26);
+    name += '+' + pdfNameOf(m_font.familyName()) + '-' + pdfNameOf(m_font.styleName());
+
+    const int cidFont = out.reserve();
+    const int descriptor = out.reserve();
+    const int file = out.reserve();
+    const int toUnicode = out.reserve();
+
+    out.beginObject(m_objectNumber);
+    out.write("<</Type /Font /Subtype /Type0 /BaseFont /" + name +
+              " /Encoding /Identity-H /DescendantFonts [" + QByteArray::number(cidFont) +
+              " 0 R] /ToUnicode " + QByteArray::number(toUnicode) + " 0 R>>");
+    out.endObject();
+
+    QByteArray widths;
+    quint32 previous = 0;
+    bool open = false;
+    for (const auto &[glyph, text] : glyphs) {
+        if (!open || glyph != previous + 1) {
+            if (open)
+                widths += "] ";
+            widths += QByteArray::number(glyph) + " [";
+            open = true;
+        } else {
+            widths += ' ';
+        }
+        appendPdfNumber(widths, advance(glyph) * scale);
+        previous = glyph;
+    }
+    if (open)
+        widths += ']';
+    out.beginObject(cidFont);
+    out.write("<</Type /Font /Subtype /" + QByteArray(trueType ? "CIDFontType2" : "CIDFontType0") +
+              " /BaseFont /" + name +
+              " /CIDSystemInfo <</Registry (Adobe) /Ordering (Identity) /Supplement 0>>"
+              " /FontDescriptor " +
+              QByteArray::number(descriptor) + " 0 R /W [" + widths + "]" +
+              (trueType ? " /CIDToGIDMap /Identity" : "") + ">>");
+    out.endObject();
+
+    const QByteArray head = m_font.fontTable("head");
+    const QByteArray hhea = m_font.fontTable("hhea");
+    const QByteArray os2 = m_font.fontTable("OS/2");
+    QByteArray box;
+    for (qsizetype at : {36, 38, 40, 42}) {
+        appendPdfNumber(box, s16(head, at) * scale);
+        box += ' ';
+    }
+    QByteArray metrics = " /Ascent ";
+    appendPdfNumber(metrics, s16(hhea, 4) * scale);
+    metrics += " /Descent ";
+    appendPdfNumber(metrics, s16(hhea, 6) * scale);
+    metrics += " /CapHeight ";
+    appendPdfNumber(metrics, (os2.size() >= 90 ? s16(os2, 88) : s16(hhea, 4)) * scale);
+    out.beginObject(descriptor);
+    out.write("<</Type /FontDescriptor /FontName /" + name + " /Flags 4 /FontBBox [" +
+              box.trimmed() + "] /ItalicAngle 0" + metrics + " /StemV 80 " +
+              (trueType ? "/FontFile2 " : "/FontFile3 ") + QByteArray::number(file) + " 0 R>>");
+    out.endObject();
+
+    const QByteArray packed = qCompress(program).mid(4); // qCompress prefixes the length
+    out.writeStream(file,
+                    "/Filter /FlateDecode " +
+                        (trueType ? "/Length1 " + QByteArray::number(program.size())
+                                  : QByteArray("/Subtype /OpenType")),
+                    packed);
+
+    QByteArray cmap = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
+                      "/CIDSystemInfo <</Registry (Adobe) /Ordering (UCS) /Supplement 0>> def\n"
+                      "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
+                      "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
+    std::vector<std::pair<quint32, QString>> mapped;
+    for (const auto &[glyph, text] : glyphs) {
+        if (!text.isEmpty())
+            mapped.emplace_back(glyph, text);
+    }
+    char code[8];
+    for (size_t from = 0; from < mapped.size(); from += 100) {
+        const size_t to = std::min(mapped.size(), from + 100);
+        cmap += QByteArray::number(qsizetype(to - from)) + " beginbfchar\n";
+        for (size_t i = from; i < to; ++i) {
+            std::snprintf(code, sizeof code, "<%04X>", unsigned(mapped[i].first));
+            cmap += code;
+            cmap += ' ' + pdfTextString(mapped[i].second).replace("<FEFF", "<") + '\n';
+        }
+        cmap += "endbfchar\n";
+    }
+    cmap += "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
+    out.writeStream(toUnicode, "/Filter /FlateDecode", qCompress(cmap).mid(4));
+    return true;
+}
