@@ -51,13 +51,16 @@ qreal PdfEmbeddedFont::advance(quint32 glyph) const
     return m_advances[std::min<size_t>(glyph, m_advances.size() - 1)];
 }
 
-void PdfEmbeddedFont::use(const QList<quint32> &glyphs, const QString &text, QString &spelled)
+bool PdfEmbeddedFont::use(const QList<quint32> &glyphs, const QString &text, qsizetype &at)
 {
+    bool spells = true;
     for (quint32 glyph : glyphs) {
-        auto found = m_text.constFind(glyph);
-        if (found == m_text.constEnd()) {
-            QString glyphText;
+        if (glyph >= m_text.size())
+            m_text.resize(size_t(glyph) + 1);
+        QString &glyphText = m_text[glyph];
+        if (glyphText.isNull()) {
             // The first character of the text this font maps to the glyph.
+            glyphText = QLatin1String("");
             for (qsizetype i = 0; i < text.size() && glyphText.isEmpty();) {
                 const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
                 const QString character = text.mid(i, length);
@@ -66,10 +69,15 @@ void PdfEmbeddedFont::use(const QList<quint32> &glyphs, const QString &text, QSt
                     glyphText = character;
                 i += length;
             }
-            found = m_text.insert(glyph, glyphText);
+            m_used.push_back(glyph);
         }
-        spelled += *found;
+        if (spells && !glyphText.isEmpty() && QStringView(text).mid(at).startsWith(glyphText)) {
+            at += glyphText.size();
+        } else {
+            spells = false;
+        }
     }
+    return spells;
 }
 
 QByteArray PdfEmbeddedFont::subset() const
@@ -96,8 +104,8 @@ QByteArray PdfEmbeddedFont::subset() const
     if (hb_subset_input_t *input = hb_subset_input_create_or_fail()) {
         hb_set_t *glyphs = hb_subset_input_glyph_set(input);
         hb_set_add(glyphs, 0);
-        for (auto it = m_text.constBegin(); it != m_text.constEnd(); ++it)
-            hb_set_add(glyphs, it.key());
+        for (quint32 glyph : m_used)
+            hb_set_add(glyphs, glyph);
         hb_subset_input_set_flags(input, HB_SUBSET_FLAGS_RETAIN_GIDS);
         // Keep no characters: the PDF addresses glyphs by id.
         hb_set_clear(hb_subset_input_unicode_set(input));
@@ -122,7 +130,9 @@ bool PdfEmbeddedFont::write(PdfObjectWriter &out) const
         return false;
     const bool trueType = !m_font.fontTable("glyf").isEmpty();
     const qreal scale = 1000 / m_unitsPerEm;
-    std::map<quint32, QString> glyphs(m_text.constKeyValueBegin(), m_text.constKeyValueEnd());
+    std::map<quint32, QString> glyphs;
+    for (quint32 glyph : m_used)
+        glyphs.emplace(glyph, m_text[glyph]);
 
     // A subset's name starts with a tag of six capitals, made from its glyphs.
     uint hash = 0;

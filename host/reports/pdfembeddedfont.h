@@ -36,9 +36,10 @@ public:
     qreal advance(quint32 glyph) const;
 
     // Records the glyphs of one run of `text`, finding each new glyph's text
-    // through the font's character map, and appends the text they stand
-    // for to `spelled` (a glyph with none found adds nothing).
-    void use(const QList<quint32> &glyphs, const QString &text, QString &spelled);
+    // through the font's character map. Returns whether the glyphs' texts
+    // spell `text` on from `at` (which moves past them): when they do not,
+    // the drawing must say what text they stand for.
+    bool use(const QList<quint32> &glyphs, const QString &text, qsizetype &at);
 
     // The font objects; false when the font file cannot be subset.
     bool write(PdfObjectWriter &out) const;
@@ -52,5 +53,7 @@ private:
     qreal m_unitsPerEm = 1000;
     int m_fileWeight = 400;
     std::vector<quint16> m_advances; // by glyph id, in font units
-    QHash<quint32, QString> m_text;  // glyph id -> its text ("" when unknown)
+    // By glyph id: its text ("" when none was found), null while unused.
+    std::vector<QString> m_text;
+    std::vector<quint32> m_used;
 };

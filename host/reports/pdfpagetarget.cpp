@@ -150,32 +150,36 @@ public:
             m_content += "0 g\n";
             m_fill = Qt::black;
         }
-        QString spelled;
-        QByteArray body = "BT\n";
+        bool spells = true;
         bool anyBold = false;
+        qsizetype at = 0;
+        m_runFonts.clear();
         for (const QGlyphRun &run : text.runs) {
             PdfEmbeddedFont &font = fontFor(run.rawFont());
-            font.use(run.glyphIndexes(), text.text, spelled);
-            appendRun(body, font, run, baseline, 0);
+            m_runFonts.push_back(&font);
+            spells = font.use(run.glyphIndexes(), text.text, at) && spells;
             anyBold = anyBold || font.simulatesBold(run.rawFont());
         }
-        body += "ET\n";
-        if (spelled == text.text) {
-            m_content += body;
-        } else {
-            // The glyphs do not spell the text one to one (ligatures, marks,
-            // right-to-left): say what they stand for.
-            m_content +=
-                "/Span <</ActualText " + pdfTextString(text.text) + ">> BDC\n" + body + "EMC\n";
-        }
+        spells = spells && at == text.text.size();
+        // When the glyphs do not spell the text one to one (ligatures, marks,
+        // right-to-left), the span says what they stand for.
+        if (!spells)
+            m_content += "/Span <</ActualText " + pdfTextString(text.text) + ">> BDC\n";
+        m_content += "BT\n";
+        for (qsizetype i = 0; i < text.runs.size(); ++i)
+            appendRun(*m_runFonts[size_t(i)], text.runs[i], baseline, 0);
+        m_content += "ET\n";
+        if (!spells)
+            m_content += "EMC\n";
         if (anyBold) {
             // As Qt does for a family without bold: the glyphs again, shifted
             // left by half a stroke, and marked as no text of their own.
             m_content += "/Span <</ActualText <>>> BDC\nBT\n";
-            for (const QGlyphRun &run : text.runs) {
-                PdfEmbeddedFont &font = fontFor(run.rawFont());
+            for (qsizetype i = 0; i < text.runs.size(); ++i) {
+                const QGlyphRun &run = text.runs[i];
+                PdfEmbeddedFont &font = *m_runFonts[size_t(i)];
                 if (font.simulatesBold(run.rawFont()))
-                    appendRun(m_content, font, run, baseline, -0.5 * run.rawFont().lineThickness());
+                    appendRun(font, run, baseline, -0.5 * run.rawFont().lineThickness());
             }
             m_content += "ET\nEMC\n";
         }
@@ -224,6 +228,18 @@ public:
 private:
     PdfEmbeddedFont &fontFor(const QRawFont &raw)
     {
+        // A report draws with a handful of fonts: look the same ones up fast.
+        for (const auto &[known, font] : m_recentFonts) {
+            if (known == raw)
+                return *font;
+        }
+        PdfEmbeddedFont &font = fontOfFile(raw);
+        m_recentFonts.emplace_back(raw, &font);
+        return font;
+    }
+
+    PdfEmbeddedFont &fontOfFile(const QRawFont &raw)
+    {
         const QString key = PdfEmbeddedFont::keyOf(raw);
         auto found = m_fonts.find(key);
         if (found == m_fonts.end()) {
@@ -235,16 +251,18 @@ private:
         return **found;
     }
 
-    void appendRun(QByteArray &out, PdfEmbeddedFont &font, const QGlyphRun &run, QPointF baseline,
-                   qreal shift)
+    void appendRun(PdfEmbeddedFont &font, const QGlyphRun &run, QPointF baseline, qreal shift)
     {
+        QByteArray &out = m_content;
         const QList<quint32> glyphs = run.glyphIndexes();
         const QList<QPointF> positions = run.positions();
         if (glyphs.isEmpty())
             return;
         const qreal size = run.rawFont().pixelSize();
         const qreal scale = size / font.unitsPerEm();
-        out += '/' + font.resourceName() + ' ';
+        out += '/';
+        out += font.resourceName();
+        out += ' ';
         appendPdfNumber(out, size);
         out += " Tf\n";
         qreal pen = 0;
@@ -330,6 +348,8 @@ private:
     std::deque<std::pair<int, std::future<QByteArray>>> m_compressing;
     QHash<QString, PdfEmbeddedFont *> m_fonts;
     std::vector<std::shared_ptr<PdfEmbeddedFont>> m_fontOrder;
+    std::vector<std::pair<QRawFont, PdfEmbeddedFont *>> m_recentFonts;
+    std::vector<PdfEmbeddedFont *> m_runFonts; // of the text being drawn
 
     QByteArray m_content;
     QColor m_fill;
