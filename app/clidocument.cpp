@@ -10,6 +10,7 @@
 #include "harvest/tablefields.h"
 #include "host/command/command.h"
 #include "host/command/mainstate.h"
+#include "host/design/exportfolder.h"
 #include "host/jet/jetfile.h"
 #include "host/reports/reportoutput.h"
 #include "host/reports/storereports.h"
@@ -87,6 +88,7 @@ struct ListingRun
     const ListingCommand *listing;
     QString object;
     bool everyObject = false; // form=*: expanded once the target is open
+    bool fromAll = false;     // named by "all" rather than by itself
 
     QString label() const
     {
@@ -102,7 +104,7 @@ QList<ListingRun> findListings(const QString &name)
     for (const ListingCommand &listing : listingCommands) {
         const QString key = QString::fromLatin1(listing.name);
         if (name == QLatin1String("all") && listing.inAll)
-            found << ListingRun{&listing, QString(), listing.container != nullptr};
+            found << ListingRun{&listing, QString(), listing.container != nullptr, true};
         else if (!listing.container && name == key)
             found << ListingRun{&listing, QString()};
         else if (listing.container && name.startsWith(key + QLatin1Char('=')) &&
@@ -122,13 +124,26 @@ QString listingNames()
     return names.join(QLatin1String(", ")) + QStringLiteral(", all");
 }
 
-// form=* and report=*: one run per form or report of the target.
-QList<ListingRun> expandEveryObject(const QList<ListingRun> &runs, MainState &state)
+// form=* and report=*: one run per form or report of the target. "all"
+// takes forms and reports only where their designs can be read: without an
+// export folder it says so once instead of failing every one of them.
+QList<ListingRun> expandEveryObject(const QList<ListingRun> &runs, MainState &state,
+                                    const QString &designFolder, const ConsoleUi &ui)
 {
     QList<ListingRun> expanded;
+    bool told = false;
     for (const ListingRun &run : runs) {
         if (!run.everyObject) {
             expanded << run;
+            continue;
+        }
+        if (run.fromAll && !QFileInfo(designFolder).isDir()) {
+            if (!told && !ui.quiet)
+                printErr(QStringLiteral("note: no design exports in %1: the form and report "
+                                        "listings were left out (name them with form=* or "
+                                        "report=* to see why each fails)")
+                             .arg(designFolder));
+            told = true;
             continue;
         }
         for (const Document &doc : state.targetDatabase()
@@ -247,7 +262,8 @@ int runDocument(const QStringList &words)
     }
 
     try {
-        listings = expandEveryObject(listings, state);
+        listings = expandEveryObject(
+            listings, state, designFolder.isEmpty() ? defaultExportFolder(path) : designFolder, ui);
     } catch (const HostError &error) {
         ui.describeError(QStringLiteral("SelectFile"), error);
         return 1;

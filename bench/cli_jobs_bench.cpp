@@ -18,7 +18,6 @@ namespace {
 int run(const QStringList &args)
 {
     QProcess cli;
-    cli.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     cli.setStandardErrorFile(QProcess::nullDevice());
     cli.setStandardOutputFile(QProcess::nullDevice());
     cli.start(QStringLiteral(QUILLMARK_CLI), args);
