@@ -10,7 +10,7 @@ packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl1-mesa-dev
     libgtest-dev
-    mdbtools mdbtools-dev libgsf-1-dev libxlsxwriter-dev libharfbuzz-dev
+    mdbtools mdbtools-dev libgsf-1-dev libxlsxwriter-dev libharfbuzz-dev libfontconfig-dev
     fonts-ipafont-gothic fonts-horai-umefont qt6-translations-l10n
 )
 if [ "${1:-}" = "--test" ]; then

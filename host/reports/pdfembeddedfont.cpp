@@ -2,6 +2,7 @@
 
 #include "host/reports/pdfobjectwriter.h"
 
+#include <fontconfig/fontconfig.h>
 #include <hb-subset.h>
 #include <hb.h>
 
@@ -80,25 +81,79 @@ bool PdfEmbeddedFont::use(const QList<quint32> &glyphs, const QString &text, qsi
     return spells;
 }
 
-QByteArray PdfEmbeddedFont::subset() const
+// The file fontconfig has for the family and style, mapped rather than
+// read: a subset touches only the tables and glyphs it keeps.
+static hb_face_t *faceOfFile(const QRawFont &font)
 {
-    // A font file rebuilt from the tables Qt gives; the PDF needs no layout
-    // tables, since the glyphs are already chosen.
-    hb_face_t *builder = hb_face_builder_create();
-    for (const char *tag : {"head", "hhea", "hmtx", "maxp", "loca", "glyf", "cmap", "post", "OS/2",
-                            "name", "cvt ", "fpgm", "prep", "CFF "}) {
-        const QByteArray table = m_font.fontTable(tag);
-        if (table.isEmpty())
-            continue;
-        hb_blob_t *blob = hb_blob_create(table.constData(), unsigned(table.size()),
-                                         HB_MEMORY_MODE_DUPLICATE, nullptr, nullptr);
-        hb_face_builder_add_table(builder, hb_tag_from_string(tag, 4), blob);
-        hb_blob_destroy(blob);
+    FcPattern *pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY,
+                       reinterpret_cast<const FcChar8 *>(font.familyName().toUtf8().constData()));
+    FcPatternAddString(pattern, FC_STYLE,
+                       reinterpret_cast<const FcChar8 *>(font.styleName().toUtf8().constData()));
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern *match = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    hb_face_t *face = nullptr;
+    FcChar8 *family = nullptr;
+    FcChar8 *file = nullptr;
+    int index = 0;
+    if (match && FcPatternGetString(match, FC_FAMILY, 0, &family) == FcResultMatch &&
+        QString::fromUtf8(reinterpret_cast<const char *>(family)) == font.familyName() &&
+        FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
+        FcPatternGetInteger(match, FC_INDEX, 0, &index);
+        hb_blob_t *blob = hb_blob_create_from_file_or_fail(reinterpret_cast<const char *>(file));
+        if (blob) {
+            face = hb_face_create(blob, unsigned(index));
+            hb_blob_destroy(blob);
+            // The same font as Qt's, or glyph ids would not match.
+            if (hb_face_get_glyph_count(face) != u16(font.fontTable("maxp"), 4)) {
+                hb_face_destroy(face);
+                face = nullptr;
+            }
+        }
     }
-    hb_blob_t *whole = hb_face_reference_blob(builder);
-    hb_face_destroy(builder);
+    if (match)
+        FcPatternDestroy(match);
+    return face;
+}
+
+// A font file rebuilt from the tables Qt gives, for a font fontconfig does
+// not know (one an application loaded itself). The PDF needs no layout
+// tables.
+static hb_face_t *faceOfTables(const QRawFont &font)
+{
+    hb_blob_t *whole = nullptr;
+    hb_face_t *builder = hb_face_builder_create();
+    {
+        // The builder reads Qt's copies of the tables in place; they go as
+        // soon as the file is assembled.
+        std::vector<QByteArray> tables;
+        for (const char *tag : {"head", "hhea", "hmtx", "maxp", "loca", "glyf", "cmap", "post",
+                                "OS/2", "name", "cvt ", "fpgm", "prep", "CFF "}) {
+            QByteArray table = font.fontTable(tag);
+            if (table.isEmpty())
+                continue;
+            hb_blob_t *blob = hb_blob_create(table.constData(), unsigned(table.size()),
+                                             HB_MEMORY_MODE_READONLY, nullptr, nullptr);
+            hb_face_builder_add_table(builder, hb_tag_from_string(tag, 4), blob);
+            hb_blob_destroy(blob);
+            tables.push_back(std::move(table));
+        }
+        whole = hb_face_reference_blob(builder);
+        hb_face_destroy(builder);
+    }
     hb_face_t *face = hb_face_create(whole, 0);
     hb_blob_destroy(whole);
+    return face;
+}
+
+QByteArray PdfEmbeddedFont::subset() const
+{
+    hb_face_t *face = faceOfFile(m_font);
+    if (!face)
+        face = faceOfTables(m_font);
 
     QByteArray result;
     if (hb_subset_input_t *input = hb_subset_input_create_or_fail()) {
@@ -107,8 +162,13 @@ QByteArray PdfEmbeddedFont::subset() const
         for (quint32 glyph : m_used)
             hb_set_add(glyphs, glyph);
         hb_subset_input_set_flags(input, HB_SUBSET_FLAGS_RETAIN_GIDS);
-        // Keep no characters: the PDF addresses glyphs by id.
+        // Keep no characters: the PDF addresses glyphs by id; and no layout
+        // tables, since the glyphs are already chosen.
         hb_set_clear(hb_subset_input_unicode_set(input));
+        hb_set_t *drop = hb_subset_input_set(input, HB_SUBSET_SETS_DROP_TABLE_TAG);
+        for (const char *tag : {"GSUB", "GPOS", "GDEF", "BASE", "JSTF", "MATH", "vhea", "vmtx",
+                                "VORG", "morx", "kern", "DSIG"})
+            hb_set_add(drop, hb_tag_from_string(tag, 4));
         if (hb_face_t *subset = hb_subset_or_fail(face, input)) {
             hb_blob_t *blob = hb_face_reference_blob(subset);
             unsigned length = 0;
@@ -128,7 +188,7 @@ bool PdfEmbeddedFont::write(PdfObjectWriter &out) const
     const QByteArray program = subset();
     if (program.isEmpty())
         return false;
-    const bool trueType = !m_font.fontTable("glyf").isEmpty();
+    const bool trueType = !m_font.fontTable("loca").isEmpty(); // glyf outlines
     const qreal scale = 1000 / m_unitsPerEm;
     std::map<quint32, QString> glyphs;
     for (quint32 glyph : m_used)

@@ -53,7 +53,7 @@ private:
     ShapedText shapeWithLayout(const QString &text) const;
 
     // Bounds memory on long reports of mostly distinct strings.
-    static constexpr qsizetype MaxEntries = 20000;
+    static constexpr qsizetype MaxEntries = 500;
 
     QFont m_font;
     QFontMetricsF m_metrics;
