@@ -93,13 +93,17 @@ ShapedText TextCache::shapeWithLayout(const QString &text) const
 
 const ShapedText &TextCache::shape(const QString &text)
 {
-    auto found = m_entries.constFind(text);
-    if (found != m_entries.constEnd())
-        return *found;
+    // A long string (a line of code, a description) seldom comes twice:
+    // hashing it would cost more than shaping it again.
+    if (text.size() > MaxCachedLength) {
+        if (!shapeDirectly(text, m_uncached))
+            m_uncached = shapeWithLayout(text);
+        return m_uncached;
+    }
     if (m_entries.size() >= MaxEntries)
         m_entries.clear();
-    ShapedText shaped;
-    if (!shapeDirectly(text, shaped))
-        shaped = shapeWithLayout(text);
-    return *m_entries.insert(text, std::move(shaped));
+    ShapedText &entry = m_entries[text];
+    if (entry.height == 0 && !shapeDirectly(text, entry)) // new: every shaped line has a height
+        entry = shapeWithLayout(text);
+    return entry;
 }

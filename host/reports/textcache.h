@@ -42,7 +42,7 @@ public:
     const QFont &font() const { return m_font; }
     const QFontMetricsF &metrics() const { return m_metrics; }
     // One line, unwrapped; `text` must hold no line break. The reference stays
-    // valid until the next call.
+    // valid until the next call. Short strings are shaped once.
     const ShapedText &shape(const QString &text);
 
 private:
@@ -54,6 +54,7 @@ private:
 
     // Bounds memory on long reports of mostly distinct strings.
     static constexpr qsizetype MaxEntries = 500;
+    static constexpr qsizetype MaxCachedLength = 40;
 
     QFont m_font;
     QFontMetricsF m_metrics;
@@ -62,4 +63,5 @@ private:
     qreal m_lineAscent = 0; // of a line of the main font alone
     qreal m_lineHeight = 0;
     QHash<QString, ShapedText> m_entries;
+    ShapedText m_uncached;
 };
