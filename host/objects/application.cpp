@@ -108,13 +108,13 @@ void Application::OpenReport(const QString &name, AcView view)
     if (!contains(m_database->Containers(u"Reports").Documents, name))
         throw HostError(Err::NoSuchReport,
                         QStringLiteral("The report \"%1\" does not exist").arg(name));
-    // Printing lays out the report's design, which no source of this build
-    // decodes yet: say so rather than print an empty page.
+    // Printing runs the report over its records, which this build does not
+    // do yet: say so rather than print an empty page.
     if (view == AcView::Normal)
         throw HostError(Err::DesignNotReadable,
-                        QStringLiteral("The design of the report \"%1\" is not stored in a form "
-                                       "this build can read (tried: the database file), so it "
-                                       "cannot be printed")
+                        QStringLiteral("The report \"%1\" cannot be printed: this build reads "
+                                       "report designs for their listing but does not run "
+                                       "reports")
                             .arg(name));
     open({AcObjectType::Report, name, view, 0});
 }
