@@ -72,8 +72,11 @@ bool PdfEmbeddedFont::use(const QList<quint32> &glyphs, const QString &text, qsi
             }
             m_used.push_back(glyph);
         }
-        if (spells && !glyphText.isEmpty() && QStringView(text).mid(at).startsWith(glyphText)) {
-            at += glyphText.size();
+        const qsizetype length = glyphText.size();
+        if (spells && length > 0 && at + length <= text.size() &&
+            (length == 1 ? text[at] == glyphText[0]
+                         : QStringView(text).mid(at, length) == glyphText)) {
+            at += length;
         } else {
             spells = false;
         }

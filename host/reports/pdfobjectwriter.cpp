@@ -114,25 +114,25 @@ QByteArray pdfTextString(const QString &text)
 void appendPdfNumber(QByteArray &out, double value)
 {
     long long hundredths = std::llround(value * 100);
-    if (hundredths < 0) {
-        out += '-';
+    char text[32];
+    char *end = text + sizeof text;
+    char *p = end;
+    const bool negative = hundredths < 0;
+    if (negative)
         hundredths = -hundredths;
-    }
-    char digits[32];
-    int n = 0;
-    const long long whole = hundredths / 100;
     const int fraction = int(hundredths % 100);
-    long long w = whole;
-    do {
-        digits[n++] = char('0' + w % 10);
-        w /= 10;
-    } while (w > 0);
-    while (n > 0)
-        out += digits[--n];
     if (fraction != 0) {
-        out += '.';
-        out += char('0' + fraction / 10);
         if (fraction % 10 != 0)
-            out += char('0' + fraction % 10);
+            *--p = char('0' + fraction % 10);
+        *--p = char('0' + fraction / 10);
+        *--p = '.';
     }
+    long long whole = hundredths / 100;
+    do {
+        *--p = char('0' + whole % 10);
+        whole /= 10;
+    } while (whole > 0);
+    if (negative)
+        *--p = '-';
+    out.append(p, end - p);
 }

@@ -38,10 +38,9 @@ QByteArray colorOperands(const QColor &color)
 void appendGlyph(QByteArray &out, quint32 glyph)
 {
     static const char hex[] = "0123456789ABCDEF";
-    out += hex[(glyph >> 12) & 15];
-    out += hex[(glyph >> 8) & 15];
-    out += hex[(glyph >> 4) & 15];
-    out += hex[glyph & 15];
+    const char code[4] = {hex[(glyph >> 12) & 15], hex[(glyph >> 8) & 15], hex[(glyph >> 4) & 15],
+                          hex[glyph & 15]};
+    out.append(code, 4);
 }
 
 } // namespace
@@ -73,7 +72,7 @@ public:
     void beginPage()
     {
         m_content.clear();
-        m_content.reserve(32 * 1024);
+        m_content.reserve(64 * 1024);
         // Layout units, origin at the top-left corner.
         m_content += "0.1 0 0 -0.1 0 ";
         appendPdfNumber(m_content, a4PageSize().height());
@@ -102,7 +101,7 @@ public:
         m_out->endObject();
         m_compressing.emplace_back(
             content, std::async(std::launch::async, [data = std::move(m_content)] {
-                return qCompress(data, 5).mid(4); // qCompress prefixes the length
+                return qCompress(data, 1).mid(4); // qCompress prefixes the length
             }));
         m_content = QByteArray();
         while (m_compressing.size() > 2 * size_t(m_workers))

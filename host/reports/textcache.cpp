@@ -53,16 +53,19 @@ bool TextCache::shapeDirectly(const QString &text, ShapedText &shaped) const
         if (!needsNoShaping(c))
             return false;
     }
-    const QList<quint32> glyphs = m_raw.glyphIndexesForString(text);
-    if (glyphs.size() != text.size() || glyphs.contains(0u))
-        return false;
-    const QList<QPointF> advances = m_raw.advancesForGlyphIndexes(glyphs);
+    QList<quint32> glyphs;
     QList<QPointF> positions;
-    positions.reserve(glyphs.size());
+    glyphs.reserve(text.size());
+    positions.reserve(text.size());
     qreal x = 0;
-    for (const QPointF &advance : advances) {
+    for (QChar c : text) {
+        quint32 glyph = 0;
+        qreal advance = 0;
+        if (!glyphOf(c.unicode(), glyph, advance))
+            return false;
+        glyphs.append(glyph);
         positions.append(QPointF(x, 0));
-        x += advance.x();
+        x += advance;
     }
     QGlyphRun run;
     run.setRawFont(m_raw);
@@ -75,6 +78,24 @@ bool TextCache::shapeDirectly(const QString &text, ShapedText &shaped) const
     shaped.ascent = m_lineAscent;
     shaped.height = m_lineHeight;
     return true;
+}
+
+bool TextCache::glyphOf(char16_t c, quint32 &glyph, qreal &advance) const
+{
+    std::unique_ptr<CharPage> &page = m_pages[c >> 8];
+    if (!page)
+        page = std::make_unique<CharPage>();
+    const int i = c & 0xff;
+    if (!page->known[i]) {
+        const QList<quint32> glyphs = m_raw.glyphIndexesForString(QString(QChar(c)));
+        page->glyph[i] = glyphs.size() == 1 ? glyphs.front() : 0;
+        page->advance[i] =
+            page->glyph[i] ? m_raw.advancesForGlyphIndexes({page->glyph[i]}).front().x() : 0;
+        page->known[i] = true;
+    }
+    glyph = page->glyph[i];
+    advance = page->advance[i];
+    return glyph != 0;
 }
 
 ShapedText TextCache::shapeWithLayout(const QString &text) const

@@ -13,6 +13,8 @@
 #include <QRawFont>
 #include <QString>
 
+#include <memory>
+
 class QTextLine;
 
 // One line of text ready to draw: glyph positions relative to the baseline
@@ -62,6 +64,17 @@ private:
     QRawFont m_raw;
     qreal m_lineAscent = 0; // of a line of the main font alone
     qreal m_lineHeight = 0;
+    // The main font's glyph and advance of each character met so far, in
+    // pages of 256 characters.
+    struct CharPage
+    {
+        quint32 glyph[256] = {};
+        qreal advance[256] = {};
+        bool known[256] = {};
+    };
+    bool glyphOf(char16_t c, quint32 &glyph, qreal &advance) const;
+    mutable std::unique_ptr<CharPage> m_pages[256];
+
     QHash<QString, ShapedText> m_entries;
     ShapedText m_uncached;
 };
