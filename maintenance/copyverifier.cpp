@@ -6,8 +6,10 @@
 #include "host/vb/errors.h"
 
 #include <QByteArray>
-#include <QCryptographicHash>
+#include <cstring>
+#include <future>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -47,9 +49,10 @@ void sameProperties(const Properties &a, const Properties &b, const QString &own
                                      .arg(b.Count()));
     for (int i = 0; i < a.Count(); ++i) {
         const Property &pa = a.item(i), &pb = b.item(i);
-        same(pa.Name() == pb.Name() && pa.Value() == pb.Value(),
-             QStringLiteral("property %1 of %2 reads '%3' in the source and '%4' in the copy")
-                 .arg(pa.Name(), owner, describe(pa.Value()), describe(pb.Value())));
+        if (pa.Name() != pb.Name() || pa.Value() != pb.Value())
+            throw Differs{
+                QStringLiteral("property %1 of %2 reads '%3' in the source and '%4' in the copy")
+                    .arg(pa.Name(), owner, describe(pa.Value()), describe(pb.Value()))};
     }
 }
 
@@ -58,8 +61,8 @@ void sameFields(const QList<Field> &a, const QList<Field> &b, const QString &own
     same(a.size() == b.size(), QStringLiteral("%1 has another number of fields").arg(owner));
     for (qsizetype i = 0; i < a.size(); ++i) {
         const QString where = QStringLiteral("field '%1' of %2").arg(a[i].Name, owner);
-        same(a[i].Name == b[i].Name && a[i].Type == b[i].Type && a[i].Size == b[i].Size,
-             QStringLiteral("%1 differs in name, type or size").arg(where));
+        if (a[i].Name != b[i].Name || a[i].Type != b[i].Type || a[i].Size != b[i].Size)
+            throw Differs{QStringLiteral("%1 differs in name, type or size").arg(where)};
         sameProperties(a[i].Properties(), b[i].Properties(), where);
     }
 }
@@ -130,111 +133,218 @@ QList<CatalogTable> localTables(const std::shared_ptr<JetFile> &file)
     return out;
 }
 
-// Our reader: every row of every local table, byte for byte.
+// Our reader: every row of every local table, byte for byte, both files
+// walked side by side. The message is only put together for a difference.
+bool sameCell(const JetTable &a, const JetTable &b, int c)
+{
+    const int type = a.columns()[c].type;
+    if (type == MDB_BOOL) // its value is kept in the null mask
+        return a.value(c) == b.value(c);
+    if (a.isNull(c) != b.isNull(c))
+        return false;
+    if (a.isNull(c))
+        return true;
+    if (type == MDB_OLE || type == MDB_MEMO)
+        return a.longValue(c) == b.longValue(c);
+    return a.bytes(c) == b.bytes(c);
+}
+
 void compareRows(const std::shared_ptr<JetFile> &fa, const std::shared_ptr<JetFile> &fb)
 {
     const QList<CatalogTable> tables = localTables(fa), other = localTables(fb);
     same(tables.size() == other.size(),
          QStringLiteral("the catalogs list another number of tables"));
     for (qsizetype t = 0; t < tables.size(); ++t) {
-        same(tables[t].name == other[t].name && tables[t].tdef == other[t].tdef,
-             QStringLiteral("the catalog entry of table '%1' differs").arg(tables[t].name));
-        JetTable a(fa, tables[t].tdef, tables[t].name), b(fb, other[t].tdef, other[t].name);
-        same(a.columns().size() == b.columns().size(),
-             QStringLiteral("table '%1' has another number of columns").arg(tables[t].name));
+        const QString &name = tables[t].name;
+        if (name != other[t].name || tables[t].tdef != other[t].tdef)
+            throw Differs{QStringLiteral("the catalog entry of table '%1' differs").arg(name)};
+        JetTable a(fa, tables[t].tdef, name), b(fb, other[t].tdef, other[t].name);
+        const int columns = int(a.columns().size());
+        if (columns != b.columns().size())
+            throw Differs{QStringLiteral("table '%1' has another number of columns").arg(name)};
         for (qint64 row = 1;; ++row) {
             const bool more = a.next();
-            same(more == b.next(), QStringLiteral("table '%1' has another number of rows (from row "
-                                                  "%2 on)")
-                                       .arg(tables[t].name)
-                                       .arg(row));
+            if (more != b.next())
+                throw Differs{QStringLiteral("table '%1' has another number of rows (from row "
+                                             "%2 on)")
+                                  .arg(name)
+                                  .arg(row)};
             if (!more)
                 break;
-            for (int c = 0; c < a.columns().size(); ++c) {
-                const int type = a.columns()[c].type;
-                const bool isLong = type == 0x0B || type == 0x0C;
-                same(a.isNull(c) == b.isNull(c) &&
-                         (a.isNull(c) ||
-                          (isLong ? a.longValue(c) == b.longValue(c) : a.bytes(c) == b.bytes(c))),
-                     QStringLiteral("table '%1', row %2, column '%3' differs")
-                         .arg(tables[t].name)
-                         .arg(row)
-                         .arg(a.columns()[c].name));
-            }
+            for (int c = 0; c < columns; ++c)
+                if (!sameCell(a, b, c))
+                    throw Differs{QStringLiteral("table '%1', row %2, column '%3' differs")
+                                      .arg(name)
+                                      .arg(row)
+                                      .arg(a.columns()[c].name)};
         }
         same(a.skippedDamage() == b.skippedDamage(),
-             QStringLiteral("table '%1' reads with skipped damage in one file only")
-                 .arg(tables[t].name));
+             QStringLiteral("table '%1' reads with skipped damage in one file only").arg(name));
     }
 }
 
-// libmdb on its own: every table of its catalog as its tools bind it,
-// hashed row by row.
+// libmdb on its own: every table of its catalog, both files walked side by
+// side. Memo columns are bound, so libmdb reads their long values as its
+// tools do; OLE columns are bound for their reference and read whole. Every
+// other value is compared as the bytes libmdb located for it on its page
+// (its text form is made from exactly these bytes, and making it for every
+// value cost most of the verification).
 struct MdbCloser
 {
     void operator()(MdbHandle *h) const { mdb_close(h); }
 };
 
-QList<QPair<QString, QByteArray>> mdbDigests(const QString &path)
+struct MdbTableFreer
+{
+    void operator()(MdbTableDef *t) const { mdb_free_tabledef(t); }
+};
+
+std::unique_ptr<MdbHandle, MdbCloser> openThroughLibmdb(const QString &path)
 {
     std::unique_ptr<MdbHandle, MdbCloser> mdb(
         mdb_open(path.toLocal8Bit().constData(), MDB_NOFLAGS));
     if (!mdb)
         throw Differs{QStringLiteral("libmdb cannot open '%1'").arg(path)};
-    QList<QPair<QString, QByteArray>> out;
     if (!mdb_read_catalog(mdb.get(), MDB_TABLE))
         throw Differs{QStringLiteral("libmdb cannot read the catalog of '%1'").arg(path)};
-    for (guint i = 0; i < mdb->num_catalog; ++i) {
-        auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(mdb->catalog, i));
-        if (entry->object_type != MDB_TABLE)
-            continue;
-        MdbTableDef *table = mdb_read_table(entry);
-        QCryptographicHash hash(QCryptographicHash::Sha1);
-        if (!table) {
-            out.append({QString::fromUtf8(entry->object_name), "unreadable"});
-            continue;
-        }
-        mdb_read_columns(table);
-        mdb_rewind_table(table);
-        const int columns = int(table->num_cols);
-        std::vector<std::vector<char>> bound(columns, std::vector<char>(MDB_BIND_SIZE));
-        std::vector<int> lengths(columns);
-        // libmdb cannot turn the newer binary types into text; their bytes
-        // are compared through our reader.
+    return mdb;
+}
+
+class MdbRows
+{
+public:
+    explicit MdbRows(MdbCatalogEntry *entry)
+        : m_mdb(entry->mdb)
+        , m_table(mdb_read_table(entry))
+    {
+        if (!m_table)
+            return;
+        mdb_read_columns(m_table.get());
+        mdb_rewind_table(m_table.get());
+        const int columns = int(m_table->num_cols);
+        m_bound.resize(columns);
+        m_lengths.resize(columns);
         for (int c = 0; c < columns; ++c) {
-            auto *col = static_cast<MdbColumn *>(g_ptr_array_index(table->columns, c));
-            if (col->col_type <= MDB_NUMERIC)
-                mdb_bind_column(table, c + 1, bound[c].data(), &lengths[c]);
-        }
-        qint64 rows = 0;
-        while (mdb_fetch_row(table)) {
-            ++rows;
-            for (int c = 0; c < columns; ++c) {
-                auto *col = static_cast<MdbColumn *>(g_ptr_array_index(table->columns, c));
-                if (col->col_type == MDB_OLE) {
-                    size_t size = 0;
-                    void *ole = lengths[c] ? mdb_ole_read_full(mdb.get(), col, &size) : nullptr;
-                    hash.addData(QByteArrayView(static_cast<const char *>(ole), qsizetype(size)));
-                    free(ole);
-                } else {
-                    hash.addData(QByteArrayView(bound[c].data(), lengths[c]));
-                }
-                hash.addData(QByteArrayView("\x1f", 1));
+            const int type = column(c)->col_type;
+            if (type == MDB_MEMO || type == MDB_OLE) {
+                m_bound[c].resize(MDB_BIND_SIZE);
+                mdb_bind_column(m_table.get(), c + 1, m_bound[c].data(), &m_lengths[c]);
             }
         }
-        out.append({QString::fromUtf8(entry->object_name),
-                    QByteArray::number(rows) + ':' + hash.result().toHex()});
-        mdb_free_tabledef(table);
+    }
+
+    bool readable() const { return bool(m_table); }
+    int columns() const { return int(m_bound.size()); }
+    MdbColumn *column(int c) const
+    {
+        return static_cast<MdbColumn *>(g_ptr_array_index(m_table->columns, c));
+    }
+    bool next() { return mdb_fetch_row(m_table.get()); }
+
+    bool sameValue(MdbRows &other, int c)
+    {
+        MdbColumn *mine = column(c), *theirs = other.column(c);
+        switch (mine->col_type) {
+        case MDB_MEMO:
+            return m_lengths[c] == other.m_lengths[c] &&
+                   std::memcmp(m_bound[c].data(), other.m_bound[c].data(), m_lengths[c]) == 0;
+        case MDB_OLE: {
+            if (m_lengths[c] != other.m_lengths[c])
+                return false;
+            if (!m_lengths[c])
+                return true;
+            const QByteArray a = oleValue(c), b = other.oleValue(c);
+            return a == b;
+        }
+        default:
+            // A Yes/No value is its length here.
+            if (mine->cur_value_len != theirs->cur_value_len)
+                return false;
+            if (mine->col_type == MDB_BOOL || mine->cur_value_len <= 0)
+                return true;
+            return std::memcmp(m_mdb->pg_buf + mine->cur_value_start,
+                               other.m_mdb->pg_buf + theirs->cur_value_start,
+                               size_t(mine->cur_value_len)) == 0;
+        }
+    }
+
+private:
+    QByteArray oleValue(int c)
+    {
+        size_t size = 0;
+        void *ole = mdb_ole_read_full(m_mdb, column(c), &size);
+        QByteArray value(static_cast<const char *>(ole), qsizetype(size));
+        free(ole);
+        return value;
+    }
+
+    MdbHandle *m_mdb;
+    std::unique_ptr<MdbTableDef, MdbTableFreer> m_table;
+    std::vector<std::vector<char>> m_bound;
+    std::vector<int> m_lengths;
+};
+
+QList<MdbCatalogEntry *> mdbTables(MdbHandle *mdb)
+{
+    QList<MdbCatalogEntry *> out;
+    for (guint i = 0; i < mdb->num_catalog; ++i) {
+        auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(mdb->catalog, i));
+        if (entry->object_type == MDB_TABLE)
+            out.append(entry);
     }
     return out;
 }
 
-void compareThroughLibmdb(const QString &source, const QString &copy)
+void compareThroughLibmdb(MdbHandle *ma, MdbHandle *mb)
 {
-    const auto a = mdbDigests(source), b = mdbDigests(copy);
-    same(a.size() == b.size(), QStringLiteral("libmdb lists another number of tables"));
-    for (qsizetype i = 0; i < a.size(); ++i)
-        same(a[i] == b[i], QStringLiteral("libmdb reads table '%1' differently").arg(a[i].first));
+    const QList<MdbCatalogEntry *> ta = mdbTables(ma), tb = mdbTables(mb);
+    same(ta.size() == tb.size(), QStringLiteral("libmdb lists another number of tables"));
+    for (qsizetype i = 0; i < ta.size(); ++i) {
+        const QString name = QString::fromUtf8(ta[i]->object_name);
+        const auto differs = [&](const QString &how) {
+            return Differs{
+                QStringLiteral("libmdb reads table '%1' differently: %2").arg(name, how)};
+        };
+        if (std::strcmp(ta[i]->object_name, tb[i]->object_name) != 0)
+            throw differs(QStringLiteral("the copy lists '%1' in its place")
+                              .arg(QString::fromUtf8(tb[i]->object_name)));
+        MdbRows a(ta[i]), b(tb[i]);
+        if (a.readable() != b.readable())
+            throw differs(QStringLiteral("it can be read in one file only"));
+        if (!a.readable())
+            continue;
+        if (a.columns() != b.columns())
+            throw differs(QStringLiteral("another number of columns"));
+        for (qint64 row = 1;; ++row) {
+            const bool more = a.next();
+            if (more != b.next())
+                throw differs(QStringLiteral("another number of rows (from row %1 on)").arg(row));
+            if (!more)
+                break;
+            for (int c = 0; c < a.columns(); ++c)
+                if (!a.sameValue(b, c))
+                    throw differs(QStringLiteral("row %1, column '%2'")
+                                      .arg(row)
+                                      .arg(QString::fromUtf8(a.column(c)->name)));
+        }
+    }
+}
+
+QString readingFailed(const HostError &e)
+{
+    return QStringLiteral("reading them raised %1 (%2)").arg(e.code()).arg(e.description());
+}
+
+template <class Comparison> QString firstDifference(Comparison compare)
+{
+    try {
+        compare();
+    } catch (const Differs &d) {
+        return d.what;
+    } catch (const HostError &e) {
+        return readingFailed(e);
+    }
+    return QString();
 }
 
 } // namespace
@@ -242,14 +352,27 @@ void compareThroughLibmdb(const QString &source, const QString &copy)
 QString differenceBetween(const QString &source, const QString &copy)
 {
     try {
+        // Every file is opened here, one after the other: libmdb reads its
+        // text encodings from the environment while it opens a file.
         const std::shared_ptr<JetSource> a = JetSource::open(source), b = JetSource::open(copy);
-        compareDefinitions(*a, *b);
-        compareRows(JetFile::open(source, JetOptions()), JetFile::open(copy, JetOptions()));
-        compareThroughLibmdb(source, copy);
+        const std::shared_ptr<JetFile> fa = JetFile::open(source, JetOptions()),
+                                       fb = JetFile::open(copy, JetOptions());
+        const auto ma = openThroughLibmdb(source), mb = openThroughLibmdb(copy);
+        // The three comparisons share nothing, so two run beside the rows;
+        // the first difference in this order is the one reported.
+        std::future<QString> rows = std::async(
+            std::launch::async, [&] { return firstDifference([&] { compareRows(fa, fb); }); });
+        const QString definitions = firstDifference([&] { compareDefinitions(*a, *b); });
+        const QString throughLibmdb =
+            firstDifference([&] { compareThroughLibmdb(ma.get(), mb.get()); });
+        const QString rowDifference = rows.get();
+        for (const QString &difference : {definitions, rowDifference, throughLibmdb})
+            if (!difference.isEmpty())
+                return difference;
     } catch (const Differs &d) {
         return d.what;
     } catch (const HostError &e) {
-        return QStringLiteral("reading them raised %1 (%2)").arg(e.code()).arg(e.description());
+        return readingFailed(e);
     }
     return QString();
 }

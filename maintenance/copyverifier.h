@@ -4,8 +4,11 @@
 // compactor: through our reader (the DAO side: schema, properties, queries,
 // containers and their documents; then every row of every table, system
 // tables included, value by value with long values read whole) and through
-// libmdb directly (every row of every table of its catalog, as mdbtools'
-// own tools bind them). The compactor's page account is not used.
+// libmdb directly (every row of every table of its catalog: memos as its
+// tools bind them, OLE values read whole, every other value as the bytes
+// libmdb finds for it). Source and copy are walked side by side, nothing is
+// kept; the three comparisons run on two threads. The compactor's page
+// account is not used.
 
 #include <QString>
 
