@@ -4,12 +4,11 @@
 #include "host/jet/jetsource.h"
 #include "host/jet/mdb.h"
 #include "host/vb/errors.h"
+#include "maintenance/libmdbcomparison.h"
 
 #include <QByteArray>
-#include <cstring>
 #include <future>
 #include <memory>
-#include <vector>
 
 namespace {
 
@@ -183,153 +182,6 @@ void compareRows(const std::shared_ptr<JetFile> &fa, const std::shared_ptr<JetFi
     }
 }
 
-// libmdb on its own: every table of its catalog, both files walked side by
-// side. Memo columns are bound, so libmdb reads their long values as its
-// tools do; OLE columns are bound for their reference and read whole. Every
-// other value is compared as the bytes libmdb located for it on its page
-// (its text form is made from exactly these bytes, and making it for every
-// value cost most of the verification).
-struct MdbCloser
-{
-    void operator()(MdbHandle *h) const { mdb_close(h); }
-};
-
-struct MdbTableFreer
-{
-    void operator()(MdbTableDef *t) const { mdb_free_tabledef(t); }
-};
-
-std::unique_ptr<MdbHandle, MdbCloser> openThroughLibmdb(const QString &path)
-{
-    std::unique_ptr<MdbHandle, MdbCloser> mdb(
-        mdb_open(path.toLocal8Bit().constData(), MDB_NOFLAGS));
-    if (!mdb)
-        throw Differs{QStringLiteral("libmdb cannot open '%1'").arg(path)};
-    if (!mdb_read_catalog(mdb.get(), MDB_TABLE))
-        throw Differs{QStringLiteral("libmdb cannot read the catalog of '%1'").arg(path)};
-    return mdb;
-}
-
-class MdbRows
-{
-public:
-    explicit MdbRows(MdbCatalogEntry *entry)
-        : m_mdb(entry->mdb)
-        , m_table(mdb_read_table(entry))
-    {
-        if (!m_table)
-            return;
-        mdb_read_columns(m_table.get());
-        mdb_rewind_table(m_table.get());
-        const int columns = int(m_table->num_cols);
-        m_bound.resize(columns);
-        m_lengths.resize(columns);
-        for (int c = 0; c < columns; ++c) {
-            const int type = column(c)->col_type;
-            if (type == MDB_MEMO || type == MDB_OLE) {
-                m_bound[c].resize(MDB_BIND_SIZE);
-                mdb_bind_column(m_table.get(), c + 1, m_bound[c].data(), &m_lengths[c]);
-            }
-        }
-    }
-
-    bool readable() const { return bool(m_table); }
-    int columns() const { return int(m_bound.size()); }
-    MdbColumn *column(int c) const
-    {
-        return static_cast<MdbColumn *>(g_ptr_array_index(m_table->columns, c));
-    }
-    bool next() { return mdb_fetch_row(m_table.get()); }
-
-    bool sameValue(MdbRows &other, int c)
-    {
-        MdbColumn *mine = column(c), *theirs = other.column(c);
-        switch (mine->col_type) {
-        case MDB_MEMO:
-            return m_lengths[c] == other.m_lengths[c] &&
-                   std::memcmp(m_bound[c].data(), other.m_bound[c].data(), m_lengths[c]) == 0;
-        case MDB_OLE: {
-            if (m_lengths[c] != other.m_lengths[c])
-                return false;
-            if (!m_lengths[c])
-                return true;
-            const QByteArray a = oleValue(c), b = other.oleValue(c);
-            return a == b;
-        }
-        default:
-            // A Yes/No value is its length here.
-            if (mine->cur_value_len != theirs->cur_value_len)
-                return false;
-            if (mine->col_type == MDB_BOOL || mine->cur_value_len <= 0)
-                return true;
-            return std::memcmp(m_mdb->pg_buf + mine->cur_value_start,
-                               other.m_mdb->pg_buf + theirs->cur_value_start,
-                               size_t(mine->cur_value_len)) == 0;
-        }
-    }
-
-private:
-    QByteArray oleValue(int c)
-    {
-        size_t size = 0;
-        void *ole = mdb_ole_read_full(m_mdb, column(c), &size);
-        QByteArray value(static_cast<const char *>(ole), qsizetype(size));
-        free(ole);
-        return value;
-    }
-
-    MdbHandle *m_mdb;
-    std::unique_ptr<MdbTableDef, MdbTableFreer> m_table;
-    std::vector<std::vector<char>> m_bound;
-    std::vector<int> m_lengths;
-};
-
-QList<MdbCatalogEntry *> mdbTables(MdbHandle *mdb)
-{
-    QList<MdbCatalogEntry *> out;
-    for (guint i = 0; i < mdb->num_catalog; ++i) {
-        auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(mdb->catalog, i));
-        if (entry->object_type == MDB_TABLE)
-            out.append(entry);
-    }
-    return out;
-}
-
-void compareThroughLibmdb(MdbHandle *ma, MdbHandle *mb)
-{
-    const QList<MdbCatalogEntry *> ta = mdbTables(ma), tb = mdbTables(mb);
-    same(ta.size() == tb.size(), QStringLiteral("libmdb lists another number of tables"));
-    for (qsizetype i = 0; i < ta.size(); ++i) {
-        const QString name = QString::fromUtf8(ta[i]->object_name);
-        const auto differs = [&](const QString &how) {
-            return Differs{
-                QStringLiteral("libmdb reads table '%1' differently: %2").arg(name, how)};
-        };
-        if (std::strcmp(ta[i]->object_name, tb[i]->object_name) != 0)
-            throw differs(QStringLiteral("the copy lists '%1' in its place")
-                              .arg(QString::fromUtf8(tb[i]->object_name)));
-        MdbRows a(ta[i]), b(tb[i]);
-        if (a.readable() != b.readable())
-            throw differs(QStringLiteral("it can be read in one file only"));
-        if (!a.readable())
-            continue;
-        if (a.columns() != b.columns())
-            throw differs(QStringLiteral("another number of columns"));
-        for (qint64 row = 1;; ++row) {
-            const bool more = a.next();
-            if (more != b.next())
-                throw differs(QStringLiteral("another number of rows (from row %1 on)").arg(row));
-            if (!more)
-                break;
-            for (int c = 0; c < a.columns(); ++c)
-                if (!a.sameValue(b, c))
-                    throw differs(QStringLiteral("row %1, column '%2'")
-                                      .arg(row)
-                                      .arg(QString::fromUtf8(a.column(c)->name)));
-        }
-    }
-}
-
 QString readingFailed(const HostError &e)
 {
     return QStringLiteral("reading them raised %1 (%2)").arg(e.code()).arg(e.description());
@@ -357,14 +209,17 @@ QString differenceBetween(const QString &source, const QString &copy)
         const std::shared_ptr<JetSource> a = JetSource::open(source), b = JetSource::open(copy);
         const std::shared_ptr<JetFile> fa = JetFile::open(source, JetOptions()),
                                        fb = JetFile::open(copy, JetOptions());
-        const auto ma = openThroughLibmdb(source), mb = openThroughLibmdb(copy);
-        // The three comparisons share nothing, so two run beside the rows;
-        // the first difference in this order is the one reported.
+        const LibmdbHandle ma = openThroughLibmdb(source), mb = openThroughLibmdb(copy);
+        if (!ma || !mb)
+            return QStringLiteral("libmdb cannot open '%1' or read its catalog")
+                .arg(ma ? copy : source);
+        // The three comparisons share nothing: the rows are compared on a
+        // thread of their own beside the other two. The first difference in
+        // this order is the one reported.
         std::future<QString> rows = std::async(
             std::launch::async, [&] { return firstDifference([&] { compareRows(fa, fb); }); });
         const QString definitions = firstDifference([&] { compareDefinitions(*a, *b); });
-        const QString throughLibmdb =
-            firstDifference([&] { compareThroughLibmdb(ma.get(), mb.get()); });
+        const QString throughLibmdb = differenceThroughLibmdb(ma.get(), mb.get());
         const QString rowDifference = rows.get();
         for (const QString &difference : {definitions, rowDifference, throughLibmdb})
             if (!difference.isEmpty())

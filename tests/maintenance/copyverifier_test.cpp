@@ -5,10 +5,12 @@
 
 #include "host/jet/write/jetwriter.h"
 #include "maintenance/copyverifier.h"
+#include "maintenance/libmdbcomparison.h"
 
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace {
 
@@ -46,8 +48,11 @@ JetWriterDatabase pricesDatabase(int version)
     return db;
 }
 
-QString differenceAfter(const QTemporaryDir &dir, int version,
-                        const std::function<void(QList<QList<Value>> &rows)> &change)
+using Rows = QList<QList<Value>>;
+
+// The source and, beside it, the source with `change` made to its rows.
+std::pair<QString, QString> writePair(const QTemporaryDir &dir, int version,
+                                      const std::function<void(Rows &)> &change)
 {
     const QString source = dir.filePath(QStringLiteral("source%1.mdb").arg(version));
     const QString copy = dir.filePath(QStringLiteral("copy%1.mdb").arg(version));
@@ -55,6 +60,13 @@ QString differenceAfter(const QTemporaryDir &dir, int version,
     JetWriterDatabase changed = pricesDatabase(version);
     change(changed.tables[0].rows);
     writeJetDatabase(changed, copy);
+    return {source, copy};
+}
+
+QString differenceAfter(const QTemporaryDir &dir, int version,
+                        const std::function<void(Rows &)> &change)
+{
+    const auto [source, copy] = writePair(dir, version, change);
     return differenceBetween(source, copy);
 }
 
@@ -86,5 +98,39 @@ TEST(CopyVerifier, FindsAndNamesEveryKindOfChangedValueAndNothingElse)
             QStringLiteral("table 'Prices', row 12, column 'Picture' differs"));
         EXPECT_EQ(differenceAfter(dir, version, [](auto &rows) { rows.removeLast(); }),
                   QStringLiteral("table 'Prices' has another record count"));
+    }
+}
+
+// libmdb's side on its own: our reader sees these differences first.
+TEST(CopyVerifier, LibmdbAloneFindsEveryKindOfChangedValue)
+{
+    QTemporaryDir dir;
+    const auto throughLibmdb = [&](int version, const std::function<void(Rows &)> &change) {
+        const auto [source, copy] = writePair(dir, version, change);
+        const LibmdbHandle a = openThroughLibmdb(source), b = openThroughLibmdb(copy);
+        EXPECT_TRUE(a && b);
+        return a && b ? differenceThroughLibmdb(a.get(), b.get()) : QString();
+    };
+    const QString prefix = QStringLiteral("libmdb reads table 'Prices' differently: ");
+    for (const int version : {3, 4}) {
+        SCOPED_TRACE(version);
+        EXPECT_EQ(throughLibmdb(version, [](Rows &) {}), QString());
+        EXPECT_EQ(throughLibmdb(version, [](Rows &rows) { rows[149][1] = Value::currency(1); }),
+                  prefix + QStringLiteral("row 150, column 'Price'"));
+        EXPECT_EQ(throughLibmdb(version, [](Rows &rows) { rows[6][2] = Value::boolean(true); }),
+                  prefix + QStringLiteral("row 7, column 'Paid'"));
+        EXPECT_EQ(throughLibmdb(version,
+                                [](Rows &rows) {
+                                    QString memo = memoOf(201);
+                                    memo[5000] = u'#';
+                                    rows[200][4] = Value(memo);
+                                }),
+                  prefix + QStringLiteral("row 201, column 'Note'"));
+        EXPECT_EQ(
+            throughLibmdb(version,
+                          [](Rows &rows) { rows[11][5] = Value::binary(QByteArray(84, 'x')); }),
+            prefix + QStringLiteral("row 12, column 'Picture'"));
+        EXPECT_EQ(throughLibmdb(version, [](Rows &rows) { rows.removeLast(); }),
+                  prefix + QStringLiteral("another number of rows (from row 300 on)"));
     }
 }
