@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang and runs each for a bounded time:
-# jet_fuzz (the Jet reader) over seeds copied from the corpus, each also with
-# a page zeroed; mkdb_fuzz (the writer's description path) over the sample
-# descriptions; export_fuzz (the text-export parser) over the sample's design
-# exports. Skips (exit 0)
-# when clang is missing; jet_fuzz is skipped without the corpus.
+# jet_fuzz (the Jet reader and the integrity check) over seeds copied from
+# the corpus, each also with a page zeroed; mkdb_fuzz (the writer's
+# description path) over the sample descriptions; export_fuzz (the
+# text-export parser) over the sample's design exports. Skips (exit 0) when
+# clang is missing; jet_fuzz is skipped without the corpus.
 # Usage: scripts/fuzz.sh [seconds=120] [build folder=build/fuzz]
 # A crash leaves its input in the working folder as crash-*; the script
 # then exits non-zero.

@@ -1,13 +1,17 @@
 // libFuzzer target for the Jet reader: each input is written to a file,
 // opened with JetSource and walked whole (summary, tables with their details
 // and rows, queries with SQL and fields, containers and document properties,
-// the VBA project). Only success and HostError are acceptable outcomes;
-// anything else (a crash, a sanitizer report, another exception) is a bug.
+// the VBA project), then put through the integrity check (the page account,
+// its report and the mended free-page map a repair would write). Only
+// success and HostError are acceptable outcomes; anything else (a crash, a
+// sanitizer report, another exception) is a bug.
 
 #include "host/jet/jetsource.h"
 #include "host/jet/vbasource.h"
 #include "host/vb/errors.h"
 #include "host/vb/skippeddamage.h"
+#include "maintenance/integritycheck.h"
+#include "maintenance/pageaccount.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -82,6 +86,15 @@ void walkSource(JetSource &source)
         }
 }
 
+// What RepairDatabase does before it writes anything.
+void checkAndMend(const QString &path)
+{
+    const PageAccount account = PageAccount::read(path);
+    const IntegrityReport report = checkIntegrity(account);
+    if (!report.repairable.isEmpty())
+        (void)pagesWithMendedFreeMap(account);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -97,6 +110,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         JetModuleSource modules(inputPath());
         for (const ModuleText &m : modules.modules())
             (void)m.source.size();
+    } catch (const HostError &) {
+    }
+    try {
+        checkAndMend(inputPath());
     } catch (const HostError &) {
     }
     (void)takeSkippedDamage(); // each input starts with no notes of the last
