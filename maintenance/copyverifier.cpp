@@ -213,15 +213,16 @@ QString differenceBetween(const QString &source, const QString &copy)
         if (!ma || !mb)
             return QStringLiteral("libmdb cannot open '%1' or read its catalog")
                 .arg(ma ? copy : source);
-        // The three comparisons share nothing: the rows are compared on a
-        // thread of their own beside the other two. The first difference in
-        // this order is the one reported.
+        // The three comparisons share nothing and run side by side, each on
+        // a thread of its own. The first difference in this order is the one
+        // reported.
         std::future<QString> rows = std::async(
             std::launch::async, [&] { return firstDifference([&] { compareRows(fa, fb); }); });
+        std::future<QString> throughLibmdb = std::async(
+            std::launch::async, [&] { return differenceThroughLibmdb(ma.get(), mb.get()); });
         const QString definitions = firstDifference([&] { compareDefinitions(*a, *b); });
-        const QString throughLibmdb = differenceThroughLibmdb(ma.get(), mb.get());
-        const QString rowDifference = rows.get();
-        for (const QString &difference : {definitions, rowDifference, throughLibmdb})
+        const QString rowDifference = rows.get(), libmdbDifference = throughLibmdb.get();
+        for (const QString &difference : {definitions, rowDifference, libmdbDifference})
             if (!difference.isEmpty())
                 return difference;
     } catch (const Differs &d) {
