@@ -7,8 +7,8 @@
 // libmdb directly (every row of every table of its catalog: memos as its
 // tools bind them, OLE values read whole, every other value as the bytes
 // libmdb finds for it). Source and copy are walked side by side, nothing is
-// kept; the three comparisons run on threads of their own. The compactor's page
-// account is not used.
+// kept; the three comparisons run on threads of their own. The compactor's
+// page account is not used.
 
 #include <QString>
 
