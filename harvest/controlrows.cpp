@@ -232,6 +232,30 @@ void writeEventRows(ControlItemBuffer &buffer, Recordset &items, const Control &
     }
 }
 
+void writeControls(MainState &state, Recordset &items, const AccessObject &object,
+                   const QList<TypeRows> &table, const QList<RowRule> &memberRows,
+                   EventRangeOf events)
+{
+    ControlItemBuffer &buffer = state.itemRow;
+    buffer.objectNo = state.objectCounter;
+    for (int i = 0; i < object.ControlCount(); ++i) {
+        const Control &control = object.Controls(i);
+        const QString type = beginControl(buffer, control);
+        if (isOptionGroupMember(control, type)) {
+            writeRows(buffer, items, control, memberRows);
+            continue;
+        }
+        const TypeRows *rows = rowsFor(table, type);
+        if (!rows)
+            continue;
+        writeRows(buffer, items, control, rows->rules);
+        if (rows->events && events) {
+            const EventRange range = events(type, control.Properties().Count());
+            writeEventRows(buffer, items, control, range.first, range.last);
+        }
+    }
+}
+
 void beginSummaryRow(MainState &state, Recordset &info, const AccessObject &object)
 {
     vb::increment(state.objectCounter);

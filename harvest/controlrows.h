@@ -64,6 +64,20 @@ struct TypeRows
 // without rows.
 const TypeRows *rowsFor(const QList<TypeRows> &table, const QString &typeWord);
 
+// Positions first..last of a control's properties.
+struct EventRange
+{
+    int first = 0, last = -1;
+};
+using EventRangeOf = EventRange (*)(const QString &typeWord, int propertyCount);
+
+// Every control of the object in order: numbered and described, then the
+// rows `table` gives its type (an option-group member: `memberRows`), and
+// for types with events the Event rows of the range `events` chooses.
+void writeControls(MainState &state, Recordset &items, const AccessObject &object,
+                   const QList<TypeRows> &table, const QList<RowRule> &memberRows,
+                   EventRangeOf events = nullptr);
+
 // Writes the buffer as one item row (AddNew, the ten fields in order,
 // Update) and empties its row fields.
 void CtlPtyWrite(ControlItemBuffer &buffer, Recordset &items);

@@ -94,28 +94,6 @@ void writeSummaryRow(MainState &state, Recordset &info, const Form &form, const 
     info.Update(1, false);
 }
 
-void writeControls(MainState &state, Recordset &items, const Form &form)
-{
-    ControlItemBuffer &buffer = state.itemRow;
-    buffer.objectNo = state.objectCounter;
-    for (int i = 0; i < form.ControlCount(); ++i) {
-        const Control &control = form.Controls(i);
-        const QString type = beginControl(buffer, control);
-        if (isOptionGroupMember(control, type)) {
-            writeRows(buffer, items, control, memberRows);
-            continue;
-        }
-        const TypeRows *rows = rowsFor(formRowTable(), type);
-        if (!rows)
-            continue;
-        writeRows(buffer, items, control, rows->rules);
-        if (rows->events) {
-            const EventRange range = formEventRange(type, control.Properties().Count());
-            writeEventRows(buffer, items, control, range.first, range.last);
-        }
-    }
-}
-
 } // namespace
 
 EventRange formEventRange(const QString &typeWord, int propertyCount)
@@ -159,7 +137,7 @@ void cmdFormC_Click(MainState &state, Ui &ui)
             target.OpenForm(name, AcView::Design, -1);
             const Form &form = target.Forms(name);
             writeSummaryRow(state, *rs[0], form, name);
-            writeControls(state, *rs[1], form);
+            writeControls(state, *rs[1], form, formRowTable(), memberRows, formEventRange);
             target.Close(AcObjectType::Form, name);
         }
         state.lastHarvestedForm = name;

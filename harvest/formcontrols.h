@@ -12,8 +12,4 @@ void cmdFormC_Click(MainState &state, Ui &ui);
 // The event positions of a control type's properties, chosen by the
 // collection's size against the type's threshold; none for types without
 // event rows.
-struct EventRange
-{
-    int first = 0, last = -1;
-};
 EventRange formEventRange(const QString &typeWord, int propertyCount);

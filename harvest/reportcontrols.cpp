@@ -62,21 +62,6 @@ void writeSummaryRow(MainState &state, Recordset &info, const Report &report, co
     info.Update(1, false);
 }
 
-void writeControls(MainState &state, Recordset &items, const Report &report)
-{
-    ControlItemBuffer &buffer = state.itemRow;
-    buffer.objectNo = state.objectCounter;
-    for (int i = 0; i < report.ControlCount(); ++i) {
-        const Control &control = report.Controls(i);
-        const QString type = beginControl(buffer, control);
-        if (isOptionGroupMember(control, type)) {
-            writeRows(buffer, items, control, memberRows);
-        } else if (const TypeRows *rows = rowsFor(reportRowTable(), type)) {
-            writeRows(buffer, items, control, rows->rules);
-        }
-    }
-}
-
 // Level after level until the report has no more (or ten were written).
 // The level is read after its row was begun; the failing read leaves that
 // row un-updated, so it never reaches the store.
@@ -123,7 +108,7 @@ void cmdReportC_Click(MainState &state, Ui &ui)
             target.OpenReport(name, AcView::Design);
             const Report &report = target.Reports(name);
             writeSummaryRow(state, *rs[0], report, name);
-            writeControls(state, *rs[1], report);
+            writeControls(state, *rs[1], report, reportRowTable(), memberRows);
             writeGroupLevels(state, *rs[2], report);
             target.Close(AcObjectType::Report, name);
         }
