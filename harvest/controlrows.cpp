@@ -133,6 +133,14 @@ QString centimetreText(double cm)
 
 } // namespace
 
+const QList<RowRule> &rowSourceRules()
+{
+    static const QList<RowRule> rules{{RowKind::RowSourceKind, nonEmpty(u"RowSource")},
+                                      {RowKind::RowSource, nonEmpty(u"RowSource")},
+                                      {RowKind::Columns, nonEmpty(u"RowSource")}};
+    return rules;
+}
+
 const TypeRows *rowsFor(const QList<TypeRows> &table, const QString &typeWord)
 {
     for (const TypeRows &rows : table) {

@@ -52,6 +52,25 @@ struct RowRule
     RowCondition when;
 };
 
+// The conditions as the row tables write them.
+inline constexpr RowCondition always{};
+inline RowCondition nonEmpty(const char16_t *property)
+{
+    return {RowCondition::NonEmpty, property};
+}
+inline RowCondition isFalse(const char16_t *property)
+{
+    return {RowCondition::IsFalse, property};
+}
+inline RowCondition isTrue(const char16_t *property)
+{
+    return {RowCondition::IsTrue, property};
+}
+
+// RowSourceKind, RowSource and Columns, each when RowSource is non-empty:
+// the list and combo box rows of both listings.
+const QList<RowRule> &rowSourceRules();
+
 // The rows of a group of control types, in their order; `events` adds the
 // event rows after them (forms only).
 struct TypeRows

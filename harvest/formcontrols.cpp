@@ -8,21 +8,6 @@ namespace {
 const int FormControlPreview = 3;
 const int FormEventsFirst = 76, FormEventsLast = 102;
 
-using C = RowCondition;
-const C always{};
-C nonEmpty(const char16_t *p)
-{
-    return {C::NonEmpty, p};
-}
-C isFalse(const char16_t *p)
-{
-    return {C::IsFalse, p};
-}
-C isTrue(const char16_t *p)
-{
-    return {C::IsTrue, p};
-}
-
 const QList<TypeRows> &formRowTable()
 {
     const RowRule validation{RowKind::Validation, nonEmpty(u"ValidationRule")};
@@ -32,9 +17,7 @@ const QList<TypeRows> &formRowTable()
     const RowRule controlSource{RowKind::ControlSource, nonEmpty(u"ControlSource")};
     const RowRule caption{RowKind::Caption, nonEmpty(u"Caption")};
     const RowRule picture{RowKind::Picture, nonEmpty(u"Picture")};
-    const QList<RowRule> rowSource{{RowKind::RowSourceKind, nonEmpty(u"RowSource")},
-                                   {RowKind::RowSource, nonEmpty(u"RowSource")},
-                                   {RowKind::Columns, nonEmpty(u"RowSource")}};
+    const QList<RowRule> &rowSource = rowSourceRules();
     static const QList<TypeRows> table{
         {{"Label", "Page"}, {{RowKind::Caption, always}}},
         {{"Subform"},

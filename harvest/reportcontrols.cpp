@@ -13,21 +13,12 @@ const int ReportControlPreview = 4;
 const int ReportEventsFirst = 41, ReportEventsLast = 47;
 const int MaxGroupLevels = 10;
 
-using C = RowCondition;
-const C always{};
-C nonEmpty(const char16_t *p)
-{
-    return {C::NonEmpty, p};
-}
-
 const QList<TypeRows> &reportRowTable()
 {
     const RowRule controlSource{RowKind::ControlSource, nonEmpty(u"ControlSource")};
     const RowRule caption{RowKind::Caption, nonEmpty(u"Caption")};
     const RowRule picture{RowKind::Picture, nonEmpty(u"Picture")};
-    const QList<RowRule> rowSource{{RowKind::RowSourceKind, nonEmpty(u"RowSource")},
-                                   {RowKind::RowSource, nonEmpty(u"RowSource")},
-                                   {RowKind::Columns, nonEmpty(u"RowSource")}};
+    const QList<RowRule> &rowSource = rowSourceRules();
     static const QList<TypeRows> table{
         {{"Label", "Page"}, {{RowKind::Caption, always}}},
         {{"Subform"},
@@ -50,7 +41,7 @@ const QList<TypeRows> &reportRowTable()
     return table;
 }
 
-const QList<RowRule> memberRows{{RowKind::ReportOptionValue, {C::IsFalse, u"Locked"}}};
+const QList<RowRule> memberRows{{RowKind::ReportOptionValue, isFalse(u"Locked")}};
 
 void writeSummaryRow(MainState &state, Recordset &info, const Report &report, const QString &name)
 {
