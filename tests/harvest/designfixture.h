@@ -52,44 +52,53 @@ private:
     QList<Property> m_items;
 };
 
-class DesignedControl
+// The chainable setters both builders share; Self is the builder.
+template <typename Self> class PlacingBuilder
+{
+public:
+    Self &set(const QString &name, const Value &value)
+    {
+        m_props.set(name, value);
+        return self();
+    }
+    Self &set(const QString &name, const QString &text) { return set(name, Value(text)); }
+    Self &place(int position, const QString &name, const QString &text)
+    {
+        m_props.place(position, name, Value(text));
+        return self();
+    }
+    // Inserts before what is at `position`, moving it and the rest along.
+    Self &insert(int position, const QString &name, const QString &text)
+    {
+        m_props.insert(position, name, Value(text));
+        return self();
+    }
+    Self &padTo(int count)
+    {
+        m_props.padTo(count);
+        return self();
+    }
+
+protected:
+    PlacedProperties m_props;
+
+private:
+    Self &self() { return static_cast<Self &>(*this); }
+};
+
+class DesignedControl : public PlacingBuilder<DesignedControl>
 {
 public:
     DesignedControl(const QString &name, int typeCode, int top = 0, int left = 0, int width = 0,
                     int height = 0)
     {
-        m_props.set(QStringLiteral("Name"), name);
-        m_props.set(QStringLiteral("ControlType"), Value::integer(qint16(typeCode)));
-        m_props.set(QStringLiteral("Visible"), Value::boolean(true));
-        m_props.set(QStringLiteral("Top"), Value::longInt(top));
-        m_props.set(QStringLiteral("Left"), Value::longInt(left));
-        m_props.set(QStringLiteral("Width"), Value::longInt(width));
-        m_props.set(QStringLiteral("Height"), Value::longInt(height));
-    }
-    DesignedControl &set(const QString &name, const Value &value)
-    {
-        m_props.set(name, value);
-        return *this;
-    }
-    DesignedControl &set(const QString &name, const QString &text)
-    {
-        return set(name, Value(text));
-    }
-    DesignedControl &place(int position, const QString &name, const QString &text)
-    {
-        m_props.place(position, name, Value(text));
-        return *this;
-    }
-    // Inserts before what is at `position`, moving it and the rest along.
-    DesignedControl &insert(int position, const QString &name, const QString &text)
-    {
-        m_props.insert(position, name, Value(text));
-        return *this;
-    }
-    DesignedControl &padTo(int count)
-    {
-        m_props.padTo(count);
-        return *this;
+        set(QStringLiteral("Name"), name);
+        set(QStringLiteral("ControlType"), Value::integer(qint16(typeCode)));
+        set(QStringLiteral("Visible"), Value::boolean(true));
+        set(QStringLiteral("Top"), Value::longInt(top));
+        set(QStringLiteral("Left"), Value::longInt(left));
+        set(QStringLiteral("Width"), Value::longInt(width));
+        set(QStringLiteral("Height"), Value::longInt(height));
     }
     Control control() const
     {
@@ -97,33 +106,14 @@ public:
         c.properties = m_props.build();
         return c;
     }
-
-private:
-    PlacedProperties m_props;
 };
 
 // A form or report: its own properties placed likewise, its controls and
 // group levels.
-class DesignedObject
+class DesignedObject : public PlacingBuilder<DesignedObject>
 {
 public:
     explicit DesignedObject(const QString &name) { m_object.name = name; }
-    DesignedObject &set(const QString &name, const Value &value)
-    {
-        m_props.set(name, value);
-        return *this;
-    }
-    DesignedObject &set(const QString &name, const QString &text) { return set(name, Value(text)); }
-    DesignedObject &place(int position, const QString &name, const QString &text)
-    {
-        m_props.place(position, name, Value(text));
-        return *this;
-    }
-    DesignedObject &padTo(int count)
-    {
-        m_props.padTo(count);
-        return *this;
-    }
     DesignedObject &add(const DesignedControl &control)
     {
         m_object.controls.append(control.control());
@@ -151,7 +141,6 @@ public:
 
 private:
     AccessObject m_object;
-    PlacedProperties m_props;
 };
 
 // A form's settings the summary row reads, at the start of its properties.
