@@ -48,6 +48,9 @@ enum class Err : int {
     PasswordProtected = 31002,
     StoreUnusable = 31003,
     NotCompactable = 31004,
+    QueryNotRunnable = 31005, // an action or pass-through query, or SQL the engine does not support
+    NotEncodable = 31006,     // a character the chosen code page cannot hold
+    SheetRowLimit = 31007,    // more rows than an Excel 97-2003 sheet holds
     Unexpected = 31009,
 };
 
