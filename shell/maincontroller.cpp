@@ -1,5 +1,9 @@
 #include "shell/maincontroller.h"
 
+#include "about/aboutbox.h"
+#include "capture/captimedialog.h"
+#include "capture/captureclipboard.h"
+#include "capture/capturesequence.h"
 #include "harvest/formcontrols.h"
 #include "harvest/objectlist.h"
 #include "harvest/queryfields.h"
@@ -33,6 +37,8 @@ MainController::MainController(MainWindow &window, MainState &state, Ui &ui, Pla
     , m_state(state)
     , m_ui(ui)
     , m_platform(platform)
+    , m_clipboard(std::make_unique<DesktopCaptureClipboard>())
+    , m_capture(new CaptureSequence(state, ui, *m_clipboard, this))
 {
     connectButtons();
     connectMenus();
@@ -45,6 +51,8 @@ MainController::MainController(MainWindow &window, MainState &state, Ui &ui, Pla
         QCoreApplication::quit();
     });
 }
+
+MainController::~MainController() = default;
 
 void MainController::connectButtons()
 {
@@ -71,6 +79,7 @@ void MainController::connectButtons()
         onClick(OptMode(i), [this, i] { OptMode_Click(m_state, m_ui, i); });
     for (int i = 0; i <= 8; ++i)
         onClick(optPrint(i), [this, i] { optPrint_Click(m_state, m_ui, i); });
+    onClick(Ctl::cmdCapture, [this] { m_capture->cmdCapture_Click(); });
     auto *compact = new CompactPanel(m_state, this);
     onClick(Ctl::cmdComFile, [this] { cmdComFile_Click(m_ui); });
     onClick(Ctl::cmdComExec, [this, compact] { cmdComExec_Click(m_ui, *compact); });
@@ -82,10 +91,13 @@ void MainController::connectMenus()
     QMenu *file = bar->addMenu(QStringLiteral("File"));
     file->addAction(QStringLiteral("SelectFile"), this, [this] { selectFile(QString()); })
         ->setObjectName(QStringLiteral("m1a"));
-    // The capture delay dialog comes with form capture; until then the item is shown disabled.
-    QAction *setup = file->addAction(QStringLiteral("Setup"));
-    setup->setObjectName(QStringLiteral("m1b"));
-    setup->setEnabled(false);
+    file->addAction(QStringLiteral("Setup"), this,
+                    [this] {
+                        auto *dialog = new CapTimeDialog(m_state, m_ui, &m_window);
+                        dialog->setWindowFlag(Qt::Window);
+                        dialog->show();
+                    })
+        ->setObjectName(QStringLiteral("m1b"));
     file->addAction(QStringLiteral("Quit"), this, [this] { m_window.close(); })
         ->setObjectName(QStringLiteral("m1z"));
     // Below the designed items: the recent targets, then where form and
@@ -100,9 +112,15 @@ void MainController::connectMenus()
         ->setObjectName(QStringLiteral("m2"));
     bar->addAction(QStringLiteral("help"), this, [this] { m3_Click(); })
         ->setObjectName(QStringLiteral("m3"));
-    QAction *about = bar->addAction(QStringLiteral("About..."));
-    about->setObjectName(QStringLiteral("m4"));
-    about->setEnabled(false);
+    bar->addAction(QStringLiteral("About..."), this,
+                   [this] {
+                       static SystemVolumePlatform volumes;
+                       static LogoAnimation animation; // goes on where the last box stopped
+                       auto *box =
+                           new AboutBox(m_ui.text(Ctl::lblDBName), volumes, animation, &m_window);
+                       box->show();
+                   })
+        ->setObjectName(QStringLiteral("m4"));
 }
 
 void MainController::selectFile(const QString &path)

@@ -9,6 +9,10 @@
 
 #include <QObject>
 
+#include <memory>
+
+class CaptureClipboard;
+class CaptureSequence;
 class MainWindow;
 class QAction;
 class QMenu;
@@ -19,6 +23,7 @@ class MainController : public QObject
     Q_OBJECT
 public:
     MainController(MainWindow &window, MainState &state, Ui &ui, Platform &platform);
+    ~MainController() override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -40,4 +45,6 @@ private:
     Ui &m_ui;
     Platform &m_platform;
     QAction *m_recentEnd = nullptr;
+    std::unique_ptr<CaptureClipboard> m_clipboard;
+    CaptureSequence *m_capture;
 };

@@ -5,16 +5,6 @@
 
 namespace {
 
-// Index of the first selected button of an option array, or -1.
-int selected(const Ui &ui, Ctl (*member)(int), int count)
-{
-    for (int i = 0; i < count; ++i) {
-        if (ui.value(member(i)) != 0)
-            return i;
-    }
-    return -1;
-}
-
 Application &targetInstance(MainState &state)
 {
     if (!state.target)
@@ -28,11 +18,11 @@ Application &targetInstance(MainState &state)
 void cmdOpen_Click(MainState &state, Ui &ui)
 {
     runCommand(state, ui, QStringLiteral("Open"), [&] {
-        const AcView view = AcView(std::max(0, selected(ui, OptView, 3)));
+        const AcView view = AcView(std::max(0, selectedIndex(ui, OptView, 3)));
         const int dataMode = ui.value(Ctl::chkRO) == 1 ? 2 : 1;
         static const Ctl pickers[] = {Ctl::cboTables, Ctl::cboQuerys, Ctl::cboForms,
                                       Ctl::cboReports, Ctl::cboModule};
-        const int kind = selected(ui, OptMode, 5);
+        const int kind = selectedIndex(ui, OptMode, 5);
         if (kind < 0)
             return;
         const QString name = ui.text(pickers[kind]);

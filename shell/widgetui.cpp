@@ -120,6 +120,14 @@ bool WidgetUi::windowEnabled() const
 {
     return m_window.isEnabled();
 }
+void WidgetUi::setWindowVisible(bool visible)
+{
+    m_window.setVisible(visible);
+}
+bool WidgetUi::windowVisible() const
+{
+    return m_window.isVisible();
+}
 void WidgetUi::setWindowHeight(int twips)
 {
     m_window.setHeightTwips(twips);
@@ -135,14 +143,19 @@ MsgAnswer WidgetUi::messageBox(const QString &text, MsgButtons buttons, MsgIcon 
                                               QMessageBox::Warning, QMessageBox::Question,
                                               QMessageBox::Critical};
     box.setIcon(icons[int(icon)]);
-    if (buttons == MsgButtons::YesNo)
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-    else
+    switch (buttons) {
+    case MsgButtons::Ok:
         box.setStandardButtons(QMessageBox::Ok);
-    const int answer = box.exec();
-    if (buttons == MsgButtons::Ok)
+        box.exec();
         return MsgAnswer::Ok;
-    return answer == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
+    case MsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        return box.exec() == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
+    case MsgButtons::RetryCancel:
+        box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
+        return box.exec() == QMessageBox::Retry ? MsgAnswer::Retry : MsgAnswer::Cancel;
+    }
+    return MsgAnswer::Ok;
 }
 
 void WidgetUi::describeError(const QString &, const HostError &)

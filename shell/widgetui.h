@@ -27,6 +27,8 @@ public:
     void setMousePointer(int pointer) override;
     void setWindowEnabled(bool enabled) override;
     bool windowEnabled() const override;
+    void setWindowVisible(bool visible) override;
+    bool windowVisible() const override;
     void setWindowHeight(int twips) override;
     MsgAnswer messageBox(const QString &text, MsgButtons buttons, MsgIcon icon,
                          const std::optional<QString> &title) override;

@@ -82,7 +82,14 @@ MsgAnswer HeadlessUi::messageBox(const QString &text, MsgButtons buttons, MsgIco
     messages << shown;
     if (answer)
         return answer(shown);
-    return buttons == MsgButtons::YesNo ? MsgAnswer::Yes : MsgAnswer::Ok;
+    switch (buttons) {
+    case MsgButtons::YesNo:
+        return MsgAnswer::Yes;
+    case MsgButtons::RetryCancel:
+        return MsgAnswer::Cancel; // a retry that no one answers would loop
+    default:
+        return MsgAnswer::Ok;
+    }
 }
 
 QString HeadlessUi::OpenFileDlg(const QString &filter, const QString &)

@@ -41,6 +41,8 @@ public:
     void setWindowEnabled(bool enabled) override { m_windowEnabled = enabled; }
     bool windowEnabled() const override { return m_windowEnabled; }
     void setWindowHeight(int twips) override { m_height = twips; }
+    void setWindowVisible(bool visible) override { m_windowVisible = visible; }
+    bool windowVisible() const override { return m_windowVisible; }
     MsgAnswer messageBox(const QString &text, MsgButtons buttons, MsgIcon icon,
                          const std::optional<QString> &title) override;
     void describeError(const QString &, const HostError &) override {}
@@ -76,5 +78,6 @@ private:
     std::array<State, size_t(Ctl::Count)> m_states;
     int m_pointer = PointerDefault;
     bool m_windowEnabled = true;
+    bool m_windowVisible = true;
     int m_height = 0;
 };

@@ -16,3 +16,12 @@ const char *controlName(Ctl control)
     static_assert(sizeof(names) / sizeof(names[0]) == size_t(Ctl::Count));
     return names[int(control)];
 }
+
+int selectedIndex(const Ui &ui, Ctl (*member)(int), int count)
+{
+    for (int i = 0; i < count; ++i) {
+        if (ui.value(member(i)) != 0)
+            return i;
+    }
+    return -1;
+}

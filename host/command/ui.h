@@ -84,15 +84,19 @@ inline Ctl optPrint(int index)
 }
 const char *controlName(Ctl control);
 
-enum class MsgButtons { Ok, YesNo };
+enum class MsgButtons { Ok, YesNo, RetryCancel };
 enum class MsgIcon { None, Information, Warning, Question, Critical };
-enum class MsgAnswer { Ok, Yes, No };
+enum class MsgAnswer { Ok, Yes, No, Retry, Cancel };
 
 // Mouse pointer values as designed.
 inline constexpr int PointerDefault = 0;
 inline constexpr int PointerHourglass = 11;
 
 class HostError;
+class Ui;
+
+// The lowest index of an option array whose button is set, or -1 when none is.
+int selectedIndex(const Ui &ui, Ctl (*member)(int), int count);
 
 class Ui
 {
@@ -119,6 +123,9 @@ public:
     virtual void setWindowEnabled(bool enabled) = 0;
     virtual bool windowEnabled() const = 0;
     virtual void setWindowHeight(int twips) = 0;
+    // Shows or hides the main window (the capture hides it while it shoots).
+    virtual void setWindowVisible(bool visible) = 0;
+    virtual bool windowVisible() const = 0;
 
     // A message box; no title given shows the program's title "Quillmark".
     virtual MsgAnswer messageBox(const QString &text, MsgButtons buttons, MsgIcon icon,
