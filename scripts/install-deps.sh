@@ -9,7 +9,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl1-mesa-dev
-    libgtest-dev
+    libgtest-dev libsqlite3-dev
     mdbtools mdbtools-dev libgsf-1-dev libxlsxwriter-dev libharfbuzz-dev libfontconfig-dev
     fonts-ipafont-gothic fonts-horai-umefont qt6-translations-l10n
 )

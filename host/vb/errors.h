@@ -15,6 +15,7 @@ enum class Err : int {
     InvalidProcedureCall = 5,
     Overflow = 6,
     SubscriptOutOfRange = 9,
+    DivisionByZero = 11,
     TypeMismatch = 13,
     FileNotFound = 53,
     DiskFull = 61,
