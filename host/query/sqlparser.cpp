@@ -581,7 +581,9 @@ private:
                     return e;
                 }
             }
-            if (!isReserved(t) && peek(1).isSymbol("(")) {
+            // Left and Right are keywords of joins and functions of text.
+            if (peek(1).isSymbol("(") &&
+                (!isReserved(t) || t.isWord("left") || t.isWord("right"))) {
                 next();
                 next();
                 e->kind = SqlExpr::Kind::Call;
