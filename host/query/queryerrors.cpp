@@ -19,9 +19,10 @@ HostError syntax(QStringView query, QStringView near)
 
 HostError notSelect(QStringView query, QStringView kind)
 {
-    return HostError(
-        Err::QueryNotRunnable,
-        QStringLiteral("the query \"%1\" is a %2, which this build does not run").arg(query, kind));
+    const bool vowel = !kind.isEmpty() && QStringView(u"aeiou").contains(kind.front());
+    return HostError(Err::QueryNotRunnable,
+                     QStringLiteral("the query \"%1\" is %2 %3, which this build does not run")
+                         .arg(query, vowel ? QStringLiteral("an") : QStringLiteral("a"), kind));
 }
 
 HostError noSuchObject(QStringView name)

@@ -467,6 +467,15 @@ CrosstabPlan QueryTranslator::planCrosstab(const QString &queryName)
         from << translateSource(*source, scope);
     const Sql pivot = translateExpr(*m_crosstab->pivot, scope);
     plan.pivotType = pivot.type;
+    {
+        // Once for the fields and parameters the cell expression reads.
+        const QString anyFilter = QStringLiteral("1");
+        m_pivotFilter = &anyFilter;
+        scope.aggregatesAllowed = true;
+        translateExpr(*m_crosstab->transform, scope);
+        scope.aggregatesAllowed = false;
+        m_pivotFilter = nullptr;
+    }
     if (!m_crosstab->pivotIn.isEmpty()) {
         for (const SqlExprPtr &v : m_crosstab->pivotIn) {
             switch (v->kind) {

@@ -54,7 +54,10 @@ public:
                 query->transformAlias = parseName();
             query->parts.append(parseSelect());
             expectWord("pivot");
+            // The pivot's IN list belongs to PIVOT, not to the expression.
+            m_pivot = true;
             query->pivot = parseExpr();
+            m_pivot = false;
             if (accept("in")) {
                 expectSymbol("(");
                 do {
@@ -411,7 +414,7 @@ private:
                 expectWord("and");
                 e->args = {left, low, parseConcat()};
                 left = e;
-            } else if (accept("in")) {
+            } else if (!m_pivot && accept("in")) {
                 auto e = std::make_shared<SqlExpr>();
                 e->negated = negated;
                 expectSymbol("(");
@@ -616,6 +619,7 @@ private:
     QString m_query;
     QList<SqlToken> m_tokens;
     qsizetype m_pos = 0;
+    bool m_pivot = false;
 };
 
 } // namespace
