@@ -79,6 +79,7 @@ public:
 
         AccessObject object;
         object.name = name;
+        object.isReport = !isForm;
         object.properties =
             fill(isForm ? formPropertyOrder() : reportPropertyOrder(), nullptr, top, name);
         object.properties.setValue(u"Name", Value(name));
@@ -106,8 +107,16 @@ public:
         for (const ExportBlock &child : top.children) {
             if (!isSectionKeyword(child.keyword))
                 continue;
+            Section section;
+            section.kind = child.keyword;
+            section.properties = Properties(Properties::Owner::Access,
+                                            QStringLiteral("%1.%2").arg(name, child.keyword));
+            for (const ExportProperty &property : child.properties)
+                section.properties.append(property.key, naturalValue(property.value));
+            m_section = int(object.sections.size());
+            object.sections.append(section);
             for (const ExportBlock &control : child.children)
-                addControl(object.controls, control, false);
+                addControl(object.controls, control, false, -1);
         }
         return object;
     }
@@ -115,6 +124,7 @@ public:
 private:
     const ExportFile &m_file;
     QHash<int, const ExportBlock *> m_defaults;
+    int m_section = 0; // the section whose controls are being added
 
     [[noreturn]] void fail(int line, const QString &why) const
     {
@@ -124,7 +134,8 @@ private:
 
     // Depth-first in file order: a control, then what it holds (its attached
     // label, an option group's members, a tab control's pages and their controls).
-    void addControl(QList<Control> &controls, const ExportBlock &block, bool inOptionGroup)
+    void addControl(QList<Control> &controls, const ExportBlock &block, bool inOptionGroup,
+                    int parent)
     {
         const int code = controlTypeOfKeyword(block.keyword);
         if (!code)
@@ -136,9 +147,12 @@ private:
         Control control;
         control.properties =
             fill(*order, m_defaults.value(code), block, name ? name->value.text : block.keyword);
+        control.section = m_section;
+        control.parent = parent;
+        const int index = int(controls.size());
         controls.append(control);
         for (const ExportBlock &child : block.children)
-            addControl(controls, child, code == ControlTypeCode::OptionGroup);
+            addControl(controls, child, code == ControlTypeCode::OptionGroup, index);
     }
 
     // The orders live as long as the program, and so do their indexes.

@@ -8,6 +8,7 @@
 // event ranges, an option-group member's OptionValue), so the positions here
 // are part of the contract; propertyorder.cpp says which ones are fixed.
 
+#include "host/objects/access.h"
 #include "host/vb/value.h"
 
 #include <QList>
@@ -22,34 +23,6 @@ struct PropertyDefinition
 
 using PropertyOrder = QList<PropertyDefinition>;
 
-// Access's ControlType codes.
-namespace ControlTypeCode {
-inline constexpr int Label = 100;
-inline constexpr int Rectangle = 101;
-inline constexpr int Line = 102;
-inline constexpr int Image = 103;
-inline constexpr int CommandButton = 104;
-inline constexpr int OptionButton = 105;
-inline constexpr int CheckBox = 106;
-inline constexpr int OptionGroup = 107;
-inline constexpr int BoundObjectFrame = 108;
-inline constexpr int TextBox = 109;
-inline constexpr int ListBox = 110;
-inline constexpr int ComboBox = 111;
-inline constexpr int Subform = 112;
-inline constexpr int ObjectFrame = 114;
-inline constexpr int PageBreak = 118;
-inline constexpr int CustomControl = 119;
-inline constexpr int ToggleButton = 122;
-inline constexpr int TabCtl = 123;
-inline constexpr int Page = 124;
-inline constexpr int Attachment = 126;
-inline constexpr int EmptyCell = 127;
-inline constexpr int WebBrowser = 128;
-inline constexpr int NavigationControl = 129;
-inline constexpr int NavigationButton = 130;
-inline constexpr int Chart = 133;
-} // namespace ControlTypeCode
 
 const PropertyOrder &formPropertyOrder();
 const PropertyOrder &reportPropertyOrder();

@@ -31,6 +31,7 @@ void Application::CloseCurrentDatabase()
     m_designs.reset();
     m_open.clear();
     m_openDesigns.clear();
+    m_subformDesigns.clear();
     if (m_view)
         m_view->databaseChanged(*this, QString());
 }
@@ -108,15 +109,10 @@ void Application::OpenReport(const QString &name, AcView view)
     if (!contains(m_database->Containers(u"Reports").Documents, name))
         throw HostError(Err::NoSuchReport,
                         QStringLiteral("The report \"%1\" does not exist").arg(name));
-    // Printing runs the report over its records, which this build does not
-    // do yet: say so rather than print an empty page.
-    if (view == AcView::Normal)
-        throw HostError(Err::DesignNotReadable,
-                        QStringLiteral("The report \"%1\" cannot be printed: this build reads "
-                                       "report designs for their listing but does not run "
-                                       "reports")
-                            .arg(name));
     open({AcObjectType::Report, name, view, 0});
+    // The normal view prints (the view asks where); nothing stays open after.
+    if (view == AcView::Normal)
+        Close(AcObjectType::Report, name);
 }
 
 void Application::OpenModule(const QString &name)
@@ -156,17 +152,40 @@ const AccessObject &Application::design(AcObjectType type, const QString &name)
         if (d.type == type && d.name == name)
             return d.design;
     }
+    DesignSource &designs =
+        designSource(QStringLiteral("the %1 \"%2\"")
+                         .arg(form ? QStringLiteral("form") : QStringLiteral("report"), name));
+    AccessObject read = form ? designs.form(name) : designs.report(name);
+    m_openDesigns.push_back({type, name, std::move(read)});
+    return m_openDesigns.back().design;
+}
+
+DesignSource &Application::designSource(const QString &what)
+{
     if (!m_designs && m_designOpener)
         m_designs = m_designOpener(m_path);
     if (!m_designs)
-        throw HostError(
-            Err::DesignNotReadable,
-            QStringLiteral("The design of the %1 \"%2\" cannot be read: no design "
-                           "source is set for \"%3\"")
-                .arg(form ? QStringLiteral("form") : QStringLiteral("report"), name, m_path));
-    AccessObject read = form ? m_designs->form(name) : m_designs->report(name);
-    m_openDesigns.push_back({type, name, std::move(read)});
-    return m_openDesigns.back().design;
+        throw HostError(Err::DesignNotReadable,
+                        QStringLiteral("The design of %1 cannot be read: no design "
+                                       "source is set for \"%2\"")
+                            .arg(what, m_path));
+    return *m_designs;
+}
+
+const Form &Application::SubformDesign(const QString &name)
+{
+    if (!m_database)
+        throw HostError(Err::ActionNotNow, QStringLiteral("No database is open"));
+    for (const OpenDesign &d : m_subformDesigns) {
+        if (d.name.compare(name, Qt::CaseInsensitive) == 0)
+            return d.design;
+    }
+    if (!contains(m_database->Containers(u"Forms").Documents, name))
+        throw HostError(Err::NoSuchForm,
+                        QStringLiteral("The form \"%1\" does not exist").arg(name));
+    Form read = designSource(QStringLiteral("the form \"%1\"").arg(name)).form(name);
+    m_subformDesigns.push_back({AcObjectType::Form, name, std::move(read)});
+    return m_subformDesigns.back().design;
 }
 
 const Form &Application::Forms(const QString &name)

@@ -36,7 +36,7 @@ public:
     // DoCmd. Each checks the object exists in the current database: a
     // table, query or module that is not there raises 3011, a form 2102, a
     // report 2103; no database open raises 2486. Opening a report in the
-    // normal view prints it; without a readable design that raises 31001.
+    // normal view prints it through the view, which closes it again.
     void OpenTable(const QString &name, AcView view, int dataMode);
     void OpenQuery(const QString &name, AcView view, int dataMode);
     void OpenForm(const QString &name, AcView view, int dataMode);
@@ -49,6 +49,10 @@ public:
     // 2451; a design no source holds raises 31001 naming where it looked.
     const Form &Forms(const QString &name);
     const Report &Reports(const QString &name);
+    // The design of a form shown inside another as its subform: read on
+    // first use and kept while the database stays open. Raises 2102 for a
+    // form the database does not have, 31001 as Forms does.
+    const Form &SubformDesign(const QString &name);
     void Maximize();
     void Minimize();
     const QList<OpenedObject> &openObjects() const { return m_open; }
@@ -70,7 +74,9 @@ private:
     bool m_visible = false;
     QList<OpenedObject> m_open;
     std::list<OpenDesign> m_openDesigns; // a list: references stay valid as designs open
+    std::list<OpenDesign> m_subformDesigns;
 
     void open(const OpenedObject &object);
     const AccessObject &design(AcObjectType type, const QString &name);
+    DesignSource &designSource(const QString &what);
 };

@@ -4,11 +4,17 @@
 #include "host/vb/errors.h"
 #include "host/vb/vb.h"
 #include "host/views/datasheetmodel.h"
+#include "host/views/formview.h"
 
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPainter>
 #include <QPlainTextEdit>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScrollArea>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
@@ -150,6 +156,49 @@ QWidget *AccessWindow::queryView(Application &application, const OpenedObject &o
     return page;
 }
 
+QWidget *AccessWindow::designView(Application &application, const OpenedObject &object)
+{
+    const AccessObject &design = object.type == AcObjectType::Form
+                                     ? application.Forms(object.name)
+                                     : application.Reports(object.name);
+    auto *view =
+        new FormView(design, targetFormData(application),
+                     object.view == AcView::Design ? FormViewMode::Design : FormViewMode::Normal);
+    // What the view could not show goes to the status line; the controls
+    // concerned stay empty.
+    if (!view->renderer().problems().isEmpty())
+        statusBar()->showMessage(view->renderer().problems().join(QStringLiteral(" / ")));
+    else
+        statusBar()->clearMessage();
+    auto *area = new QScrollArea;
+    area->setWidget(view);
+    area->setBackgroundRole(QPalette::Dark);
+    return area;
+}
+
+void AccessWindow::printReport(Application &application, const QString &name)
+{
+    try {
+        auto data = targetFormData(application);
+        const FormRenderer report(application.Reports(name), *data, FormViewMode::Normal, 0,
+                                  QPrinter(QPrinter::HighResolution).resolution());
+        QPrinter printer(QPrinter::HighResolution);
+        QPrintDialog dialog(&printer, this);
+        dialog.setWindowTitle(name);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        QPainter painter;
+        if (!painter.begin(&printer)) {
+            statusBar()->showMessage(QStringLiteral("印刷を開始できませんでした: %1").arg(name));
+            return;
+        }
+        report.paint(painter);
+        painter.end();
+    } catch (const HostError &error) {
+        statusBar()->showMessage(error.description());
+    }
+}
+
 QWidget *AccessWindow::moduleView(Application &application, const OpenedObject &object)
 {
     if (!m_modules)
@@ -186,11 +235,13 @@ void AccessWindow::objectOpened(Application &application, const OpenedObject &ob
         case AcObjectType::Module:
             page = moduleView(application, object);
             break;
-        default:
-            page = textView(
-                QStringLiteral("%1\n\nこのビルドはまだこのオブジェクトのデザインを表示できません。")
-                    .arg(object.name),
-                false);
+        case AcObjectType::Form:
+        case AcObjectType::Report:
+            if (object.type == AcObjectType::Report && object.view == AcView::Normal) {
+                printReport(application, object.name);
+                return;
+            }
+            page = designView(application, object);
             break;
         }
     } catch (const HostError &error) {

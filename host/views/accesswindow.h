@@ -34,6 +34,9 @@ private:
     QWidget *tableView(Application &application, const OpenedObject &object);
     QWidget *queryView(Application &application, const OpenedObject &object);
     QWidget *moduleView(Application &application, const OpenedObject &object);
+    QWidget *designView(Application &application, const OpenedObject &object);
+    // A report opened in the normal view: printed where the print dialog says.
+    void printReport(Application &application, const QString &name);
     QWidget *textView(const QString &text, bool monospace);
     static QString tabTitle(AcObjectType type, const QString &name);
 

@@ -227,6 +227,19 @@ TEST(DesignBuilder, PutsTheFileValuesIntoAccessOrder)
               QStringList({"Title", "OrderDate", "OrderDate_Label", "Carrier", "Carrier_Label",
                            "Fast", "Slow", "Paid", "Pages", "First", "Customer", "Second"}));
     EXPECT_EQ(form.ControlCount(), controlBlocksByLines(QString::fromUtf8(formExport)));
+    // Each control knows its section and what holds it.
+    ASSERT_EQ(form.sections.size(), 2);
+    EXPECT_EQ(form.sections[0].kind, "FormHeader");
+    EXPECT_EQ(form.sections[1].kind, "Section");
+    EXPECT_EQ(form.sections[1].properties.item(u"Height").Value(), Value::longInt(4000));
+    EXPECT_FALSE(form.isReport);
+    QList<int> sections, parents;
+    for (const Control &control : form.controls) {
+        sections << control.section;
+        parents << control.parent;
+    }
+    EXPECT_EQ(sections, (QList<int>{0, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}));
+    EXPECT_EQ(parents, (QList<int>{-1, -1, 1, -1, 3, 3, 3, -1, -1, 8, 9, 8}));
 
     const Control &date = form.Controls(1);
     EXPECT_EQ(date.property(u"ControlType"), Value::integer(ControlTypeCode::TextBox));

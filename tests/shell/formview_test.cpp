@@ -1,0 +1,382 @@
+// The form renderer over forms built in code (each kind of control, pixel
+// by pixel where it matters), over the sample's form designs, and the
+// target window showing a form in its normal and design views.
+
+#include "app/wiring.h"
+#include "host/jet/write/jetwriter.h"
+#include "host/jet/write/jetwriterdesc.h"
+#include "host/objects/application.h"
+#include "host/vb/errors.h"
+#include "host/vb/vb.h"
+#include "host/views/accesswindow.h"
+#include "host/views/formview.h"
+#include "host/views/render/accesscolor.h"
+#include "host/views/render/formrenderer.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QPainter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Forms and records given by the test; a source named "broken" cannot be read.
+class FakeData : public FormData
+{
+public:
+    QHash<QString, QList<FormRecord>> sources;
+    QHash<QString, Form> designs;
+    int reads = 0;
+
+    QList<FormRecord> records(const QString &source, int first, int count,
+                              const RecordFilter &filter) override
+    {
+        ++reads;
+        if (source == QLatin1String("broken"))
+            throw HostError(Err::QueryNotRunnable, QStringLiteral("cannot run"));
+        QList<FormRecord> out;
+        for (const FormRecord &r : sources.value(source)) {
+            if (filter.active() &&
+                r.value(filter.field.toCaseFolded()).toDouble() != filter.value.toDouble())
+                continue;
+            if (first-- > 0)
+                continue;
+            if (out.size() < count)
+                out << r;
+        }
+        return out;
+    }
+    QList<QStringList> rows(const QString &, int) override { return {{"1", "One"}, {"2", "Two"}}; }
+    const Form &design(const QString &name) override
+    {
+        if (!designs.contains(name))
+            throw HostError(Err::NoSuchForm, QStringLiteral("no form ") + name);
+        return designs[name];
+    }
+};
+
+struct FormBuilder
+{
+    Form form;
+    explicit FormBuilder(int width = 6000)
+    {
+        form.name = QStringLiteral("Test");
+        form.properties.append(QStringLiteral("Width"), Value::longInt(width));
+    }
+    FormBuilder &property(const QString &name, const Value &value)
+    {
+        form.properties.append(name, value);
+        return *this;
+    }
+    FormBuilder &section(const QString &kind, int height, qint32 backColor = 0xffffff)
+    {
+        Section s;
+        s.kind = kind;
+        s.properties.append(QStringLiteral("Height"), Value::longInt(height));
+        s.properties.append(QStringLiteral("BackColor"), Value::longInt(backColor));
+        form.sections << s;
+        return *this;
+    }
+    // A control in the last section; returns its index.
+    int control(int type, const QString &name, QRect twips, QList<Property> extra = {},
+                int parent = -1)
+    {
+        Control c;
+        c.section = int(form.sections.size()) - 1;
+        c.parent = parent;
+        c.properties.append(QStringLiteral("Name"), Value(name));
+        c.properties.append(QStringLiteral("ControlType"), Value::integer(qint16(type)));
+        c.properties.append(QStringLiteral("Left"), Value::longInt(twips.left()));
+        c.properties.append(QStringLiteral("Top"), Value::longInt(twips.top()));
+        c.properties.append(QStringLiteral("Width"), Value::longInt(twips.width()));
+        c.properties.append(QStringLiteral("Height"), Value::longInt(twips.height()));
+        for (const Property &p : extra)
+            c.properties.append(p.name, p.value);
+        form.controls << c;
+        return int(form.controls.size()) - 1;
+    }
+};
+
+Property prop(const char *name, const Value &value)
+{
+    return {QString::fromLatin1(name), value};
+}
+Property text(const char *name, const QString &value)
+{
+    return {QString::fromLatin1(name), Value(value)};
+}
+
+// Pixels darker than mid-grey inside a rectangle.
+int inkIn(const QImage &image, const QRect &rect)
+{
+    int ink = 0;
+    const QRect r = rect.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 100)
+                ++ink;
+    return ink;
+}
+
+// The smallest rectangle holding every dark pixel of an area.
+QRect inkBounds(const QImage &image, const QRect &area)
+{
+    QRect bounds;
+    const QRect r = area.intersected(image.rect());
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (qGray(image.pixel(x, y)) < 100)
+                bounds |= QRect(x, y, 1, 1);
+    return bounds;
+}
+
+// A 2 x 2 bitmap as Access embeds it: the DIB without its file header,
+// red and white over blue and green.
+QByteArray dibOfFourColours()
+{
+    QImage image(2, 2, QImage::Format_RGB888);
+    image.setPixelColor(0, 0, Qt::red);
+    image.setPixelColor(1, 0, Qt::white);
+    image.setPixelColor(0, 1, Qt::blue);
+    image.setPixelColor(1, 1, Qt::green);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    return buffer.data().mid(14);
+}
+
+int px(int twips)
+{
+    return qRound(twips * 96 / 1440.0);
+}
+
+} // namespace
+
+TEST(FormRenderer, DrawsEachControlWhereTheDesignPutsIt)
+{
+    FormBuilder b;
+    b.property(QStringLiteral("RecordSource"), Value(QStringLiteral("People")));
+    b.section(QStringLiteral("FormHeader"), 600, 0x80ffff); // light yellow
+    b.control(ControlTypeCode::Label, QStringLiteral("Title"), QRect(100, 100, 3000, 400),
+              {text("Caption", QStringLiteral("&Members")), prop("FontSize", Value::integer(14)),
+               prop("ForeColor", Value::longInt(0))});
+    b.section(QStringLiteral("PageHeader"), 300); // print only: not in the form view
+    b.section(QStringLiteral("Section"), 4000, 0xc0c0c0);
+    b.control(ControlTypeCode::TextBox, QStringLiteral("NameBox"), QRect(1500, 100, 2500, 300),
+              {text("ControlSource", QStringLiteral("[People].[Name]")),
+               prop("BackColor", Value::longInt(0xffffff)), prop("FontSize", Value::integer(10))});
+    b.control(ControlTypeCode::CheckBox, QStringLiteral("Member"), QRect(1500, 600, 300, 300),
+              {text("ControlSource", QStringLiteral("Member"))});
+    b.control(ControlTypeCode::Rectangle, QStringLiteral("Red"), QRect(4200, 100, 600, 600),
+              {prop("BackStyle", Value::integer(1)), prop("BackColor", Value::longInt(0x0000ff))});
+    const int group =
+        b.control(ControlTypeCode::OptionGroup, QStringLiteral("Kind"), QRect(100, 1000, 2000, 900),
+                  {text("ControlSource", QStringLiteral("Kind"))});
+    b.control(ControlTypeCode::OptionButton, QStringLiteral("KindA"), QRect(200, 1100, 300, 300),
+              {prop("OptionValue", Value::integer(1))}, group);
+    b.control(ControlTypeCode::OptionButton, QStringLiteral("KindB"), QRect(200, 1500, 300, 300),
+              {prop("OptionValue", Value::integer(2))}, group);
+    const int tab = b.control(ControlTypeCode::TabCtl, QStringLiteral("Tabs"),
+                              QRect(2500, 1000, 3000, 2000), {});
+    const int first =
+        b.control(ControlTypeCode::Page, QStringLiteral("First"), QRect(2550, 1400, 2900, 1550),
+                  {text("Caption", QStringLiteral("One"))}, tab);
+    const int second =
+        b.control(ControlTypeCode::Page, QStringLiteral("Second"), QRect(2550, 1400, 2900, 1550),
+                  {text("Caption", QStringLiteral("Two"))}, tab);
+    b.control(ControlTypeCode::Rectangle, QStringLiteral("OnFirst"), QRect(2700, 1600, 500, 500),
+              {prop("BackStyle", Value::integer(1)), prop("BackColor", Value::longInt(0x00ff00))},
+              first);
+    b.control(ControlTypeCode::Rectangle, QStringLiteral("OnSecond"), QRect(3500, 1600, 500, 500),
+              {prop("BackStyle", Value::integer(1)), prop("BackColor", Value::longInt(0xff0000))},
+              second);
+    b.control(ControlTypeCode::Image, QStringLiteral("Logo"), QRect(100, 2200, 600, 600),
+              {prop("PictureData", Value::binary(dibOfFourColours())),
+               prop("SizeMode", Value::integer(1))});
+    b.control(ControlTypeCode::Line, QStringLiteral("Rule"), QRect(100, 3200, 3000, 0),
+              {prop("BorderColor", Value::longInt(0))});
+    b.control(ControlTypeCode::Label, QStringLiteral("Hidden"), QRect(100, 3400, 2000, 300),
+              {text("Caption", QStringLiteral("WWWWWW")), prop("Visible", Value::boolean(false))});
+    b.section(QStringLiteral("FormFooter"), 0);
+
+    FakeData data;
+    data.sources.insert(QStringLiteral("People"), {{{"name", Value(QStringLiteral("Ada"))},
+                                                    {"member", Value::boolean(true)},
+                                                    {"kind", Value::integer(2)}},
+                                                   {{"name", Value(QStringLiteral("Bob"))},
+                                                    {"member", Value::boolean(false)},
+                                                    {"kind", Value::integer(1)}}});
+
+    FormRenderer renderer(b.form, data, FormViewMode::Normal);
+    EXPECT_TRUE(renderer.problems().isEmpty()) << qPrintable(renderer.problems().join('\n'));
+    EXPECT_EQ(renderer.size(), QSize(px(6000), px(600) + px(4000)));
+    EXPECT_EQ(renderer.controlRect(QStringLiteral("NameBox")),
+              QRect(px(1500), px(600) + px(100), px(2500), px(300)));
+    EXPECT_TRUE(renderer.controlRect(QStringLiteral("Hidden")).isNull());
+    EXPECT_TRUE(renderer.controlRect(QStringLiteral("OnSecond")).isNull()) << "second tab page";
+
+    QImage image = renderForm(b.form, data, FormViewMode::Normal);
+    const int detail = px(600);
+    EXPECT_EQ(image.pixelColor(px(5800), px(300)), QColor(0xff, 0xff, 0x80)) << "header colour";
+    EXPECT_EQ(image.pixelColor(px(5800), detail + px(3800)), QColor(0xc0, 0xc0, 0xc0));
+    EXPECT_EQ(image.pixelColor(px(4500), detail + px(400)), QColor(Qt::red));
+    EXPECT_EQ(image.pixelColor(px(2950), detail + px(1850)), QColor(Qt::green)) << "first page";
+    EXPECT_EQ(image.pixelColor(px(3750), detail + px(1850)), accessColor(0x8000000F))
+        << "the second page's rectangle stays hidden";
+    // The bitmap stretched over the image control: four quarters.
+    const QRect logo = renderer.controlRect(QStringLiteral("Logo"));
+    EXPECT_EQ(image.pixelColor(logo.left() + 2, logo.top() + 2), QColor(Qt::red));
+    EXPECT_EQ(image.pixelColor(logo.right() - 2, logo.top() + 2), QColor(Qt::white));
+    EXPECT_EQ(image.pixelColor(logo.left() + 2, logo.bottom() - 2), QColor(Qt::blue));
+    EXPECT_EQ(image.pixelColor(logo.right() - 2, logo.bottom() - 2), QColor(Qt::green));
+    EXPECT_GT(inkIn(image, QRect(px(100), detail + px(3200) - 1, px(3000), 3)), px(2500))
+        << "the line";
+    EXPECT_EQ(inkIn(image, QRect(px(100), detail + px(3400), px(2000), px(300))), 0)
+        << "an invisible control";
+
+    // The caption starts at the label's top left, within it.
+    const QRect title(px(100), px(100), px(3000), px(400));
+    const QRect captionInk = inkBounds(image, QRect(0, 0, image.width(), detail));
+    EXPECT_TRUE(title.contains(captionInk)) << captionInk.x() << "," << captionInk.y();
+    EXPECT_LT(captionInk.left() - title.left(), 8);
+    EXPECT_LT(captionInk.top() - title.top(), 10);
+
+    // The first record: a name, the box ticked, the second option chosen.
+    const QRect nameBox = renderer.controlRect(QStringLiteral("NameBox"));
+    EXPECT_GT(inkIn(image, nameBox.adjusted(2, 2, -2, -2)), 20);
+    const QRect tick = renderer.controlRect(QStringLiteral("Member")).adjusted(3, 3, -3, -3);
+    const QRect optionA = renderer.controlRect(QStringLiteral("KindA")).adjusted(5, 5, -5, -5);
+    const QRect optionB = renderer.controlRect(QStringLiteral("KindB")).adjusted(5, 5, -5, -5);
+    const int tickOn = inkIn(image, tick);
+    EXPECT_GT(tickOn, 5);
+    EXPECT_GT(inkIn(image, optionB), inkIn(image, optionA) + 5);
+
+    // The second record: no tick, the first option.
+    const QImage second2 = renderForm(b.form, data, FormViewMode::Normal, 1);
+    EXPECT_LT(inkIn(second2, tick), tickOn);
+    EXPECT_GT(inkIn(second2, optionA), inkIn(second2, optionB) + 5);
+
+    // Design view: every section with its bar, the box shows its name.
+    FormRenderer design(b.form, data, FormViewMode::Design);
+    EXPECT_GT(design.size().height(), renderer.size().height() + px(300));
+    EXPECT_FALSE(design.controlRect(QStringLiteral("Hidden")).isNull());
+    const int readsBefore = data.reads;
+    const QImage designImage = renderForm(b.form, data, FormViewMode::Design);
+    EXPECT_EQ(data.reads, readsBefore) << "the design view reads no records";
+    EXPECT_GT(
+        inkIn(designImage, design.controlRect(QStringLiteral("NameBox")).adjusted(2, 2, -2, -2)),
+        20);
+
+    // An unreadable record source: the controls stay empty, the view says why.
+    b.form.properties.put(QStringLiteral("RecordSource"), Value(QStringLiteral("broken")));
+    QStringList problems;
+    const QImage empty = renderForm(b.form, data, FormViewMode::Normal, 0, 96, &problems);
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0].contains(QStringLiteral("broken")));
+    EXPECT_EQ(inkIn(empty, nameBox.adjusted(2, 2, -2, -2)), 0);
+    EXPECT_EQ(inkIn(empty, tick), inkIn(second2, tick));
+}
+
+TEST(FormRenderer, SubformsShowTheirLinkedRecordsAndStopAtADepth)
+{
+    FakeData data;
+    FormBuilder child(3000);
+    child.property(QStringLiteral("RecordSource"), Value(QStringLiteral("Lines")));
+    child.property(QStringLiteral("DefaultView"), Value::integer(1)); // continuous
+    child.section(QStringLiteral("Section"), 300);
+    child.control(ControlTypeCode::TextBox, QStringLiteral("Item"), QRect(0, 0, 3000, 300),
+                  {text("ControlSource", QStringLiteral("Item"))});
+    data.designs.insert(QStringLiteral("Child"), child.form);
+    data.sources.insert(QStringLiteral("Lines"),
+                        {{{"order", Value::longInt(1)}, {"item", Value(QStringLiteral("x"))}},
+                         {{"order", Value::longInt(2)}, {"item", Value(QStringLiteral("y"))}},
+                         {{"order", Value::longInt(1)}, {"item", Value(QStringLiteral("z"))}}});
+    data.sources.insert(QStringLiteral("Orders"), {{{"id", Value::longInt(1)}}});
+
+    FormBuilder parent;
+    parent.property(QStringLiteral("RecordSource"), Value(QStringLiteral("Orders")));
+    parent.section(QStringLiteral("Section"), 2000);
+    parent.control(ControlTypeCode::Subform, QStringLiteral("Sub"), QRect(0, 0, 3000, 1500),
+                   {text("SourceObject", QStringLiteral("Form.Child")),
+                    text("LinkChildFields", QStringLiteral("Order")),
+                    text("LinkMasterFields", QStringLiteral("ID"))});
+    FormRenderer renderer(parent.form, data, FormViewMode::Normal);
+    EXPECT_TRUE(renderer.problems().isEmpty()) << qPrintable(renderer.problems().join('\n'));
+    const QImage image = renderForm(parent.form, data, FormViewMode::Normal);
+    // Two linked lines, each in its own band of the continuous subform; no third.
+    EXPECT_GT(inkIn(image, QRect(2, 2, px(3000) - 4, px(300) - 4)), 5);
+    EXPECT_GT(inkIn(image, QRect(2, px(300) + 2, px(3000) - 4, px(300) - 4)), 5);
+    EXPECT_EQ(inkIn(image, QRect(4, px(600) + 4, px(3000) - 8, px(300) - 8)), 0);
+
+    // A form that holds itself stops at the depth limit, with a note.
+    parent.form.name = QStringLiteral("Loop");
+    parent.form.controls[0].properties.put(QStringLiteral("SourceObject"),
+                                           Value(QStringLiteral("Loop")));
+    data.designs.insert(QStringLiteral("Loop"), parent.form);
+    FormRenderer loop(parent.form, data, FormViewMode::Normal);
+    EXPECT_EQ(loop.problems().size(), 1);
+    // A subform whose design is missing: empty, with a note.
+    parent.form.controls[0].properties.put(QStringLiteral("SourceObject"),
+                                           Value(QStringLiteral("Nowhere")));
+    FormRenderer missing(parent.form, data, FormViewMode::Normal);
+    ASSERT_EQ(missing.problems().size(), 1);
+    EXPECT_TRUE(missing.problems()[0].contains(QStringLiteral("Nowhere")));
+}
+
+TEST(FormView, TheSampleFormsOpenInTheTargetWindow)
+{
+    QTemporaryDir dir;
+    QFile json(QStringLiteral(QUILLMARK_SOURCE_DIR "/samples/hanbai.json"));
+    ASSERT_TRUE(json.open(QIODevice::ReadOnly));
+    const QString sample = dir.filePath(QStringLiteral("hanbai.mdb"));
+    writeJetDatabase(
+        parseJetDescription(json.readAll(), QStringLiteral(QUILLMARK_SOURCE_DIR "/samples")),
+        sample);
+    MainState state;
+    wireJetHost(state, JetOptions());
+    DesignOptions designs;
+    designs.folder = [] { return QStringLiteral(QUILLMARK_SOURCE_DIR "/samples/hanbai/designs"); };
+    wireDesigns(state, designs);
+    AccessWindow window;
+    state.targetView = &window;
+    Application &target = state.newTargetInstance();
+    target.OpenCurrentDatabase(sample);
+    const QList<Document> forms = target.CurrentDb().Containers(u"Forms").Documents;
+    ASSERT_EQ(forms.size(), 5);
+
+    for (const Document &form : forms) {
+        for (AcView view : {AcView::Normal, AcView::Design}) {
+            target.OpenForm(form.Name, view, -1);
+            auto *page = window.tabs()->currentWidget();
+            ASSERT_NE(page, nullptr);
+            auto *shown = page->findChild<FormView *>();
+            ASSERT_NE(shown, nullptr) << qPrintable(form.Name);
+            EXPECT_EQ(shown->width(),
+                      px(int(target.Forms(form.Name).property(u"Width").toDouble())));
+            target.Close(AcObjectType::Form, form.Name);
+        }
+    }
+
+    // 商品マスタ: the heading's caption in its label, the first product's
+    // name in its box, in the normal view.
+    target.OpenForm(QStringLiteral("商品マスタ"), AcView::Normal, -1);
+    auto *view = window.tabs()->currentWidget()->findChild<FormView *>();
+    ASSERT_NE(view, nullptr);
+    const QImage image = view->grab().toImage();
+    const QRect heading = view->renderer().controlRect(QStringLiteral("見出し"));
+    EXPECT_EQ(heading, QRect(px(227), px(142), px(3402), px(397)));
+    // Inside the heading's frame (見出し枠), only the caption is dark.
+    const QRect ink =
+        inkBounds(image, QRect(px(113), px(57), px(9411), px(567)).adjusted(3, 3, -3, -3));
+    EXPECT_TRUE(heading.contains(ink));
+    EXPECT_GT(ink.width(), px(3402) / 4) << "five 14-point characters";
+    const QRect name = view->renderer().controlRect(QStringLiteral("商品名"));
+    EXPECT_GT(inkIn(image, name.adjusted(2, 2, -2, -2)), 20);
+    std::unique_ptr<RowCursor> products = target.CurrentDb().openRows(QStringLiteral("商品"));
+    ASSERT_TRUE(products->next());
+    EXPECT_FALSE(vb::textOrEmpty(products->row().value(1)).isEmpty());
+}
