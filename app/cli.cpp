@@ -9,6 +9,7 @@ const QList<CliCommand> &cliCommands()
 {
     static const QList<CliCommand> commands = {
         {"document", runDocument, documentUsage},
+        {"export", runExport, exportUsage},
         {"compact", runCompact, compactUsage},
         {"repair", runRepair, ""},
     };

@@ -18,6 +18,8 @@ extern const char *const documentUsage;
 int runCompact(const QStringList &words);
 int runRepair(const QStringList &words);
 extern const char *const compactUsage; // both commands
+int runExport(const QStringList &words);
+extern const char *const exportUsage;
 
 // Every command, in the order the usage lists them.
 const QList<CliCommand> &cliCommands();

@@ -13,6 +13,7 @@ Database &MainState::targetDatabase()
 Application &MainState::newTargetInstance()
 {
     target = std::make_unique<Application>(opener, targetView, designOpener);
+    target->setExportServices(exportServices);
     return *target;
 }
 

@@ -77,6 +77,7 @@ public:
     DesignOpener designOpener;            // where a target's form and report designs are read
     HostView *targetView = nullptr;       // the target instance's window, if any
     ReportOutput *reportOutput = nullptr; // where launched reports are shown
+    ExportServices exportServices;        // the writers and query engine of DoCmd's exports
 
     // The target database: raises 91 when no target is open.
     Database &targetDatabase();

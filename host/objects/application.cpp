@@ -209,3 +209,66 @@ void Application::Minimize()
     if (m_view)
         m_view->minimize();
 }
+
+std::unique_ptr<RowCursor> Application::exportRows(AcObjectType type, const QString &name,
+                                                   const QString &action)
+{
+    if (!m_database)
+        throw HostError(Err::ActionNotNow, QStringLiteral("%1: no database is open").arg(action));
+    if (!m_export.write)
+        throw HostError(Err::ActionNotNow,
+                        QStringLiteral("%1: this instance has no export writers").arg(action));
+    if (type == AcObjectType::Table) {
+        if (!contains(m_database->TableDefs(), name))
+            throw HostError(Err::ObjectNotFound,
+                            QStringLiteral("The table \"%1\" does not exist").arg(name));
+        return m_database->openRows(name);
+    }
+    if (type == AcObjectType::Query) {
+        if (!contains(m_database->QueryDefs(), name))
+            throw HostError(Err::ObjectNotFound,
+                            QStringLiteral("The query \"%1\" does not exist").arg(name));
+        if (!m_export.runQuery)
+            throw HostError(Err::QueryNotRunnable,
+                            QStringLiteral("The query \"%1\" cannot be exported: this program "
+                                           "was built without the query engine, so it cannot "
+                                           "run queries; export a table instead")
+                                .arg(name));
+        return m_export.runQuery(*m_database, name, m_export.prompt);
+    }
+    throw HostError(
+        Err::ActionNotNow,
+        QStringLiteral("%1: only tables and queries are exported in this build").arg(action));
+}
+
+bool Application::OutputTo(AcObjectType type, const QString &name, const QString &format,
+                           const QString &file, qint16 autoStart)
+{
+    const QString action = QStringLiteral("OutputTo");
+    // Access asks for a file when none is given; cancelling that is this.
+    if (file.isEmpty() && m_database)
+        throw HostError(Err::ActionCancelled,
+                        QStringLiteral("The OutputTo action was cancelled: no file name"));
+    std::unique_ptr<RowCursor> rows = exportRows(type, name, action);
+    m_export.write(*rows, ExportRequest{name, format, file, false});
+    if (autoStart != 0 && m_view)
+        return m_view->openWithDefaultApplication(file);
+    return true;
+}
+
+void Application::TransferText(int transferType, const QString &table, const QString &file,
+                               qint16 hasFieldNames)
+{
+    if (transferType != 2)
+        throw HostError(Err::InvalidProcedureCall,
+                        QStringLiteral("TransferText: transfer type %1 is not delimited export "
+                                       "(2), the only one this build carries out")
+                            .arg(transferType));
+    const QString action = QStringLiteral("TransferText");
+    AcObjectType type = AcObjectType::Table;
+    if (m_database && !contains(m_database->TableDefs(), table) &&
+        contains(m_database->QueryDefs(), table))
+        type = AcObjectType::Query;
+    std::unique_ptr<RowCursor> rows = exportRows(type, table, action);
+    m_export.write(*rows, ExportRequest{table, QString(), file, hasFieldNames != 0});
+}

@@ -8,11 +8,38 @@
 #include "host/objects/access.h"
 #include "host/objects/database.h"
 #include "host/objects/hostview.h"
+#include "host/objects/queryrunner.h"
 #include "host/objects/source.h"
 
 #include <list>
 #include <memory>
 #include <optional>
+
+// One export as DoCmd hands it to the writers: the object (a sheet is
+// named after it), OutputTo's format text or, for TransferText's delimited
+// text, the empty text, the file, and whether delimited text begins with
+// the field names.
+struct ExportRequest
+{
+    QString objectName;
+    QString format;
+    QString file;
+    bool hasFieldNames = false;
+};
+// Writes the rows to the request's file, replacing it only when the whole
+// file is written; returns the rows written. export/ provides it.
+using FileExporter = std::function<qint64(RowCursor &rows, const ExportRequest &request)>;
+
+// What the export actions need from above the host, given by the front
+// end: the writers, and the query engine with the prompt for a query's
+// parameters. An unset writer makes the actions raise 2486, an unset runner
+// makes a query's export raise 31005.
+struct ExportServices
+{
+    FileExporter write;
+    QueryRunner runQuery;
+    ParameterPrompt prompt;
+};
 
 class Application
 {
@@ -55,6 +82,22 @@ public:
     const Form &SubformDesign(const QString &name);
     void Maximize();
     void Minimize();
+
+    // DoCmd.OutputTo of a table (type 0, its rows) or a query (type 1, its
+    // result through the query runner) in a format text the writers know,
+    // the template omitted. No database raises 2486, an unknown name 3011,
+    // another object type 2486, a query without a runner 31005; the writer
+    // raises for the file. With autoStart non-zero the view opens the
+    // written file in the desktop's application for it; returns false when
+    // it could not (no view: nothing is opened and true is returned).
+    bool OutputTo(AcObjectType type, const QString &name, const QString &format,
+                  const QString &file, qint16 autoStart);
+    // DoCmd.TransferText with transfer type 2 (delimited export; any other
+    // raises 5), the specification and HTML table names omitted. The table
+    // name may name a query, as Access allows. Raises as OutputTo does.
+    void TransferText(int transferType, const QString &table, const QString &file,
+                      qint16 hasFieldNames);
+    void setExportServices(ExportServices services) { m_export = std::move(services); }
     const QList<OpenedObject> &openObjects() const { return m_open; }
 
 private:
@@ -75,8 +118,12 @@ private:
     QList<OpenedObject> m_open;
     std::list<OpenDesign> m_openDesigns; // a list: references stay valid as designs open
     std::list<OpenDesign> m_subformDesigns;
+    ExportServices m_export;
 
     void open(const OpenedObject &object);
     const AccessObject &design(AcObjectType type, const QString &name);
     DesignSource &designSource(const QString &what);
+    // The rows of the table or query to export; raises as OutputTo says.
+    std::unique_ptr<RowCursor> exportRows(AcObjectType type, const QString &name,
+                                          const QString &action);
 };

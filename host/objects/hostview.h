@@ -32,4 +32,7 @@ public:
     virtual void objectClosed(AcObjectType type, const QString &name) = 0;
     virtual void maximize() = 0;
     virtual void minimize() = 0;
+    // Opens a written file in the desktop's application for its kind (an
+    // export's AutoStart); false when there is none or it failed to start.
+    virtual bool openWithDefaultApplication(const QString &path) = 0;
 };

@@ -6,6 +6,7 @@
 #include "host/views/datasheetmodel.h"
 #include "host/views/formview.h"
 
+#include <QDesktopServices>
 #include <QFontDatabase>
 #include <QHeaderView>
 #include <QLabel>
@@ -18,6 +19,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -275,4 +277,9 @@ void AccessWindow::minimize()
 {
     if (isVisible())
         showMinimized();
+}
+
+bool AccessWindow::openWithDefaultApplication(const QString &path)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }

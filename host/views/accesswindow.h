@@ -24,6 +24,8 @@ public:
     void objectClosed(AcObjectType type, const QString &name) override;
     void maximize() override;
     void minimize() override;
+    // Through QDesktopServices: the desktop's application for the file's type.
+    bool openWithDefaultApplication(const QString &path) override;
 
     QTabWidget *tabs() const { return m_tabs; }
     // How a module's source is read for OpenModule; unset, the module view

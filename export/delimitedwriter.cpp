@@ -1,0 +1,103 @@
+#include "export/delimitedwriter.h"
+
+#include "export/valuetext.h"
+#include "host/vb/errors.h"
+
+namespace {
+
+constexpr qsizetype FlushAt = 1 << 16;
+
+} // namespace
+
+DelimitedWriter::DelimitedWriter(ExportFile &file, const QString &codePage, bool fieldNames)
+    : m_file(file)
+    , m_encoder(codePage)
+    , m_fieldNames(fieldNames)
+{
+}
+
+void DelimitedWriter::appendText(const QString &text, const QString &where)
+{
+    const qsizetype bad = m_encoder.append(text, m_buffer);
+    if (bad < 0)
+        return;
+    const char32_t c = text[bad].isHighSurrogate() && bad + 1 < text.size()
+                           ? QChar::surrogateToUcs4(text[bad], text[bad + 1])
+                           : text[bad].unicode();
+    throw HostError(Err::NotEncodable,
+                    QStringLiteral("%1 holds the character U+%2, which the code page %3 cannot "
+                                   "hold; choose another code page (for example UTF-8)")
+                        .arg(where)
+                        .arg(uint(c), 4, 16, QLatin1Char('0'))
+                        .arg(m_encoder.codePage()));
+}
+
+void DelimitedWriter::appendQuoted(const QString &text, const QString &where)
+{
+    m_buffer += '"';
+    if (text.contains(u'"'))
+        appendText(QString(text).replace(u'"', QLatin1String("\"\"")), where);
+    else
+        appendText(text, where);
+    m_buffer += '"';
+}
+
+void DelimitedWriter::flushIfFull()
+{
+    if (m_buffer.size() >= FlushAt) {
+        m_file.write(m_buffer);
+        m_buffer.clear();
+    }
+}
+
+void DelimitedWriter::begin(const QStringList &fieldNames)
+{
+    m_names = fieldNames;
+    m_buffer = m_encoder.preamble();
+    if (!m_fieldNames)
+        return;
+    for (qsizetype i = 0; i < fieldNames.size(); ++i) {
+        if (i > 0)
+            m_buffer += ',';
+        appendQuoted(fieldNames[i], QStringLiteral("The field name \"%1\"").arg(fieldNames[i]));
+    }
+    m_buffer += "\r\n";
+}
+
+void DelimitedWriter::row(const QList<Value> &values)
+{
+    ++m_rows;
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        if (i > 0)
+            m_buffer += ',';
+        const Value &value = values[i];
+        if (value.isNull() || value.isEmpty())
+            continue;
+        const auto where = [&] {
+            return QStringLiteral("Row %1, field \"%2\",").arg(m_rows).arg(m_names.value(i));
+        };
+        if (value.isText()) {
+            const QString &text = value.asText();
+            m_buffer += '"';
+            qsizetype bad = -1;
+            if (text.contains(u'"'))
+                bad =
+                    m_encoder.append(QString(text).replace(u'"', QLatin1String("\"\"")), m_buffer);
+            else
+                bad = m_encoder.append(text, m_buffer);
+            if (bad >= 0) // report with the text as it is, found again by the slow path
+                appendText(text, where());
+            m_buffer += '"';
+        } else {
+            appendText(delimitedText(value), where());
+        }
+    }
+    m_buffer += "\r\n";
+    flushIfFull();
+}
+
+void DelimitedWriter::end()
+{
+    m_file.write(m_buffer);
+    m_buffer.clear();
+}

@@ -1,0 +1,146 @@
+#include "exporttestsupport.h"
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <cmath>
+#include <gtest/gtest.h>
+
+QJsonDocument runPythonJson(const QString &script, const QStringList &args)
+{
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 QStringList{QStringLiteral("-c"), script} + args);
+    if (!python.waitForFinished(300000) || python.exitCode() != 0) {
+        ADD_FAILURE() << "python3 failed: " << python.readAllStandardError().toStdString();
+        return QJsonDocument();
+    }
+    QJsonParseError error;
+    QJsonDocument doc = QJsonDocument::fromJson(python.readAllStandardOutput(), &error);
+    if (error.error != QJsonParseError::NoError)
+        ADD_FAILURE() << "python3 printed no JSON: " << error.errorString().toStdString();
+    return doc;
+}
+
+QJsonDocument readXls(const QString &path)
+{
+    static const QString script = QStringLiteral(R"(
+import json, sys, xlrd
+book = xlrd.open_workbook(sys.argv[1], formatting_info=True)
+sheet = book.sheet_by_index(0)
+rows = [[[c.ctype, c.value] for c in sheet.row(r)] for r in range(sheet.nrows)]
+bold = [book.font_list[book.xf_list[sheet.cell_xf_index(0, c)].font_index].weight >= 700
+        for c in range(sheet.ncols)] if sheet.nrows else []
+formats = [book.format_map[book.xf_list[sheet.cell_xf_index(r, c)].format_key].format_str
+           for r in range(min(sheet.nrows, 3)) for c in range(sheet.ncols)]
+print(json.dumps({"sheets": book.sheet_names(), "rows": rows, "bold": bold,
+                  "formats": formats, "datemode": book.datemode}))
+)");
+    return runPythonJson(script, {path});
+}
+
+QJsonDocument readXlsx(const QString &path)
+{
+    static const QString script = QStringLiteral(R"(
+import json, sys, datetime, openpyxl
+book = openpyxl.load_workbook(sys.argv[1])
+sheet = book.worksheets[0]
+def cell(c):
+    v = c.value
+    if isinstance(v, datetime.datetime):
+        return ["d", v.isoformat(sep=" ")]
+    return [c.data_type if v is not None else "", v]
+rows = [[cell(c) for c in row] for row in sheet.iter_rows()]
+bold = [bool(c.font.b) for c in sheet[1]] if sheet.max_row >= 1 else []
+print(json.dumps({"sheets": book.sheetnames, "rows": rows, "bold": bold}))
+)");
+    return runPythonJson(script, {path});
+}
+
+QList<QStringList> mdbExportRows(const QString &database, const QString &table,
+                                 const QString &jet3Charset)
+{
+    QProcess mdb;
+    if (!jet3Charset.isEmpty()) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("MDB_JET3_CHARSET"), jet3Charset);
+        mdb.setProcessEnvironment(env);
+    }
+    const QString dateFormat = QStringLiteral("%Y/%m/%d %H:%M:%S");
+    mdb.start(QStringLiteral("mdb-export"),
+              {QStringLiteral("-Q"), QStringLiteral("-b"), QStringLiteral("strip"),
+               QStringLiteral("-d"), QStringLiteral("\x01"), QStringLiteral("-R"),
+               QStringLiteral("\x02"), QStringLiteral("-0"), QStringLiteral("\x03"),
+               QStringLiteral("-D"), dateFormat, QStringLiteral("-T"), dateFormat, database,
+               table});
+    if (!mdb.waitForFinished(300000) || mdb.exitCode() != 0) {
+        ADD_FAILURE() << "mdb-export failed on " << table.toStdString() << ": "
+                      << mdb.readAllStandardError().toStdString();
+        return {};
+    }
+    QList<QStringList> rows;
+    for (const QString &line :
+         QString::fromUtf8(mdb.readAllStandardOutput()).split(QChar(2), Qt::SkipEmptyParts))
+        rows.append(line.split(QChar(1)));
+    return rows;
+}
+
+QList<QList<DelimitedField>> parseDelimited(const QString &text)
+{
+    QList<QList<DelimitedField>> records;
+    QList<DelimitedField> record;
+    DelimitedField field;
+    qsizetype i = 0;
+    const auto fail = [&](const char *what) {
+        ADD_FAILURE() << what << " at character " << i;
+        return records;
+    };
+    while (i < text.size()) {
+        if (text[i] == u'"') {
+            field.quoted = true;
+            ++i;
+            for (;;) {
+                if (i >= text.size())
+                    return fail("unterminated quote");
+                if (text[i] == u'"') {
+                    if (i + 1 < text.size() && text[i + 1] == u'"') {
+                        field.text += u'"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                field.text += text[i++];
+            }
+        } else {
+            while (i < text.size() && text[i] != u',' && text[i] != u'\r')
+                field.text += text[i++];
+        }
+        if (i < text.size() && text[i] == u',') {
+            record.append(field);
+            field = {};
+            ++i;
+        } else if (text.mid(i, 2) == QLatin1String("\r\n")) {
+            record.append(field);
+            records.append(record);
+            record.clear();
+            field = {};
+            i += 2;
+        } else {
+            return fail("a field not followed by a comma or CR LF");
+        }
+    }
+    if (!record.isEmpty() || !field.text.isEmpty())
+        return fail("no CR LF after the last record");
+    return records;
+}
+
+bool sameNumber(const QString &a, const QString &b)
+{
+    bool okA = false, okB = false;
+    const double x = a.toDouble(&okA), y = b.toDouble(&okB);
+    if (!okA || !okB)
+        return false;
+    return std::fabs(x - y) <= 1e-9 * std::max({1.0, std::fabs(x), std::fabs(y)}) ||
+           QString::number(x, 'g', 7) == QString::number(y, 'g', 7);
+}
