@@ -223,7 +223,9 @@ QueryTranslator::Sql QueryTranslator::translateAggregate(const SqlExpr &e, Scope
 
 QueryTranslator::Sql QueryTranslator::translateCall(const SqlExpr &e, Scope &scope)
 {
-    const QString name = e.op.toLower();
+    QString name = e.op.toLower();
+    if (name.endsWith(u'$'))
+        name.chop(1);
     if (isAggregateFunction(name))
         return translateAggregate(e, scope);
     QList<Sql> args;

@@ -132,12 +132,14 @@ TranslatedSelect QueryTranslator::translate(const QString &queryName)
     declareParameters(*query);
     TranslatedSelect result = translateQuery(*query, nullptr);
     m_queryStack.removeLast();
-    // Where the tree cannot tell a type, take the one the query's fields give.
+    // Where the tree cannot tell a type, take the one the query's fields
+    // give; not Text, which a reader may give any expression it cannot type.
     const QList<Field> &fields = def.Fields();
     if (fields.size() == result.columns.size()) {
         for (qsizetype i = 0; i < fields.size(); ++i) {
-            if (result.columns[i].type == QType::Unknown)
-                result.columns[i].type = typeOfDao(fields[i].Type);
+            const QType declared = typeOfDao(fields[i].Type);
+            if (result.columns[i].type == QType::Unknown && declared != QType::Text)
+                result.columns[i].type = declared;
         }
     }
     return result;
@@ -271,7 +273,7 @@ QString QueryTranslator::translateNamedSource(const SqlSource &source, Scope &sc
     const QList<Field> &fields = def.Fields();
     if (fields.size() == t.columns.size()) {
         for (qsizetype i = 0; i < fields.size(); ++i) {
-            if (t.columns[i].type == QType::Unknown)
+            if (t.columns[i].type == QType::Unknown && typeOfDao(fields[i].Type) != QType::Text)
                 t.columns[i].type = typeOfDao(fields[i].Type);
         }
     }

@@ -90,6 +90,8 @@ QList<SqlToken> tokenizeSql(const QString &sql, const QString &queryName)
             qsizetype j = i;
             while (j < n && isWordPart(sql[j]))
                 ++j;
+            if (j < n && sql[j] == u'$') // Left$, Format$: the String forms of the functions
+                ++j;
             t.kind = SqlToken::Kind::Word;
             t.text = sql.mid(i, j - i);
             i = j;

@@ -34,7 +34,8 @@ TEST(QueryFunctions, StringsAndStrConvOnJapaneseText)
                    "Left(W, 2) AS L, Mid(W, 2, 2) AS M, Len(W) AS N, InStr(W, 'B') AS I, "
                    "Replace(W, 'a', 'x') AS R, W & '!' AS Cat, W + '!' AS Plus, W & Null AS Both, "
                    "Nz(W, 'none') AS NzW, IIf(IsNull(W), 'null', 'set') AS Which, "
-                   "StrConv('hello wORLD', 3) AS Proper, StrConv('ｱｲｳ', 4 + 32) AS Hira "
+                   "StrConv('hello wORLD', 3) AS Proper, StrConv('ｱｲｳ', 4 + 32) AS Hira, "
+                   "Left$(W, 1) AS Dollar "
                    "FROM Words ORDER BY ID;");
     const QueryResult r = runQuery(db, "Strings");
     ASSERT_EQ(r.rows.size(), 3);
@@ -52,6 +53,7 @@ TEST(QueryFunctions, StringsAndStrConvOnJapaneseText)
     EXPECT_EQ(half[11], text("ｶﾞｷﾞ abc"));
     EXPECT_EQ(half[14], text("Hello World"));
     EXPECT_EQ(half[15], text("あいう"));
+    EXPECT_EQ(half[16], text("ｶ"));
     const QList<Value> &full = r.rows[1]; // "ＡＢＣ　ガパ"
     EXPECT_EQ(full[1], text("ＡＢＣ　ガパ"));
     EXPECT_EQ(full[2], text("ABC ｶﾞﾊﾟ"));
