@@ -71,5 +71,10 @@ std::shared_ptr<FixtureSource> salesFixture()
     words.row({lng(2), text("ＡＢＣ　ガパ")});
     words.row({lng(3), Value::null()});
     fx->add(words);
+
+    FixtureTable remote(QStringLiteral("Remote"));
+    remote.field(QStringLiteral("ID"), DaoType::Long)
+        .linked(QStringLiteral(";DATABASE=C:\\data\\other.mdb"), QStringLiteral("Stock"));
+    fx->add(remote);
     return fx;
 }

@@ -51,5 +51,6 @@ inline Value lng(qint32 n)
 
 // Customers(ID, Name, City), Orders(OrderID, CustomerID, OrderDate,
 // Amount, Shipped, Qty) and Words(ID, W) with the rows listed in
-// queryfixture.cpp; queries are added by each test.
+// queryfixture.cpp, and Remote, a linked table; queries are added by each
+// test.
 std::shared_ptr<FixtureSource> salesFixture();

@@ -177,6 +177,7 @@ TEST(QueryShapes, RefusalsNameWhatTheyRefuse)
                      "TRANSFORM Count(*) SELECT ID FROM Customers GROUP BY ID PIVOT City;"),
         select("Over crosstab", "SELECT * FROM Cross;"),
         select("Ambiguous", "SELECT ID FROM Customers, Words;"),
+        select("Linked", "SELECT Remote.ID FROM Remote;"),
     });
     const struct
     {
@@ -202,6 +203,8 @@ TEST(QueryShapes, RefusalsNameWhatTheyRefuse)
                           "Cross used as a source\", which this build does not run"},
         {"Ambiguous", "31005 the field \"ID\" of the query \"Ambiguous\" could refer to more than "
                       "one table"},
+        {"Linked", "31005 the query \"Linked\" uses the construct \"linked table Remote\", which "
+                   "this build does not run"},
         {"Nothing", "3011 The database engine cannot find the input table or query 'Nothing'."},
     };
     for (const auto &c : cases) {
