@@ -165,6 +165,27 @@ TEST(QueryCorpus, NorthwindResultsMatchTheirTables)
     EXPECT_EQ(cities.names, QStringList({"City", "CompanyName", "ContactName", "Relationship"}));
     EXPECT_EQ(cities.rows.size(), customers + suppliers);
 
+    // Quarterly Orders: DISTINCTROW keeps one row per customer who ordered
+    // in 1995; Employee Sales by Country, asked for 1990 to 2030, one row
+    // per shipped order.
+    const QList<QList<Value>> orderRows = tableRows(db, QStringLiteral("Orders"));
+    const qsizetype customer =
+        fieldIndex(db, QStringLiteral("Orders"), QStringLiteral("CustomerID"));
+    const qsizetype ordered = fieldIndex(db, QStringLiteral("Orders"), QStringLiteral("OrderDate"));
+    const qsizetype shipped =
+        fieldIndex(db, QStringLiteral("Orders"), QStringLiteral("ShippedDate"));
+    QSet<QString> customers1995;
+    qsizetype shippedOrders = 0;
+    for (const QList<Value> &o : orderRows) {
+        const double day = o[ordered].isNull() ? 0 : o[ordered].asOleDate();
+        if (day >= dateValue(1995, 1, 1).asOleDate() && day < dateValue(1996, 1, 1).asOleDate())
+            customers1995.insert(o[customer].asText().toUpper());
+        shippedOrders += o[shipped].isNull() ? 0 : 1;
+    }
+    EXPECT_EQ(runQuery(db, QStringLiteral("Quarterly Orders")).rows.size(), customers1995.size());
+    EXPECT_EQ(runQuery(db, QStringLiteral("Employee Sales by Country"), answer).rows.size(),
+              shippedOrders);
+
     // The crosstab: its row headings, then the four quarters of its IN list.
     const QueryResult quarters = runQuery(db, QStringLiteral("Quarterly Orders by Product"));
     EXPECT_EQ(quarters.names, QStringList({"ProductName", "CustomerID", "OrderYear", "Qtr 1",
