@@ -1,7 +1,7 @@
 #include "host/query/vbafunctions.h"
 
-#include "host/query/jetlike.h"
 #include "host/query/sqlitedb.h"
+#include "host/query/sqlitefunctions.h"
 #include "host/query/vbadates.h"
 #include "host/query/vbaformat.h"
 #include "host/query/vbastrings.h"
@@ -369,31 +369,9 @@ const VbaFunction functions[] = {
      }},
 };
 
-// ---- Registration
-
-template <typename F> void guarded(sqlite3_context *context, F &&f)
-{
-    try {
-        f();
-    } catch (const HostError &e) {
-        SqliteDb::keepFunctionError(e);
-        const QByteArray message = e.description().toUtf8();
-        sqlite3_result_error(context, message.constData(), int(message.size()));
-    }
-}
-
-QList<Value> argumentsOf(int argc, sqlite3_value **argv)
-{
-    QList<Value> args;
-    args.reserve(argc);
-    for (int i = 0; i < argc; ++i)
-        args.append(sqliteArgument(argv[i]));
-    return args;
-}
-
 void callFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
 {
-    guarded(context, [&] {
+    guardedCall(context, [&] {
         const auto *f = static_cast<const VbaFunction *>(sqlite3_user_data(context));
         const QList<Value> args = argumentsOf(argc, argv);
         for (int i = 0; i < argc; ++i) {
@@ -404,221 +382,6 @@ void callFunction(sqlite3_context *context, int argc, sqlite3_value **argv)
         }
         sqliteResult(context, f->call(args));
     });
-}
-
-// Operators.
-Value concatenate(const QList<Value> &a)
-{
-    if (a[0].isNull() && a[1].isNull())
-        return Value::null();
-    return Value(vb::textOrEmpty(a[0]) + vb::textOrEmpty(a[1]));
-}
-
-Value add(const QList<Value> &a)
-{
-    if (a[0].isNull() || a[1].isNull())
-        return Value::null();
-    if (a[0].isText() && a[1].isText())
-        return Value(a[0].asText() + a[1].asText());
-    const bool dated = a[0].type() == Value::Type::Date || a[1].type() == Value::Type::Date;
-    if (a[0].type() == Value::Type::Currency && a[1].type() == Value::Type::Currency)
-        return Value::currency(a[0].asCurrencyUnits() + a[1].asCurrencyUnits());
-    const double sum = number(a[0]) + number(a[1]);
-    if (dated)
-        return Value::date(sum);
-    if ((a[0].type() == Value::Type::Long || a[0].type() == Value::Type::Integer) &&
-        (a[1].type() == Value::Type::Long || a[1].type() == Value::Type::Integer))
-        return longValue(qint64(sum));
-    return Value::dbl(sum);
-}
-
-[[noreturn]] void divisionByZero()
-{
-    throw HostError(Err::DivisionByZero, QStringLiteral("Division by zero"));
-}
-
-Value divide(const QList<Value> &a)
-{
-    if (a[0].isNull() || a[1].isNull())
-        return Value::null();
-    const double d = number(a[1]);
-    if (d == 0)
-        divisionByZero();
-    return Value::dbl(number(a[0]) / d);
-}
-
-Value integerDivide(const QList<Value> &a)
-{
-    if (a[0].isNull() || a[1].isNull())
-        return Value::null();
-    const qint64 d = whole(a[1]);
-    if (d == 0)
-        divisionByZero();
-    return longValue(whole(a[0]) / d);
-}
-
-Value modulo(const QList<Value> &a)
-{
-    if (a[0].isNull() || a[1].isNull())
-        return Value::null();
-    const qint64 d = whole(a[1]);
-    if (d == 0)
-        divisionByZero();
-    return longValue(whole(a[0]) % d);
-}
-
-Value power(const QList<Value> &a)
-{
-    if (a[0].isNull() || a[1].isNull())
-        return Value::null();
-    const double x = number(a[0]), y = number(a[1]);
-    if (x < 0 && y != std::trunc(y))
-        throw HostError::invalidCall(QStringLiteral("^"));
-    return Value::dbl(std::pow(x, y));
-}
-
-Value like(const QList<Value> &a)
-{
-    if (a[0].isNull() || a[1].isNull())
-        return Value::null();
-    return Value::longInt(jetLike(text(a[0]), text(a[1])) ? 1 : 0);
-}
-
-struct Operator
-{
-    const char *sqlName;
-    int args;
-    Value (*call)(const QList<Value> &);
-};
-const Operator operators[] = {
-    {"vb_cat", 2, concatenate},    {"vb_add", 2, add},    {"vb_div", 2, divide},
-    {"vb_idiv", 2, integerDivide}, {"vb_mod", 2, modulo}, {"vb_pow", 2, power},
-    {"vb_like", 2, like},
-};
-
-void callOperator(sqlite3_context *context, int argc, sqlite3_value **argv)
-{
-    guarded(context, [&] {
-        const auto *op = static_cast<const Operator *>(sqlite3_user_data(context));
-        sqliteResult(context, op->call(argumentsOf(argc, argv)));
-    });
-}
-
-} // namespace
-
-namespace {
-
-void tagDate(sqlite3_context *context, int, sqlite3_value **argv)
-{
-    sqlite3_result_value(context, argv[0]);
-    if (sqlite3_value_type(argv[0]) != SQLITE_NULL)
-        sqlite3_result_subtype(context, 'D');
-}
-
-void tagCurrency(sqlite3_context *context, int, sqlite3_value **argv)
-{
-    sqlite3_result_value(context, argv[0]);
-    if (sqlite3_value_type(argv[0]) != SQLITE_NULL)
-        sqlite3_result_subtype(context, 'C');
-}
-
-void tagBoolean(sqlite3_context *context, int, sqlite3_value **argv)
-{
-    sqlite3_result_value(context, argv[0]);
-    if (sqlite3_value_type(argv[0]) != SQLITE_NULL)
-        sqlite3_result_subtype(context, 'B');
-}
-
-// ---- Aggregates. First and Last keep the value of the first and last
-// row SQLite feeds the group, which is the tables' order for a plain scan
-// (the GROUP BY sorter keeps rows of equal keys in arrival order).
-
-struct Kept
-{
-    bool seen = false;
-    Value value;
-};
-
-Kept *keptOf(sqlite3_context *context)
-{
-    auto **slot = static_cast<Kept **>(sqlite3_aggregate_context(context, sizeof(Kept *)));
-    if (slot && !*slot)
-        *slot = new Kept;
-    return slot ? *slot : nullptr;
-}
-
-// A second argument, when given, says whether the row counts (a crosstab
-// cell takes only the rows of its column).
-bool counts(int argc, sqlite3_value **argv)
-{
-    return argc < 2 ||
-           (sqlite3_value_type(argv[1]) != SQLITE_NULL && sqlite3_value_int(argv[1]) != 0);
-}
-
-void firstStep(sqlite3_context *context, int argc, sqlite3_value **argv)
-{
-    if (!counts(argc, argv))
-        return;
-    Kept *k = keptOf(context);
-    if (k && !k->seen) {
-        k->seen = true;
-        k->value = sqliteArgument(argv[0]);
-    }
-}
-
-void lastStep(sqlite3_context *context, int argc, sqlite3_value **argv)
-{
-    if (!counts(argc, argv))
-        return;
-    if (Kept *k = keptOf(context)) {
-        k->seen = true;
-        k->value = sqliteArgument(argv[0]);
-    }
-}
-
-void keptFinal(sqlite3_context *context)
-{
-    auto **slot = static_cast<Kept **>(sqlite3_aggregate_context(context, 0));
-    if (!slot || !*slot) {
-        sqlite3_result_null(context);
-        return;
-    }
-    sqliteResult(context, (*slot)->seen ? (*slot)->value : Value::null());
-    delete *slot;
-    *slot = nullptr;
-}
-
-// Welford's running mean and sum of squares.
-struct Spread
-{
-    qint64 n = 0;
-    double mean = 0, m2 = 0;
-};
-
-void spreadStep(sqlite3_context *context, int, sqlite3_value **argv)
-{
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
-        return;
-    auto *s = static_cast<Spread *>(sqlite3_aggregate_context(context, sizeof(Spread)));
-    if (!s)
-        return;
-    const double x = sqlite3_value_double(argv[0]);
-    ++s->n;
-    const double delta = x - s->mean;
-    s->mean += delta / double(s->n);
-    s->m2 += delta * (x - s->mean);
-}
-
-template <bool sample, bool root> void spreadFinal(sqlite3_context *context)
-{
-    auto *s = static_cast<Spread *>(sqlite3_aggregate_context(context, 0));
-    const qint64 minimum = sample ? 2 : 1;
-    if (!s || s->n < minimum) {
-        sqlite3_result_null(context);
-        return;
-    }
-    const double variance = s->m2 / double(sample ? s->n - 1 : s->n);
-    sqlite3_result_double(context, root ? std::sqrt(variance) : variance);
 }
 
 } // namespace
@@ -651,27 +414,6 @@ void registerVbaFunctions(SqliteDb &db)
         sqlite3_create_function_v2(h, name.constData(), -1, flags, const_cast<VbaFunction *>(&f),
                                    callFunction, nullptr, nullptr, nullptr);
     }
-    for (const Operator &op : operators)
-        sqlite3_create_function_v2(h, op.sqlName, op.args, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
-                                   const_cast<Operator *>(&op), callOperator, nullptr, nullptr,
-                                   nullptr);
-    const int tagFlags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    sqlite3_create_function_v2(h, "vb_tag_date", 1, tagFlags, nullptr, tagDate, nullptr, nullptr,
-                               nullptr);
-    sqlite3_create_function_v2(h, "vb_tag_currency", 1, tagFlags, nullptr, tagCurrency, nullptr,
-                               nullptr, nullptr);
-    sqlite3_create_function_v2(h, "vb_tag_boolean", 1, tagFlags, nullptr, tagBoolean, nullptr,
-                               nullptr, nullptr);
-    sqlite3_create_function_v2(h, "vb_first", -1, SQLITE_UTF8, nullptr, nullptr, firstStep,
-                               keptFinal, nullptr);
-    sqlite3_create_function_v2(h, "vb_last", -1, SQLITE_UTF8, nullptr, nullptr, lastStep, keptFinal,
-                               nullptr);
-    sqlite3_create_function_v2(h, "vb_stdev", 1, SQLITE_UTF8, nullptr, nullptr, spreadStep,
-                               spreadFinal<true, true>, nullptr);
-    sqlite3_create_function_v2(h, "vb_stdevp", 1, SQLITE_UTF8, nullptr, nullptr, spreadStep,
-                               spreadFinal<false, true>, nullptr);
-    sqlite3_create_function_v2(h, "vb_var", 1, SQLITE_UTF8, nullptr, nullptr, spreadStep,
-                               spreadFinal<true, false>, nullptr);
-    sqlite3_create_function_v2(h, "vb_varp", 1, SQLITE_UTF8, nullptr, nullptr, spreadStep,
-                               spreadFinal<false, false>, nullptr);
+    registerVbaOperators(h);
+    registerVbaAggregates(h);
 }
