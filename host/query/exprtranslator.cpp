@@ -315,6 +315,34 @@ QueryTranslator::Sql QueryTranslator::translateCall(const SqlExpr &e, Scope &sco
     return out;
 }
 
+QueryTranslator::Sql QueryTranslator::coerced(const Sql &s, QType other)
+{
+    // Text, or a parameter typed by nobody, compared with a date or a
+    // number is read as one, as Jet reads "1995/12/01" against a date.
+    const bool loose =
+        s.type == QType::Text || (s.type == QType::Unknown && s.text.startsWith(u'?'));
+    if (!loose)
+        return s;
+    if (other == QType::Date)
+        return plainSql(QStringLiteral("vb_cvdate(%1)").arg(valueOf(s)), QType::Date);
+    if (isNumericType(other) && other != QType::Boolean)
+        return plainSql(
+            QStringLiteral("(CASE WHEN %1 IS NULL THEN NULL ELSE vb_cdbl(%1) END)").arg(valueOf(s)),
+            QType::Double);
+    return s;
+}
+
+QueryTranslator::Sql QueryTranslator::comparison(const Sql &a, const QString &op, const Sql &b)
+{
+    Sql out;
+    const bool text = a.type == QType::Text || b.type == QType::Text;
+    out.text = text ? QStringLiteral("((%1) COLLATE JET %2 (%3))").arg(valueOf(a), op, valueOf(b))
+                    : QStringLiteral("(%1 %2 %3)").arg(valueOf(a), op, valueOf(b));
+    out.type = QType::Boolean;
+    out.predicate = true;
+    return out;
+}
+
 QueryTranslator::Sql QueryTranslator::translateBinary(const SqlExpr &e, Scope &scope)
 {
     const QString op = e.op;
@@ -342,13 +370,7 @@ QueryTranslator::Sql QueryTranslator::translateBinary(const SqlExpr &e, Scope &s
     }
     if (op == QLatin1String("=") || op == QLatin1String("<>") || op == QLatin1String("<") ||
         op == QLatin1String(">") || op == QLatin1String("<=") || op == QLatin1String(">=")) {
-        const bool text = a.type == QType::Text || b.type == QType::Text;
-        out.text =
-            text ? QStringLiteral("((%1) COLLATE JET %2 (%3))").arg(valueOf(a), op, valueOf(b))
-                 : QStringLiteral("(%1 %2 %3)").arg(valueOf(a), op, valueOf(b));
-        out.type = QType::Boolean;
-        out.predicate = true;
-        return out;
+        return comparison(coerced(a, b.type), op, coerced(b, a.type));
     }
     if (op == QLatin1String("&")) {
         out.text = QStringLiteral("vb_cat(%1, %2)").arg(tagged(a), tagged(b));
@@ -451,8 +473,8 @@ QueryTranslator::Sql QueryTranslator::translateExpr(const SqlExpr &e, Scope &sco
         return translateCall(e, scope);
     case SqlExpr::Kind::Between: {
         const Sql v = translateExpr(*e.args[0], scope);
-        const Sql low = translateExpr(*e.args[1], scope);
-        const Sql high = translateExpr(*e.args[2], scope);
+        const Sql low = coerced(translateExpr(*e.args[1], scope), v.type);
+        const Sql high = coerced(translateExpr(*e.args[2], scope), v.type);
         const bool text = v.type == QType::Text || low.type == QType::Text;
         out.text =
             QStringLiteral("(%1 %2BETWEEN %3 AND %4)")
@@ -467,7 +489,7 @@ QueryTranslator::Sql QueryTranslator::translateExpr(const SqlExpr &e, Scope &sco
         QStringList list;
         bool text = v.type == QType::Text;
         for (qsizetype i = 1; i < e.args.size(); ++i) {
-            const Sql item = translateExpr(*e.args[i], scope);
+            const Sql item = coerced(translateExpr(*e.args[i], scope), v.type);
             text = text || item.type == QType::Text;
             list << valueOf(item);
         }

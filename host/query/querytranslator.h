@@ -121,6 +121,8 @@ private:
     Sql translateCall(const SqlExpr &e, Scope &scope);
     Sql translateBinary(const SqlExpr &e, Scope &scope);
     Sql translateAggregate(const SqlExpr &e, Scope &scope);
+    Sql coerced(const Sql &s, QType other);
+    Sql comparison(const Sql &a, const QString &op, const Sql &b);
     Sql parameter(const QString &name);
     std::optional<Sql> fieldOf(Scope &scope, const QString &qualifier, const QString &field,
                                bool searchOuter);

@@ -103,6 +103,15 @@ TEST(QueryFunctions, DateLiteralsAndDateFunctions)
                             dateValue(1997, 4, 1), dateValue(1997, 12, 31, 22 * 3600 + 1800)}));
 }
 
+TEST(QueryFunctions, TextComparedWithDatesAndNumbersIsConverted)
+{
+    const Database db =
+        withQuery("Late", "SELECT OrderID FROM Orders WHERE OrderDate > '1995/12/01' "
+                          "OR Amount Between '250' And '1000' OR Qty In ('3') "
+                          "ORDER BY OrderID;");
+    EXPECT_EQ(runQuery(db, "Late").column(0), QList<Value>({lng(10), lng(12), lng(13), lng(16)}));
+}
+
 TEST(QueryFunctions, LikeWildcards)
 {
     struct Case
