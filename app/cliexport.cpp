@@ -9,6 +9,7 @@
 #include "export/parametervalue.h"
 #include "export/textencoder.h"
 #include "host/command/mainstate.h"
+#include "host/query/queryengine.h"
 #include "host/vb/errors.h"
 
 #include <QCoreApplication>
@@ -109,6 +110,7 @@ int runExport(const QStringList &words)
     state.exportServices.write = [writer, &written](RowCursor &rows, const ExportRequest &r) {
         return written = writer(rows, r);
     };
+    state.exportServices.runQuery = runSavedQuery;
     state.exportServices.prompt = promptFromValues(parameters);
 
     ConsoleUi ui;

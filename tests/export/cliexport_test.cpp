@@ -143,3 +143,60 @@ TEST(CliExport, EverySampleTableReadsBackFromXlsAsMdbExportReadsIt)
         }
     }
 }
+
+TEST(CliExport, QueriesRunWithTheirParametersAndActionQueriesAreRefused)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("q.csv"));
+    const auto exportQuery = [&](const QString &query, const QStringList &more) {
+        return cli(QStringList{sample(), QStringLiteral("--query"), query,
+                               QStringLiteral("--format"), QStringLiteral("csv"),
+                               QStringLiteral("--out"), out, QStringLiteral("--field-names"),
+                               QStringLiteral("--encoding"), QStringLiteral("UTF-8")} +
+                   more);
+    };
+    const auto records = [&] {
+        const QByteArray bytes = fileBytes(out);
+        EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
+        return parseDelimited(QString::fromUtf8(bytes.mid(3)));
+    };
+    // The top ten by price, against the product table read by mdb-export.
+    ASSERT_EQ(exportQuery(QStringLiteral("高額商品上位10"), {}).status, 0);
+    QList<QStringList> products =
+        mdbExportRows(sample(), QStringLiteral("商品"), QStringLiteral("CP932"));
+    const qsizetype name = products[0].indexOf(QStringLiteral("商品名"));
+    const qsizetype price = products[0].indexOf(QStringLiteral("単価"));
+    products.removeFirst();
+    std::stable_sort(products.begin(), products.end(),
+                     [&](const QStringList &a, const QStringList &b) {
+                         return a[price].toDouble() > b[price].toDouble();
+                     });
+    const QList<QList<DelimitedField>> top = records();
+    ASSERT_EQ(top.size(), 11);
+    EXPECT_EQ(top[0][0].text, QStringLiteral("商品名"));
+    EXPECT_EQ(top[1][0].text, products[0][name]);
+    EXPECT_TRUE(sameNumber(top[1][1].text, products[0][price]));
+
+    // A parameter query: the orders of April 1997.
+    const CliRun noValues = exportQuery(QStringLiteral("期間の受注"), {});
+    EXPECT_EQ(noValues.status, 1);
+    EXPECT_TRUE(noValues.err.contains(QStringLiteral("[開始日]"))) << noValues.err.toStdString();
+    const CliRun april =
+        exportQuery(QStringLiteral("期間の受注"),
+                    {QStringLiteral("--param"), QStringLiteral("開始日=1997/04/01"),
+                     QStringLiteral("--param"), QStringLiteral("終了日=1997/04/30")});
+    ASSERT_EQ(april.status, 0) << april.err.toStdString();
+    qsizetype inApril = 0;
+    const QList<QStringList> orders =
+        mdbExportRows(sample(), QStringLiteral("受注"), QStringLiteral("CP932"));
+    const qsizetype date = orders[0].indexOf(QStringLiteral("受注日"));
+    for (qsizetype r = 1; r < orders.size(); ++r)
+        inApril += orders[r][date].startsWith(QLatin1String("1997/04/")) ? 1 : 0;
+    EXPECT_GT(inApril, 0);
+    EXPECT_EQ(records().size(), inApril + 1);
+
+    const CliRun update = exportQuery(QStringLiteral("単価改定"), {});
+    EXPECT_EQ(update.status, 1);
+    EXPECT_TRUE(update.err.contains(QStringLiteral("CSVSave: error 31005")))
+        << update.err.toStdString();
+}
