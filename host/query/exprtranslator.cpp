@@ -264,9 +264,7 @@ QueryTranslator::Sql QueryTranslator::translateCall(const SqlExpr &e, Scope &sco
         if (args.size() == 2)
             fallback = valueOf(args[1]);
         else
-            fallback = isNumericType(args[0].type) || args[0].type == QType::Date
-                           ? QStringLiteral("0")
-                           : QStringLiteral("''");
+            fallback = isNumericType(args[0].type) ? QStringLiteral("0") : QStringLiteral("''");
         out.text = QStringLiteral("COALESCE(%1, %2)").arg(valueOf(args[0]), fallback);
         out.type = args.size() == 2 ? sameType(args) : args[0].type;
         return out;

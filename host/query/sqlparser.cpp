@@ -597,6 +597,7 @@ private:
                     } while (acceptSymbol(","));
                     expectSymbol(")");
                 }
+                e->source = m_sql.mid(t.at, peek().at - t.at).trimmed();
                 return e;
             }
             [[fallthrough]];

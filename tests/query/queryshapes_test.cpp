@@ -178,6 +178,7 @@ TEST(QueryShapes, RefusalsNameWhatTheyRefuse)
         select("Over crosstab", "SELECT * FROM Cross;"),
         select("Ambiguous", "SELECT ID FROM Customers, Words;"),
         select("Linked", "SELECT Remote.ID FROM Remote;"),
+        select("Sum in where", "SELECT ID FROM Customers WHERE Sum(ID) > 1;"),
     });
     const struct
     {
@@ -205,6 +206,8 @@ TEST(QueryShapes, RefusalsNameWhatTheyRefuse)
                       "one table"},
         {"Linked", "31005 the query \"Linked\" uses the construct \"linked table Remote\", which "
                    "this build does not run"},
+        {"Sum in where", "31005 the query \"Sum in where\" uses the construct \"Sum(ID)\", which "
+                         "this build does not run"},
         {"Nothing", "3011 The database engine cannot find the input table or query 'Nothing'."},
     };
     for (const auto &c : cases) {
