@@ -498,7 +498,7 @@ CrosstabPlan QueryTranslator::planCrosstab(const QString &queryName)
         m_queryStack.removeLast();
         return plan;
     }
-    QString sql = QStringLiteral("SELECT DISTINCT %1 AS c0").arg(valueOf(pivot));
+    QString sql = QStringLiteral("SELECT DISTINCT %1 AS c0").arg(collated(pivot));
     if (!from.isEmpty())
         sql += QStringLiteral(" FROM ") + from.join(u", ");
     if (select.where)

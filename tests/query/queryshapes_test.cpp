@@ -73,6 +73,9 @@ TEST(QueryShapes, CrosstabWithAndWithoutInList)
                      "FROM Customers INNER JOIN Orders ON Customers.ID = Orders.CustomerID "
                      "GROUP BY Customers.ID, Customers.Name "
                      "PIVOT 'Q' & DatePart('q', [OrderDate]) In ('Q1', 'Q2', 'Q3', 'Q4');"),
+        FixtureQuery("By case", 16,
+                     "TRANSFORM Count(*) AS N SELECT Words.ID FROM Words GROUP BY Words.ID "
+                     "PIVOT IIf(ID = 1, 'K', 'k');"),
     });
     const QueryResult years = runQuery(db, "By year");
     EXPECT_EQ(years.names, QStringList({"CustomerID", "1995", "1996"}));
@@ -82,6 +85,10 @@ TEST(QueryShapes, CrosstabWithAndWithoutInList)
                                                {lng(3), none, lng(2)},
                                                {lng(5), lng(4), none},
                                                {lng(9), lng(1), none}}));
+    // Pivot values equal but for case make one column.
+    const QueryResult byCase = runQuery(db, "By case");
+    EXPECT_EQ(byCase.names.size(), 2);
+    EXPECT_EQ(byCase.column(1), QList<Value>({lng(1), lng(1), lng(1)}));
     const QueryResult quarters = runQuery(db, "By quarter");
     EXPECT_EQ(quarters.names, QStringList({"Name", "Total", "Q1", "Q2", "Q3", "Q4"}));
     // Empty cells stay empty even for Count.
