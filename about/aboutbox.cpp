@@ -7,11 +7,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-QString aboutCaption()
-{
-    return QStringLiteral("Quillmark Ver%1").arg(QStringLiteral(QUILLMARK_VERSION));
-}
-
 AboutBox::AboutBox(const QString &targetPath, const VolumePlatform &platform,
                    LogoAnimation &animation, QWidget *parent)
     : QDialog(parent)

@@ -35,6 +35,3 @@ private:
     QPixmap m_frames[LogoFrameCount];
     int m_shownFrame = 0;
 };
-
-// The program's name and version as the box shows it.
-QString aboutCaption();

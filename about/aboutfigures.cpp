@@ -24,6 +24,11 @@ double toTwoDecimals(double megabytes)
 
 } // namespace
 
+QString aboutCaption()
+{
+    return QStringLiteral("Quillmark Ver%1").arg(QStringLiteral(QUILLMARK_VERSION));
+}
+
 std::optional<VolumeSpace> SystemVolumePlatform::volumeSpace(const QString &root) const
 {
     // Drive letters do not exist here: "C:\" is never a volume of this system.

@@ -11,6 +11,9 @@
 
 #include <optional>
 
+// The program's name and version as the about box shows it.
+QString aboutCaption();
+
 // A volume as the platform reports it: cluster geometry and counts.
 struct VolumeSpace
 {

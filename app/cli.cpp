@@ -12,6 +12,8 @@ const QList<CliCommand> &cliCommands()
         {"export", runExport, exportUsage},
         {"compact", runCompact, compactUsage},
         {"repair", runRepair, ""},
+        {"capture", runCapture, captureUsage},
+        {"about", runAbout, ""},
     };
     return commands;
 }

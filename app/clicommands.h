@@ -18,6 +18,9 @@ extern const char *const documentUsage;
 int runCompact(const QStringList &words);
 int runRepair(const QStringList &words);
 extern const char *const compactUsage; // both commands
+int runCapture(const QStringList &words);
+int runAbout(const QStringList &words);
+extern const char *const captureUsage; // both commands
 int runExport(const QStringList &words);
 extern const char *const exportUsage;
 

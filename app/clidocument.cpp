@@ -1,6 +1,7 @@
 #include "app/cliargs.h"
 #include "app/clicommands.h"
 #include "app/clidocumentmany.h"
+#include "app/clitarget.h"
 #include "app/consoleui.h"
 #include "app/wiring.h"
 #include "harvest/formcontrols.h"
@@ -167,13 +168,13 @@ void chooseObject(Ui &ui, const ListingRun &run)
 
 int runDocument(const QStringList &words)
 {
-    static const QList<CliOption> options{
-        {"--listing", CliOption::Kind::Value},        {"--designs", CliOption::Kind::Value},
-        {"--design-charset", CliOption::Kind::Value}, {"--out", CliOption::Kind::Value},
-        {"--format", CliOption::Kind::Value},         {"--store", CliOption::Kind::Value},
-        {"--jet3-charset", CliOption::Kind::Value},   {"--jobs", CliOption::Kind::Value},
-        {"--quiet", CliOption::Kind::Flag},           {"--verbose", CliOption::Kind::Flag},
-        {"--keep-going", CliOption::Kind::Flag}};
+    static const QList<CliOption> options =
+        targetOptions() +
+        QList<CliOption>{
+            {"--listing", CliOption::Kind::Value}, {"--out", CliOption::Kind::Value},
+            {"--format", CliOption::Kind::Value},  {"--store", CliOption::Kind::Value},
+            {"--jobs", CliOption::Kind::Value},    {"--quiet", CliOption::Kind::Flag},
+            {"--verbose", CliOption::Kind::Flag},  {"--keep-going", CliOption::Kind::Flag}};
     const CliArgs args(words, options);
     if (!args.error().isEmpty()) {
         printErr(args.error());
@@ -200,23 +201,8 @@ int runDocument(const QStringList &words)
         return 2;
     }
 
-    const QString jet3Charset = args.value("--jet3-charset");
-    if (args.has("--jet3-charset") && !isAnsiCharset(jet3Charset)) {
-        printErr(QStringLiteral("--jet3-charset: %1 is unknown or not a single- or double-byte "
-                                "ANSI code page (for example CP1252 or CP932)")
-                     .arg(jet3Charset));
-        return 2;
-    }
-    const QString designCharset = args.value("--design-charset");
-    if (args.has("--design-charset") && !isAnsiCharset(designCharset)) {
-        printErr(QStringLiteral("--design-charset: %1 is unknown or not a single- or double-byte "
-                                "ANSI code page (for example CP1252 or CP932)")
-                     .arg(designCharset));
-        return 2;
-    }
-    const QString designs = args.value("--designs");
-    if (args.has("--designs") && !QFileInfo(designs).isDir()) {
-        printErr(QStringLiteral("--designs: %1 is not a folder").arg(designs));
+    if (const QString wrong = checkTargetOptions(args); !wrong.isEmpty()) {
+        printErr(wrong);
         return 2;
     }
     const QString outPath = args.value("--out", QStringLiteral("."));
@@ -238,10 +224,7 @@ int runDocument(const QStringList &words)
         QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator();
     state.storePath = args.has("--store") ? QFileInfo(args.value("--store")).absoluteFilePath()
                                           : state.programFolder + QStringLiteral("Analize.mdb");
-    wireJetHost(state, JetOptions{jet3Charset});
-    const QString designFolder =
-        designs.isEmpty() ? QString() : QFileInfo(designs).absoluteFilePath();
-    wireDesigns(state, DesignOptions{[designFolder] { return designFolder; }, designCharset});
+    wireTarget(state, args);
     registerStoreReports();
 
     FileReportOutput output(outDir.absoluteFilePath(), format == QLatin1String("html")
@@ -262,8 +245,11 @@ int runDocument(const QStringList &words)
     }
 
     try {
-        listings = expandEveryObject(
-            listings, state, designFolder.isEmpty() ? defaultExportFolder(path) : designFolder, ui);
+        listings = expandEveryObject(listings, state,
+                                     args.has("--designs")
+                                         ? QFileInfo(args.value("--designs")).absoluteFilePath()
+                                         : defaultExportFolder(path),
+                                     ui);
     } catch (const HostError &error) {
         ui.describeError(QStringLiteral("SelectFile"), error);
         return 1;

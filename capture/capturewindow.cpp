@@ -1,12 +1,12 @@
 #include "capture/capturewindow.h"
 
+#include "about/aboutfigures.h"
 #include "capture/captureclipboard.h"
 #include "host/command/ui.h"
-#include "host/io/atomicfile.h"
+#include "host/io/bitmapfile.h"
 #include "host/vb/errors.h"
 
 #include <QDir>
-#include <QImageWriter>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPageSetupDialog>
@@ -31,7 +31,7 @@ CaptureWindow::CaptureWindow(Ui &ui, CaptureClipboard &clipboard, QWidget *paren
     , m_picture(new QLabel)
 {
     setObjectName(QStringLiteral("frmCapture"));
-    setWindowTitle(QStringLiteral("Quillmark Ver%1").arg(QStringLiteral(QUILLMARK_VERSION)));
+    setWindowTitle(aboutCaption());
     QMenu *printer = menuBar()->addMenu(QStringLiteral("Printer"));
     printer->addAction(QStringLiteral("Setup"), this, &CaptureWindow::m1a_Click)
         ->setObjectName(QStringLiteral("m1a"));
@@ -154,23 +154,4 @@ bool printCapture(QPrinter &printer, const QImage &image)
     const QSize fitted = image.size().scaled(page.size(), Qt::KeepAspectRatio);
     painter.drawImage(QRect(page.topLeft(), fitted), image);
     return painter.end();
-}
-
-bool saveBitmap(const QImage &image, const QString &path, QString *error)
-{
-    AtomicFile file(path);
-    if (!file.open()) {
-        *error = file.errorString();
-        return false;
-    }
-    QImageWriter writer(file.device(), "bmp");
-    if (!writer.write(image)) {
-        *error = writer.errorString();
-        return false;
-    }
-    if (!file.commit()) {
-        *error = file.errorString();
-        return false;
-    }
-    return true;
 }

@@ -46,7 +46,3 @@ private:
 // Prints the image on the printer's page, fitted within its margins and
 // keeping its proportions; false when the printer cannot be started.
 bool printCapture(QPrinter &printer, const QImage &image);
-
-// Writes the image as a Windows bitmap through a file beside the path, so a
-// failed write leaves no file; false with the reason in *error.
-bool saveBitmap(const QImage &image, const QString &path, QString *error);

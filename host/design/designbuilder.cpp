@@ -63,7 +63,7 @@ Value naturalValue(const ExportValue &value)
 class Builder
 {
 public:
-    explicit Builder(const ExportFile &file)
+    explicit Builder(const ParsedExport &file)
         : m_file(file)
     {
     }
@@ -122,7 +122,7 @@ public:
     }
 
 private:
-    const ExportFile &m_file;
+    const ParsedExport &m_file;
     QHash<int, const ExportBlock *> m_defaults;
     int m_section = 0; // the section whose controls are being added
 
@@ -284,7 +284,7 @@ private:
 
 } // namespace
 
-AccessObject buildDesign(const ExportFile &file, const QString &name)
+AccessObject buildDesign(const ParsedExport &file, const QString &name)
 {
     return Builder(file).build(name);
 }

@@ -17,4 +17,4 @@
 // naming the file and line for a value of the wrong kind, a block where a
 // control or section was expected that is neither, and a file that holds no
 // form or report.
-AccessObject buildDesign(const ExportFile &file, const QString &name);
+AccessObject buildDesign(const ParsedExport &file, const QString &name);

@@ -42,7 +42,7 @@ AccessObject ExportDesignSource::load(ExportObjectKind kind, const QString &name
                             .arg(what, name, ExportFolder::fileEndings().join(u'|'),
                                  folders.join(QStringLiteral(", "))));
     }
-    const ExportFile file = parseExport(readExportFile(path, m_codePage.constData()), path);
+    const ParsedExport file = parseExport(readExportFile(path, m_codePage.constData()), path);
     const QString top = file.blocks.isEmpty() ? QString() : file.blocks.front().keyword;
     const QString expected = isForm ? QStringLiteral("Form") : QStringLiteral("Report");
     if (!top.isEmpty() && top != expected &&

@@ -64,7 +64,8 @@ QString ExportModules::exportedText(const QString &moduleName) const
         const QString design = m_folder.find(document.kind, moduleName.mid(document.prefix.size()));
         if (design.isEmpty())
             continue;
-        const ExportFile file = parseExport(readExportFile(design, m_codePage.constData()), design);
+        const ParsedExport file =
+            parseExport(readExportFile(design, m_codePage.constData()), design);
         if (file.hasCodeBehind)
             return file.codeBehind;
     }

@@ -46,9 +46,9 @@ public:
     {
     }
 
-    ExportFile parse()
+    ParsedExport parse()
     {
-        ExportFile result;
+        ParsedExport result;
         result.file = m_file;
         while (m_at < m_lines.size()) {
             const QString line = current().trimmed();
@@ -295,12 +295,12 @@ private:
 
 } // namespace
 
-ExportFile parseExport(const QString &text, const QString &file)
+ParsedExport parseExport(const QString &text, const QString &file)
 {
     return Parser(text, file).parse();
 }
 
-ExportFile parseExportBytes(const QByteArray &bytes, const QString &file, const char *codePage)
+ParsedExport parseExportBytes(const QByteArray &bytes, const QString &file, const char *codePage)
 {
     return parseExport(decodeExportText(bytes, file, codePage), file);
 }

@@ -51,7 +51,7 @@ struct ExportBlock
     const ExportProperty *find(QStringView key) const;
 };
 
-struct ExportFile
+struct ParsedExport
 {
     QString file;                 // the name errors carry
     QList<ExportProperty> header; // Version, VersionRequired, Checksum, ColumnsShown ...
@@ -63,7 +63,7 @@ struct ExportFile
 // Parses decoded text. Damage (an unterminated block or string, bad hex, an
 // End without Begin, a line that is none of the above, a truncated file)
 // raises 31001 whose description names `file` and the 1-based line.
-ExportFile parseExport(const QString &text, const QString &file);
+ParsedExport parseExport(const QString &text, const QString &file);
 
 // Decodes (exporttext.h) and parses the bytes of an export file.
-ExportFile parseExportBytes(const QByteArray &bytes, const QString &file, const char *codePage);
+ParsedExport parseExportBytes(const QByteArray &bytes, const QString &file, const char *codePage);

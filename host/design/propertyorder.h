@@ -23,7 +23,6 @@ struct PropertyDefinition
 
 using PropertyOrder = QList<PropertyDefinition>;
 
-
 const PropertyOrder &formPropertyOrder();
 const PropertyOrder &reportPropertyOrder();
 // ControlSource, SortOrder, GroupHeader, GroupFooter, GroupOn, GroupInterval, KeepTogether.

@@ -62,7 +62,7 @@ Attribute VB_GlobalNameSpace = False
 Option Compare Database
 )";
 
-ExportFile parseText(const QString &text, const QString &file = QStringLiteral("t.txt"))
+ParsedExport parseText(const QString &text, const QString &file = QStringLiteral("t.txt"))
 {
     return parseExport(text, file);
 }
@@ -91,7 +91,7 @@ int countBlocks(const ExportBlock &block, const QString &keyword)
 
 TEST(ExportParser, ReadsEveryKindOfLine)
 {
-    const ExportFile file = parseText(QString::fromUtf8(formExport));
+    const ParsedExport file = parseText(QString::fromUtf8(formExport));
     ASSERT_EQ(file.header.size(), 3);
     EXPECT_EQ(file.header[2].key, QStringLiteral("Checksum"));
     EXPECT_EQ(file.header[2].value.integer, 641994827);
@@ -132,10 +132,11 @@ TEST(ExportParser, ReadsEveryKindOfLine)
 
 TEST(ExportParser, ReadsMacroRows)
 {
-    const ExportFile file = parseText(QStringLiteral("Version =196611\nColumnsShown =0\n"
-                                                     "Begin\n    Action =\"OpenForm\"\n"
-                                                     "    Argument =\"Main\"\n    Argument =\"\"\n"
-                                                     "End\nBegin\nEnd\n"));
+    const ParsedExport file =
+        parseText(QStringLiteral("Version =196611\nColumnsShown =0\n"
+                                 "Begin\n    Action =\"OpenForm\"\n"
+                                 "    Argument =\"Main\"\n    Argument =\"\"\n"
+                                 "End\nBegin\nEnd\n"));
     ASSERT_EQ(file.blocks.size(), 2);
     EXPECT_TRUE(file.blocks[0].keyword.isEmpty());
     ASSERT_EQ(file.blocks[0].properties.size(), 3);
@@ -170,7 +171,7 @@ TEST(ExportParser, DecodesEveryEncodingAndLineEnd)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.name);
-        const ExportFile file = parseExportBytes(c.bytes, QStringLiteral("x.txt"), c.codePage);
+        const ParsedExport file = parseExportBytes(c.bytes, QStringLiteral("x.txt"), c.codePage);
         ASSERT_EQ(file.blocks.size(), 1);
         EXPECT_EQ(file.blocks[0].find(u"Caption")->value.text, c.caption);
     }
@@ -271,7 +272,7 @@ TEST(ExportParser, SampleAndCorpusExportsParse)
             ASSERT_TRUE(file.open(QIODevice::ReadOnly));
             if (path.endsWith(QLatin1String("README.md")))
                 continue;
-            ExportFile parsedFile;
+            ParsedExport parsedFile;
             try {
                 parsedFile = parseExportBytes(file.readAll(), path, folder.codePage);
             } catch (const HostError &e) {

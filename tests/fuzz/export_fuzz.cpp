@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     for (const char *codePage : {"CP1252", "CP932"}) {
         try {
-            const ExportFile file = parseExportBytes(bytes, QStringLiteral("fuzz.txt"), codePage);
+            const ParsedExport file = parseExportBytes(bytes, QStringLiteral("fuzz.txt"), codePage);
             const AccessObject object = buildDesign(file, QStringLiteral("Fuzz"));
             // Reading what was built must not fail either.
             for (const Control &control : object.controls)

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -376,4 +377,58 @@ TEST(CommandLine, WrongArgumentsSayWhatIsWrong)
         EXPECT_EQ(run.exitCode, 1);
         EXPECT_TRUE(run.errors.contains(QStringLiteral("error 3051"))) << run.errors.toStdString();
     }
+}
+
+TEST(CommandLine, CaptureDrawsAFormIntoABitmapAndAboutPrintsTheFigures)
+{
+    QTemporaryDir dir;
+    const QString sample = writeSample(dir);
+    ASSERT_FALSE(sample.isEmpty());
+    const QString designs = QStringLiteral(QUILLMARK_SOURCE_DIR "/samples/hanbai/designs");
+    const QString menu = dir.filePath(QStringLiteral("menu.bmp"));
+    CliRun run = runCli({QStringLiteral("capture"), sample, QStringLiteral("--designs"), designs,
+                         QStringLiteral("--form"), QStringLiteral("メインメニュー"),
+                         QStringLiteral("--out"), menu});
+    ASSERT_EQ(run.exitCode, 0) << qPrintable(run.errors);
+    const QByteArray bytes = bytesOf(menu);
+    ASSERT_EQ(bytes.left(2), "BM");
+    const QImage image = QImage::fromData(bytes, "BMP");
+    // The menu is 6,236 twips wide; its header (1,134 twips) is navy.
+    EXPECT_EQ(image.width(), qRound(6236 * 96 / 1440.0));
+    EXPECT_EQ(image.pixelColor(image.width() - 10, 60), QColor(0, 0, 0x80));
+
+    // The order form with its first and second order: different pictures.
+    const QString first = dir.filePath(QStringLiteral("1.bmp"));
+    const QString second = dir.filePath(QStringLiteral("2.bmp"));
+    for (const auto &[out, record] : {std::pair{first, "1"}, std::pair{second, "2"}}) {
+        run = runCli({QStringLiteral("capture"), sample, QStringLiteral("--designs"), designs,
+                      QStringLiteral("--form"), QStringLiteral("受注入力"), QStringLiteral("--out"),
+                      out, QStringLiteral("--record"), QString::fromLatin1(record)});
+        ASSERT_EQ(run.exitCode, 0) << qPrintable(run.errors);
+    }
+    EXPECT_NE(QImage(first), QImage(second));
+
+    // A form the database does not have, a record number that is none.
+    run = runCli({QStringLiteral("capture"), sample, QStringLiteral("--designs"), designs,
+                  QStringLiteral("--form"), QStringLiteral("Nothing"), QStringLiteral("--out"),
+                  dir.filePath(QStringLiteral("x.bmp"))});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.lastLine().startsWith(QStringLiteral("Capture: error 2102")))
+        << qPrintable(run.errors);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("x.bmp"))));
+    run = runCli({QStringLiteral("capture"), sample, QStringLiteral("--form"),
+                  QStringLiteral("受注入力"), QStringLiteral("--out"), first,
+                  QStringLiteral("--record"), QStringLiteral("0")});
+    EXPECT_EQ(run.exitCode, 2);
+
+    QProcess about;
+    about.start(QStringLiteral(QUILLMARK_CLI), {QStringLiteral("about"), sample});
+    ASSERT_TRUE(about.waitForFinished(60000));
+    const QString printed = QString::fromUtf8(about.readAllStandardOutput());
+    EXPECT_EQ(about.exitCode(), 0);
+    EXPECT_TRUE(printed.startsWith(QStringLiteral("Quillmark Ver0.31\n"))) << qPrintable(printed);
+    EXPECT_TRUE(printed.contains(QStringLiteral("FileName:   hanbai.mdb\n")));
+    const double megabytes = QFileInfo(sample).size() / 1024.0 / 1024.0;
+    EXPECT_TRUE(printed.contains(QStringLiteral("ObjectSize: %1MB").arg(megabytes, 0, 'f', 2)))
+        << qPrintable(printed);
 }
