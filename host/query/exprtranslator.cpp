@@ -153,6 +153,7 @@ QueryTranslator::Sql QueryTranslator::translateName(const SqlExpr &e, Scope &sco
                 Sql s = sql;
                 s.text = u'(' + s.text + u')';
                 s.field.clear();
+                s.chain.clear();
                 return s;
             }
         }
@@ -347,8 +348,15 @@ QueryTranslator::Sql QueryTranslator::translateBinary(const SqlExpr &e, Scope &s
     const Sql a = translateExpr(*e.args[0], scope);
     const Sql b = translateExpr(*e.args[1], scope);
     Sql out;
+    // Chains of one operator are written flat, a AND b AND c rather than
+    // ((a AND b) AND c): SQLite's parser has a bounded stack, and Access
+    // writes sums of forty terms.
     if (op == QLatin1String("and") || op == QLatin1String("or")) {
-        out.text = QStringLiteral("(%1 %2 %3)").arg(a.text, op.toUpper(), b.text);
+        const QString group = op.toUpper();
+        out.chain = group;
+        out.bare =
+            QStringLiteral("%1 %2 %3").arg(a.chain == group ? a.bare : a.text, group, b.text);
+        out.text = u'(' + out.bare + u')';
         out.type = QType::Boolean;
         out.predicate = true;
         return out;
@@ -371,7 +379,10 @@ QueryTranslator::Sql QueryTranslator::translateBinary(const SqlExpr &e, Scope &s
         return comparison(coerced(a, b.type), op, coerced(b, a.type));
     }
     if (op == QLatin1String("&")) {
-        out.text = QStringLiteral("vb_cat(%1, %2)").arg(tagged(a), tagged(b));
+        out.chain = QStringLiteral("&");
+        out.bare =
+            QStringLiteral("%1, %2").arg(a.chain == out.chain ? a.bare : tagged(a), tagged(b));
+        out.text = QStringLiteral("vb_cat(%1)").arg(out.bare);
         out.type = QType::Text;
         return out;
     }
@@ -384,7 +395,10 @@ QueryTranslator::Sql QueryTranslator::translateBinary(const SqlExpr &e, Scope &s
             out.text = QStringLiteral("(%1 || %2)").arg(a.text, b.text);
             out.type = QType::Text;
         } else if (numeric || (dated && op != QLatin1String("*"))) {
-            out.text = QStringLiteral("(%1 %2 %3)").arg(valueOf(a), op, valueOf(b));
+            out.chain = op == QLatin1String("*") ? QStringLiteral("*") : QStringLiteral("+-");
+            out.bare = QStringLiteral("%1 %2 %3")
+                           .arg(a.chain == out.chain ? a.bare : valueOf(a), op, valueOf(b));
+            out.text = u'(' + out.bare + u')';
             if (dated)
                 out.type =
                     (op == QLatin1String("-") && a.type == QType::Date && b.type == QType::Date)

@@ -269,7 +269,17 @@ QString QueryTranslator::translateNamedSource(const SqlSource &source, Scope &sc
                                                                   "source")
                                                        .arg(def.Name));
     declareParameters(*parsed);
-    TranslatedSelect t = translateQuery(*parsed, nullptr);
+    TranslatedSelect t;
+    try {
+        t = translateQuery(*parsed, nullptr);
+    } catch (const HostError &e) {
+        // Say which query asked for the one that cannot run.
+        if (e.number() != Err::QueryNotRunnable)
+            throw;
+        throw HostError(e.number(),
+                        e.description() +
+                            QStringLiteral(", used by the query \"%1\"").arg(outerQuery));
+    }
     const QList<Field> &fields = def.Fields();
     if (fields.size() == t.columns.size()) {
         for (qsizetype i = 0; i < fields.size(); ++i) {

@@ -77,6 +77,8 @@ private:
         bool predicate = false; // 1/0 from a comparison, not Jet's -1/0
         QString field;          // a plain field reference: the field's name
         QString source;         // and the name of its source
+        QString chain;          // a flat chain of this operator ("AND", "+-", "&")
+        QString bare;           // its terms without the enclosing parentheses
     };
     static Sql plainSql(const QString &text, QType type)
     {

@@ -26,11 +26,16 @@ Value longValue(qint64 n)
 }
 
 // Operators.
+// Null only when every part is Null: Null & "a" is "a".
 Value concatenate(const QList<Value> &a)
 {
-    if (a[0].isNull() && a[1].isNull())
-        return Value::null();
-    return Value(vb::textOrEmpty(a[0]) + vb::textOrEmpty(a[1]));
+    QString out;
+    bool allNull = true;
+    for (const Value &v : a) {
+        allNull = allNull && v.isNull();
+        out += vb::textOrEmpty(v);
+    }
+    return allNull ? Value::null() : Value(out);
 }
 
 Value add(const QList<Value> &a)
@@ -110,7 +115,7 @@ struct Operator
     Value (*call)(const QList<Value> &);
 };
 const Operator operators[] = {
-    {"vb_cat", 2, concatenate},    {"vb_add", 2, add},    {"vb_div", 2, divide},
+    {"vb_cat", -1, concatenate},   {"vb_add", 2, add},    {"vb_div", 2, divide},
     {"vb_idiv", 2, integerDivide}, {"vb_mod", 2, modulo}, {"vb_pow", 2, power},
     {"vb_like", 2, like},
 };

@@ -183,6 +183,7 @@ TEST(QueryShapes, RefusalsNameWhatTheyRefuse)
         FixtureQuery("Cross", 16,
                      "TRANSFORM Count(*) SELECT ID FROM Customers GROUP BY ID PIVOT City;"),
         select("Over crosstab", "SELECT * FROM Cross;"),
+        select("Over custom", "SELECT * FROM Custom;"),
         select("Ambiguous", "SELECT ID FROM Customers, Words;"),
         select("Linked", "SELECT Remote.ID FROM Remote;"),
         select("Sum in where", "SELECT ID FROM Customers WHERE Sum(ID) > 1;"),
@@ -209,6 +210,9 @@ TEST(QueryShapes, RefusalsNameWhatTheyRefuse)
         {"Bad", "31005 the SQL of the query \"Bad\" cannot be read near \"FROM WHERE;\""},
         {"Over crosstab", "31005 the query \"Over crosstab\" uses the construct \"crosstab query "
                           "Cross used as a source\", which this build does not run"},
+        {"Over custom",
+         "31005 the query \"Custom\" uses the construct \"the function MyTotal\", which "
+         "this build does not run, used by the query \"Over custom\""},
         {"Ambiguous", "31005 the field \"ID\" of the query \"Ambiguous\" could refer to more than "
                       "one table"},
         {"Linked", "31005 the query \"Linked\" uses the construct \"linked table Remote\", which "

@@ -80,3 +80,18 @@ TEST(SqlParser, DamagedStatementsFailCleanly)
         }
     }
 }
+
+// Access writes sums of forty fields and long criteria; SQLite's parser
+// has a bounded stack.
+TEST(SqlParser, LongChainsOfOneOperatorRun)
+{
+    QStringList terms, letters, conditions;
+    for (int i = 0; i < 120; ++i) {
+        terms << (i % 2 ? QStringLiteral("ID") : QStringLiteral("[Customers]![ID]"));
+        letters << QStringLiteral("'a'");
+        conditions << QStringLiteral("ID > %1").arg(-i);
+    }
+    EXPECT_EQ(evaluate(terms.join(u" + ") + QStringLiteral(", ") + letters.join(u" & ") +
+                       QStringLiteral(", (") + conditions.join(u" And ") + u')'),
+              QList<Value>({lng(120), Value(QString(120, u'a')), Value::boolean(true)}));
+}
