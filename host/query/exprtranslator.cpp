@@ -325,9 +325,7 @@ QueryTranslator::Sql QueryTranslator::coerced(const Sql &s, QType other)
     if (other == QType::Date)
         return plainSql(QStringLiteral("vb_cvdate(%1)").arg(valueOf(s)), QType::Date);
     if (isNumericType(other) && other != QType::Boolean)
-        return plainSql(
-            QStringLiteral("(CASE WHEN %1 IS NULL THEN NULL ELSE vb_cdbl(%1) END)").arg(valueOf(s)),
-            QType::Double);
+        return plainSql(QStringLiteral("vb_num(%1)").arg(valueOf(s)), QType::Double);
     return s;
 }
 
@@ -391,29 +389,35 @@ QueryTranslator::Sql QueryTranslator::translateBinary(const SqlExpr &e, Scope &s
         (a.type == QType::Date && (isNumericType(b.type) || b.type == QType::Date)) ||
         (b.type == QType::Date && isNumericType(a.type));
     if (op == QLatin1String("+") || op == QLatin1String("-") || op == QLatin1String("*")) {
+        const bool loose = (a.type == QType::Text || a.type == QType::Unknown) &&
+                           (b.type == QType::Text || b.type == QType::Unknown);
         if (op == QLatin1String("+") && a.type == QType::Text && b.type == QType::Text) {
             out.text = QStringLiteral("(%1 || %2)").arg(a.text, b.text);
             out.type = QType::Text;
-        } else if (numeric || (dated && op != QLatin1String("*"))) {
-            out.chain = op == QLatin1String("*") ? QStringLiteral("*") : QStringLiteral("+-");
-            out.bare = QStringLiteral("%1 %2 %3")
-                           .arg(a.chain == out.chain ? a.bare : valueOf(a), op, valueOf(b));
-            out.text = u'(' + out.bare + u')';
-            if (dated)
-                out.type =
-                    (op == QLatin1String("-") && a.type == QType::Date && b.type == QType::Date)
-                        ? QType::Double
-                        : QType::Date;
-            else
-                out.type = widerNumeric(a.type, b.type);
-        } else if (op == QLatin1String("+")) {
-            out.text = QStringLiteral("vb_add(%1, %2)").arg(tagged(a), tagged(b));
-            out.type = QType::Unknown;
-        } else {
-            // Text or unknown operands: as numbers, as VBA converts them.
-            out.text = QStringLiteral("(vb_cdbl(%1) %2 vb_cdbl(%3))").arg(tagged(a), op, tagged(b));
-            out.type = QType::Double;
+            return out;
         }
+        if (op == QLatin1String("+") && loose) {
+            // Text + text joins, a number + text adds: only the values can tell.
+            out.text = QStringLiteral("vb_add(%1, %2)").arg(tagged(a), tagged(b));
+            return out;
+        }
+        // A number with text or an unknown: the text is read as a number,
+        // as VBA reads it.
+        auto number = [](const Sql &x) {
+            return isNumericType(x.type) || x.type == QType::Date
+                       ? valueOf(x)
+                       : QStringLiteral("vb_num(%1)").arg(tagged(x));
+        };
+        out.chain = op == QLatin1String("*") ? QStringLiteral("*") : QStringLiteral("+-");
+        out.bare = QStringLiteral("%1 %2 %3")
+                       .arg(a.chain == out.chain ? a.bare : number(a), op, number(b));
+        out.text = u'(' + out.bare + u')';
+        if (dated && op != QLatin1String("*"))
+            out.type = (op == QLatin1String("-") && a.type == QType::Date && b.type == QType::Date)
+                           ? QType::Double
+                           : QType::Date;
+        else
+            out.type = numeric ? widerNumeric(a.type, b.type) : QType::Double;
         return out;
     }
     static const struct
@@ -471,7 +475,7 @@ QueryTranslator::Sql QueryTranslator::translateExpr(const SqlExpr &e, Scope &sco
         } else if (e.op == QLatin1String("-")) {
             out.text = isNumericType(a.type) || a.type == QType::Date
                            ? QStringLiteral("(-%1)").arg(valueOf(a))
-                           : QStringLiteral("(-vb_cdbl(%1))").arg(tagged(a));
+                           : QStringLiteral("(-vb_num(%1))").arg(tagged(a));
             out.type = isNumericType(a.type) || a.type == QType::Date ? a.type : QType::Double;
         } else {
             out = a;

@@ -30,7 +30,7 @@ inline QList<Value> argumentsOf(int argc, sqlite3_value **argv)
     return args;
 }
 
-// vb_cat, vb_add, vb_div, vb_idiv, vb_mod, vb_pow, vb_like and the type tags.
+// vb_cat, vb_num, vb_add, vb_div, vb_idiv, vb_mod, vb_pow, vb_like and the type tags.
 void registerVbaOperators(sqlite3 *db);
 // vb_first, vb_last, vb_stdev, vb_stdevp, vb_var, vb_varp.
 void registerVbaAggregates(sqlite3 *db);

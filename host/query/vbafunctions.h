@@ -9,10 +9,9 @@
 // branch taken is evaluated, as Jet does.
 //
 // Also registered: the operators that have no SQLite twin (vb_cat for &,
-// vb_add for + of unknown types, vb_div, vb_idiv, vb_mod, vb_pow, vb_like),
-// the type tags vb_tag_date/vb_tag_currency/vb_tag_boolean (see
-// host/query/sqlitedb.h) and the aggregates vb_first, vb_last, vb_stdev,
-// vb_stdevp, vb_var, vb_varp.
+// vb_num for text in arithmetic, vb_add for + of unknown types, vb_div, vb_idiv, vb_mod, vb_pow,
+// vb_like), the type tags vb_tag_date/vb_tag_currency/vb_tag_boolean (see host/query/sqlitedb.h)
+// and the aggregates vb_first, vb_last, vb_stdev, vb_stdevp, vb_var, vb_varp.
 
 #include "host/query/querytypes.h"
 #include "host/vb/value.h"

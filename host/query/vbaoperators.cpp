@@ -38,6 +38,12 @@ Value concatenate(const QList<Value> &a)
     return allNull ? Value::null() : Value(out);
 }
 
+// A value read as a number for arithmetic; Null stays Null.
+Value toNumber(const QList<Value> &a)
+{
+    return a[0].isNull() ? Value::null() : Value::dbl(number(a[0]));
+}
+
 Value add(const QList<Value> &a)
 {
     if (a[0].isNull() || a[1].isNull())
@@ -115,9 +121,9 @@ struct Operator
     Value (*call)(const QList<Value> &);
 };
 const Operator operators[] = {
-    {"vb_cat", -1, concatenate},   {"vb_add", 2, add},    {"vb_div", 2, divide},
-    {"vb_idiv", 2, integerDivide}, {"vb_mod", 2, modulo}, {"vb_pow", 2, power},
-    {"vb_like", 2, like},
+    {"vb_cat", -1, concatenate}, {"vb_num", 1, toNumber},       {"vb_add", 2, add},
+    {"vb_div", 2, divide},       {"vb_idiv", 2, integerDivide}, {"vb_mod", 2, modulo},
+    {"vb_pow", 2, power},        {"vb_like", 2, like},
 };
 
 void callOperator(sqlite3_context *context, int argc, sqlite3_value **argv)

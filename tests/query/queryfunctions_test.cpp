@@ -150,15 +150,16 @@ TEST(QueryFunctions, FormatsConversionsAndArithmetic)
               QList<Value>({text("¥1,235"), text("1234.50"), text("1,234.50"), text("12.50%"),
                             text("1234.5"), text("(5)"), text("1995/01/02"), text("3.14"),
                             text("95-3-4 13:05:09"), text("1:05 PM")}));
-    EXPECT_EQ(
-        single("SELECT 7 \\ 2 AS A, 7 Mod 3 AS B, 2 ^ 10 AS C, 7 / 2 AS D, CLng(2.5) AS E, "
-               "CInt('3') AS F, CCur(1.23456) AS G, Val('12abc') AS H, CStr(True) AS I, "
-               "-Amount AS J, 1 = 1 AS K, Choose(2, 'a', 'b') AS L, "
-               "Switch(OrderID = 2, 'two', OrderID = 10, 'ten') AS M, Nz(Null, 5) AS N "
-               "FROM Orders WHERE OrderID = 10;"),
-        QList<Value>({lng(3), lng(1), Value::dbl(1024), Value::dbl(3.5), lng(2), Value::integer(3),
-                      Value::currency(12346), Value::dbl(12), text("True"), currency(-100.5),
-                      Value::boolean(true), text("b"), text("ten"), lng(5)}));
+    EXPECT_EQ(single("SELECT 7 \\ 2 AS A, 7 Mod 3 AS B, 2 ^ 10 AS C, 7 / 2 AS D, CLng(2.5) AS E, "
+                     "CInt('3') AS F, CCur(1.23456) AS G, Val('12abc') AS H, CStr(True) AS I, "
+                     "-Amount AS J, 1 = 1 AS K, Choose(2, 'a', 'b') AS L, "
+                     "Switch(OrderID = 2, 'two', OrderID = 10, 'ten') AS M, Nz(Null, 5) AS N, "
+                     "'3' + 2 AS O, '3' - '1' AS P, Null + 1 AS R, '1' + '2' AS S "
+                     "FROM Orders WHERE OrderID = 10;"),
+              QList<Value>({lng(3), lng(1), Value::dbl(1024), Value::dbl(3.5), lng(2),
+                            Value::integer(3), Value::currency(12346), Value::dbl(12), text("True"),
+                            currency(-100.5), Value::boolean(true), text("b"), text("ten"), lng(5),
+                            Value::dbl(5), Value::dbl(2), Value::null(), text("12")}));
     // Errors of a row end the query with VBA's number.
     EXPECT_EQ(errorOf([] { single("SELECT CLng(City) FROM Customers WHERE ID = 1;"); }),
               int(Err::TypeMismatch));
