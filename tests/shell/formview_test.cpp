@@ -11,6 +11,7 @@
 #include "host/views/accesswindow.h"
 #include "host/views/formview.h"
 #include "host/views/render/accesscolor.h"
+#include "host/views/render/designfont.h"
 #include "host/views/render/formrenderer.h"
 
 #include <QBuffer>
@@ -379,4 +380,26 @@ TEST(FormView, TheSampleFormsOpenInTheTargetWindow)
     std::unique_ptr<RowCursor> products = target.CurrentDb().openRows(QStringLiteral("商品"));
     ASSERT_TRUE(products->next());
     EXPECT_FALSE(vb::textOrEmpty(products->row().value(1)).isEmpty());
+}
+
+TEST(DesignFont, WindowsFontsMapToFacesOfTheSameKind)
+{
+    const struct
+    {
+        const char *name;
+        const char *face;
+    } cases[] = {{"ＭＳ Ｐゴシック", "Ume P Gothic"}, {"ＭＳ ゴシック", "Ume Gothic"},
+                 {"MS UI Gothic", "Ume UI Gothic"},   {"ＭＳ 明朝", "Ume Mincho"},
+                 {"ＭＳ Ｐ明朝", "Ume P Mincho"},     {"Tahoma", "DejaVu Sans"},
+                 {"MS Sans Serif", "DejaVu Sans"},    {"Times New Roman", "DejaVu Serif"},
+                 {"Courier New", "DejaVu Sans Mono"}};
+    for (const auto &c : cases) {
+        const QStringList families = designFontFamilies(QString::fromUtf8(c.name));
+        ASSERT_FALSE(families.isEmpty());
+        EXPECT_EQ(families[0], QString::fromUtf8(c.face)) << c.name;
+        // What Qt resolves the font to is that face (the named one is not here).
+        EXPECT_EQ(QFontInfo(designFont(QString::fromUtf8(c.name), 16, 400, false, false)).family(),
+                  QString::fromUtf8(c.face))
+            << c.name;
+    }
 }

@@ -3,6 +3,7 @@
 #include "host/vb/errors.h"
 #include "host/vb/vb.h"
 #include "host/views/render/accesscolor.h"
+#include "host/views/render/designfont.h"
 
 #include <QBuffer>
 #include <QPainter>
@@ -427,14 +428,10 @@ void FormRenderer::paintControl(QPainter &painter, int index, const QRect &r,
     const int type = typeOf(c);
     const bool design = m_mode == FormViewMode::Design;
 
-    QFont font(text(p, u"FontName"));
-    font.setFamilies(
-        {text(p, u"FontName"), QStringLiteral("Ume UI Gothic"), QStringLiteral("IPAPGothic")});
-    font.setPixelSize(
-        std::max(1, int(std::lround(double(number(p, u"FontSize", 9)) * m_dpi / 72))));
-    font.setWeight(QFont::Weight(std::clamp<qint64>(number(p, u"FontWeight", 400), 100, 900)));
-    font.setItalic(flag(p, u"FontItalic", false));
-    font.setUnderline(flag(p, u"FontUnderline", false));
+    const QFont font = designFont(text(p, u"FontName"),
+                                  int(std::lround(double(number(p, u"FontSize", 9)) * m_dpi / 72)),
+                                  int(number(p, u"FontWeight", 400)), flag(p, u"FontItalic", false),
+                                  flag(p, u"FontUnderline", false));
     painter.setFont(font);
 
     const QColor fore = accessColor(number(p, u"ForeColor", 0));
@@ -789,9 +786,8 @@ void FormRenderer::paintDatasheet(QPainter &painter) const
         return;
     const int rowHeight = int(std::lround(18 * m_dpi / 96.0));
     const int width = std::max(1, area.width() / int(columns.size()));
-    QFont font(QStringLiteral("Ume UI Gothic"));
-    font.setPixelSize(std::max(1, int(std::lround(9 * m_dpi / 72))));
-    painter.setFont(font);
+    painter.setFont(designFont(text(m_form.properties, u"DatasheetFontName"),
+                               int(std::lround(9 * m_dpi / 72)), 400, false, false));
     for (int k = 0; k < columns.size(); ++k) {
         const QRect head(k * width, 0, width, rowHeight);
         painter.fillRect(head, accessColor(0x8000000F));
