@@ -197,7 +197,7 @@ QString formatNumberSection(double x, const QString &section)
 {
     // Literals before and after the digits, and the digit pattern itself.
     QString prefix, suffix, pattern;
-    bool inDigits = false, pastDigits = false, percent = false, quoted = false;
+    bool inDigits = false, pastDigits = false, percent = false;
     for (qsizetype i = 0; i < section.size(); ++i) {
         const QChar c = section[i];
         QString literal;
@@ -228,7 +228,6 @@ QString formatNumberSection(double x, const QString &section)
                 percent = true;
             literal = c;
         }
-        Q_UNUSED(quoted);
         if (isLiteral) {
             if (inDigits)
                 pastDigits = true;

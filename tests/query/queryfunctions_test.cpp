@@ -150,6 +150,14 @@ TEST(QueryFunctions, FormatsConversionsAndArithmetic)
               QList<Value>({text("¥1,235"), text("1234.50"), text("1,234.50"), text("12.50%"),
                             text("1234.5"), text("(5)"), text("1995/01/02"), text("3.14"),
                             text("95-3-4 13:05:09"), text("1:05 PM")}));
+    EXPECT_EQ(single("SELECT Format(1234567.891, '#,##0.00') AS A, Format(0.5, '0%') AS B, "
+                     "Format(1234, '0.00E+00') AS C, Format(5, '000') AS D, "
+                     "Format(#1/2/1995#, 'dddd, mmm d yyyy') AS E, Format(#1/2/1995#, 'aaa') AS F, "
+                     "Format(12.5, '#,##0\"円\"') AS G, Format(0, '0;(0);\"zero\"') AS H, "
+                     "Format(Null, '0') AS I FROM Customers WHERE ID = 1;"),
+              QList<Value>({text("1,234,567.89"), text("50%"), text("1.23E+03"), text("005"),
+                            text("Monday, Jan 2 1995"), text("月"), text("13円"), text("zero"),
+                            text("")}));
     EXPECT_EQ(single("SELECT 7 \\ 2 AS A, 7 Mod 3 AS B, 2 ^ 10 AS C, 7 / 2 AS D, CLng(2.5) AS E, "
                      "CInt('3') AS F, CCur(1.23456) AS G, Val('12abc') AS H, CStr(True) AS I, "
                      "-Amount AS J, 1 = 1 AS K, Choose(2, 'a', 'b') AS L, "
