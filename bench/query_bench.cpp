@@ -1,6 +1,7 @@
 // Times the query engine on a select joining two generated tables of
 // 100,000 rows each, written by the Jet writer into a temporary folder and
 // read back through JetSource, as a query export would run it:
+//   read   -- both tables read through JetSource alone, for comparison
 //   load   -- translating the query and copying both tables into SQLite
 //   query  -- stepping the join to its last row
 // Prints both times, the rows and rows per second. Aim: under 2 s in all.
@@ -92,6 +93,16 @@ int main(int argc, char **argv)
         const Database db(JetSource::open(path));
         std::printf("sql      %s\n",
                     qPrintable(db.QueryDefs(QStringLiteral("Orders by customer")).SQL()));
+        // The source alone, for what the copy into SQLite adds to it.
+        timer.restart();
+        qint64 read = 0;
+        for (const QString &table : {QStringLiteral("Customers"), QStringLiteral("Orders")}) {
+            std::unique_ptr<RowCursor> rows = db.openRows(table);
+            while (rows->next())
+                read += rows->row().size();
+        }
+        std::printf("read     %8.3f s  (both tables through JetSource alone, not counted)\n",
+                    timer.nsecsElapsed() / 1e9);
         timer.restart();
         std::unique_ptr<RowCursor> cursor =
             runSavedQuery(db, QStringLiteral("Orders by customer"), ParameterPrompt());
@@ -107,7 +118,7 @@ int main(int argc, char **argv)
         std::printf("load     %8.3f s\n", load);
         std::printf("query    %8.3f s  (%lld rows)\n", query, static_cast<long long>(count));
         std::printf("total    %8.3f s  %.0f rows/s\n", load + query, count / (load + query));
-        return count == rows ? 0 : 1;
+        return count == rows && read == qint64(rows) * 7 ? 0 : 1;
     } catch (const HostError &e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
