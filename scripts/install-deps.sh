@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages Quillmark needs to build and run; with
 # --test also what the test run needs beyond that (clang for the fuzzer,
 # clang-format for the formatting check, the sqlite3 shell the store test reads with,
-# poppler-utils and qpdf that the PDF tests read and check the files with).
+# poppler-utils and qpdf that the PDF tests read and check the files with,
+# python3-xlrd and python3-openpyxl that read the exported workbooks back).
 # Safe to run again: apt-get installs only what is missing.
 set -euo pipefail
 
@@ -14,7 +15,8 @@ packages=(
     fonts-ipafont-gothic fonts-horai-umefont qt6-translations-l10n
 )
 if [ "${1:-}" = "--test" ]; then
-    packages+=(clang libclang-rt-14-dev clang-format sqlite3 poppler-utils qpdf)
+    packages+=(clang libclang-rt-14-dev clang-format sqlite3 poppler-utils qpdf
+               python3-xlrd python3-openpyxl)
 fi
 
 sudo=""

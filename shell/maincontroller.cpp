@@ -4,20 +4,25 @@
 #include "capture/captimedialog.h"
 #include "capture/captureclipboard.h"
 #include "capture/capturesequence.h"
+#include "export/exportcommands.h"
+#include "export/exportrows.h"
 #include "harvest/formcontrols.h"
 #include "harvest/objectlist.h"
 #include "harvest/queryfields.h"
 #include "harvest/reportcontrols.h"
 #include "harvest/tablefields.h"
 #include "host/command/listings.h"
+#include "host/query/queryengine.h"
 #include "modules/modulescan.h"
 #include "shell/compactpanel.h"
 #include "shell/designfolder.h"
+#include "shell/exportsettings.h"
 #include "shell/helpviewer.h"
 #include "shell/hints.h"
 #include "shell/mainwindow.h"
 #include "shell/openobject.h"
 #include "shell/panels.h"
+#include "shell/parameterprompt.h"
 #include "shell/recentfiles.h"
 #include "shell/startup.h"
 #include "shell/targetselection.h"
@@ -40,6 +45,15 @@ MainController::MainController(MainWindow &window, MainState &state, Ui &ui, Pla
     , m_clipboard(std::make_unique<DesktopCaptureClipboard>())
     , m_capture(new CaptureSequence(state, ui, *m_clipboard, this))
 {
+    // DoCmd's exports: the writers (delimited text in the code page of the
+    // setting at each export), the query engine and a prompt per parameter.
+    m_state.exportServices.write = makeFileExporter([] {
+        ExportOptions options;
+        options.codePage = delimitedCodePage();
+        return options;
+    });
+    m_state.exportServices.runQuery = runSavedQuery;
+    m_state.exportServices.prompt = dialogParameterPrompt(&m_window);
     connectButtons();
     connectMenus();
     installHints();
@@ -81,6 +95,9 @@ void MainController::connectButtons()
         onClick(optPrint(i), [this, i] { optPrint_Click(m_state, m_ui, i); });
     onClick(Ctl::cmdCapture, [this] { m_capture->cmdCapture_Click(); });
     auto *compact = new CompactPanel(m_state, this);
+    onClick(Ctl::cmdSaveRTF, [this] { cmdSaveRTF_Click(m_state, m_ui); });
+    onClick(Ctl::cmdSaveCSV, [this] { cmdSaveCSV_Click(m_state, m_ui); });
+    onClick(Ctl::cmdSaveExcel, [this] { cmdSaveExcel_Click(m_state, m_ui); });
     onClick(Ctl::cmdComFile, [this] { cmdComFile_Click(m_ui); });
     onClick(Ctl::cmdComExec, [this, compact] { cmdComExec_Click(m_ui, *compact); });
 }
@@ -106,6 +123,8 @@ void MainController::connectMenus()
     m_recentEnd = file->addSeparator();
     file->addAction(QStringLiteral("デザインのフォルダ..."), this,
                     [this] { chooseDesignFolder(m_ui, &m_window); });
+    file->addAction(QStringLiteral("テキスト出力の文字コード..."), this,
+                    [this] { chooseDelimitedCodePage(m_ui, &m_window); });
     connect(file, &QMenu::aboutToShow, this, [this, file] { listRecentTargets(file); });
     listRecentTargets(file);
     bar->addAction(QStringLiteral("ScreenSaver"), this, [this] { m2_Click(); })

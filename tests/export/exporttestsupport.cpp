@@ -66,10 +66,12 @@ QList<QStringList> mdbExportRows(const QString &database, const QString &table,
         mdb.setProcessEnvironment(env);
     }
     const QString dateFormat = QStringLiteral("%Y/%m/%d %H:%M:%S");
+    // Separators no text holds (a single control character may: the index
+    // test files store every character there is).
     mdb.start(QStringLiteral("mdb-export"),
               {QStringLiteral("-Q"), QStringLiteral("-b"), QStringLiteral("strip"),
-               QStringLiteral("-d"), QStringLiteral("\x01"), QStringLiteral("-R"),
-               QStringLiteral("\x02"), QStringLiteral("-0"), QStringLiteral("\x03"),
+               QStringLiteral("-d"), QStringLiteral("\x01<col>\x01"), QStringLiteral("-R"),
+               QStringLiteral("\x02<row>\x02"), QStringLiteral("-0"), MdbNull,
                QStringLiteral("-D"), dateFormat, QStringLiteral("-T"), dateFormat, database,
                table});
     if (!mdb.waitForFinished(300000) || mdb.exitCode() != 0) {
@@ -78,9 +80,11 @@ QList<QStringList> mdbExportRows(const QString &database, const QString &table,
         return {};
     }
     QList<QStringList> rows;
-    for (const QString &line :
-         QString::fromUtf8(mdb.readAllStandardOutput()).split(QChar(2), Qt::SkipEmptyParts))
-        rows.append(line.split(QChar(1)));
+    QString text = QString::fromUtf8(mdb.readAllStandardOutput());
+    if (text.endsWith(QLatin1String("\x02<row>\x02")))
+        text.chop(7);
+    for (const QString &line : text.split(QStringLiteral("\x02<row>\x02")))
+        rows.append(line.split(QStringLiteral("\x01<col>\x01")));
     return rows;
 }
 

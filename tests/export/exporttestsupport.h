@@ -79,10 +79,10 @@ QJsonDocument readXls(const QString &path);
 QJsonDocument readXlsx(const QString &path);
 
 // A table as mdb-export reads it (every row, the header first), dates as
-// yyyy/MM/dd HH:mm:ss, binary left out, Null as the single character U+0003.
+// yyyy/MM/dd HH:mm:ss, binary left out, Null as MdbNull.
+inline const QString MdbNull = QStringLiteral("\x03<null>\x03");
 QList<QStringList> mdbExportRows(const QString &database, const QString &table,
                                  const QString &jet3Charset = QString());
-inline const QString MdbNull = QString(QChar(3));
 
 // One field of delimited text as read back: its text, and whether it was quoted.
 struct DelimitedField
