@@ -222,6 +222,39 @@ QueryTranslator::Sql QueryTranslator::translateAggregate(const SqlExpr &e, Scope
     return out;
 }
 
+// DLookUp("Field", "Domain", criteria): the field and the domain must be
+// written as text, so that the domain's table is copied with all its fields
+// before the run; the criteria, usually built per row, are read and run
+// per row by vb_domain (host/query/domainfunctions.h).
+QueryTranslator::Sql QueryTranslator::translateDomain(const SqlExpr &e, const QString &aggregate,
+                                                      Scope &scope)
+{
+    if (e.args.size() < 2 || e.args.size() > 3 || e.args[0]->kind != SqlExpr::Kind::Text ||
+        e.args[1]->kind != SqlExpr::Kind::Text)
+        unsupported(
+            QStringLiteral("%1 with a field or domain that is not written as text").arg(e.op));
+    const QString field = e.args[0]->text;
+    const QString domain = e.args[1]->text;
+    const QString from = QStringLiteral(" FROM [%1]").arg(domain);
+    const QString name = QStringLiteral("%1 of %2").arg(e.op, m_currentQuery);
+    translateSql(QStringLiteral("SELECT *") + from, name);
+    const TranslatedSelect typed =
+        translateSql(QStringLiteral("SELECT %1(%2)").arg(aggregate, field) + from, name);
+    QString criteria = QStringLiteral("NULL");
+    if (e.args.size() == 3)
+        criteria = tagged(translateExpr(*e.args[2], scope));
+    auto literal = [](const QString &t) {
+        QString q = t;
+        q.replace(u'\'', QLatin1String("''"));
+        return u'\'' + q + u'\'';
+    };
+    Sql out;
+    out.text = QStringLiteral("vb_domain(%1, %2, %3, %4)")
+                   .arg(literal(aggregate), literal(field), literal(domain), criteria);
+    out.type = typed.columns.value(0).type;
+    return out;
+}
+
 QueryTranslator::Sql QueryTranslator::translateCall(const SqlExpr &e, Scope &scope)
 {
     QString name = e.op.toLower();
@@ -299,6 +332,17 @@ QueryTranslator::Sql QueryTranslator::translateCall(const SqlExpr &e, Scope &sco
         out.text = text + QStringLiteral(" END)");
         out.type = sameType(args.mid(1));
         return out;
+    }
+    static const struct
+    {
+        const char *function, *aggregate;
+    } domains[] = {{"dlookup", "First"},  {"dcount", "Count"}, {"dsum", "Sum"},
+                   {"davg", "Avg"},       {"dmin", "Min"},     {"dmax", "Max"},
+                   {"dfirst", "First"},   {"dlast", "Last"},   {"dstdev", "StDev"},
+                   {"dstdevp", "StDevP"}, {"dvar", "Var"},     {"dvarp", "VarP"}};
+    for (const auto &d : domains) {
+        if (name == QLatin1String(d.function))
+            return translateDomain(e, QString::fromLatin1(d.aggregate), scope);
     }
     const VbaFunction *f = findVbaFunction(name);
     if (!f)

@@ -1,5 +1,6 @@
 #include "host/query/queryengine.h"
 
+#include "host/query/domainfunctions.h"
 #include "host/query/queryerrors.h"
 #include "host/query/resultcursor.h"
 #include "host/query/sqlitedb.h"
@@ -88,6 +89,7 @@ std::unique_ptr<RowCursor> runSavedQuery(const Database &database, const QString
 {
     QueryTranslator translator(database);
     auto db = std::make_shared<SqliteDb>();
+    registerDomainFunctions(*db, database);
     if (!isCrosstab(database, query)) {
         TranslatedSelect select = translator.translate(query);
         const QList<Value> values = askParameters(translator.parameters(), prompt);

@@ -145,6 +145,18 @@ TranslatedSelect QueryTranslator::translate(const QString &queryName)
     return result;
 }
 
+TranslatedSelect QueryTranslator::translateSql(const QString &sql, const QString &name)
+{
+    const QString outer = m_currentQuery;
+    m_currentQuery = name;
+    const SqlQueryPtr query = parseJetSql(sql, name);
+    if (query->kind == SqlQuery::Kind::Crosstab)
+        unsupported(QStringLiteral("TRANSFORM"));
+    TranslatedSelect t = translateQuery(*query, nullptr);
+    m_currentQuery = outer;
+    return t;
+}
+
 TranslatedSelect QueryTranslator::translateQuery(const SqlQuery &query, Scope *outer)
 {
     switch (query.kind) {

@@ -62,6 +62,9 @@ public:
 
     // Select or union query by name. Raises 3011 (no such query), 31005.
     TranslatedSelect translate(const QString &queryName);
+    // A SELECT that is no saved query (a domain function's lookup), named
+    // `name` in errors.
+    TranslatedSelect translateSql(const QString &sql, const QString &name);
     // A crosstab: the plan, then crosstabSelect() with the values read.
     CrosstabPlan planCrosstab(const QString &queryName);
     TranslatedSelect crosstabSelect(const QList<Value> &pivotValues);
@@ -123,6 +126,7 @@ private:
     Sql translateCall(const SqlExpr &e, Scope &scope);
     Sql translateBinary(const SqlExpr &e, Scope &scope);
     Sql translateAggregate(const SqlExpr &e, Scope &scope);
+    Sql translateDomain(const SqlExpr &e, const QString &aggregate, Scope &scope);
     Sql coerced(const Sql &s, QType other);
     Sql comparison(const Sql &a, const QString &op, const Sql &b);
     Sql parameter(const QString &name);

@@ -44,6 +44,7 @@ SqliteDb::SqliteDb()
 
 SqliteDb::~SqliteDb()
 {
+    m_attached.clear(); // their statements are finalized before the close
     sqlite3_close_v2(m_db);
 }
 

@@ -10,7 +10,9 @@
 #include "host/vb/errors.h"
 #include "host/vb/value.h"
 
+#include <memory>
 #include <optional>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -34,9 +36,13 @@ public:
     // Keeps the first error a function raised on this thread until the
     // statement running it fails and raise() throws it.
     static void keepFunctionError(const HostError &error);
+    // Keeps an object a registered function uses (and the statements it
+    // prepares) until the connection closes; released first when it does.
+    void attach(std::shared_ptr<void> object) { m_attached.push_back(std::move(object)); }
 
 private:
     sqlite3 *m_db = nullptr;
+    std::vector<std::shared_ptr<void>> m_attached;
 };
 
 class SqliteStatement

@@ -166,6 +166,23 @@ TEST(QueryShapes, NestedSavedQueriesAndCycles)
     EXPECT_NE(loop.find("circular"), std::string::npos) << loop;
 }
 
+TEST(QueryShapes, DomainFunctionsLookUpPerRow)
+{
+    const Database db = withQueries({
+        select("Lookups",
+               "SELECT OrderID, DLookUp(\"Name\", \"Customers\", \"ID=\" & [CustomerID]) AS Who, "
+               "DCount(\"*\", \"Orders\", \"CustomerID=\" & [CustomerID]) AS Mine, "
+               "DSum(\"Amount\", \"Orders\") AS AllAmount, "
+               "DMax(\"OrderDate\", \"Orders\", \"Shipped = False\") AS LastUnshipped "
+               "FROM Orders WHERE OrderID In (10, 15) ORDER BY OrderID;"),
+    });
+    const QueryResult r = runQuery(db, "Lookups");
+    EXPECT_EQ(r.rows,
+              QList<QList<Value>>(
+                  {{lng(10), text("Alfreds"), lng(2), currency(611.25), dateValue(1995, 11, 30)},
+                   {lng(15), Value::null(), lng(1), currency(611.25), dateValue(1995, 11, 30)}}));
+}
+
 TEST(QueryShapes, RefusalsNameWhatTheyRefuse)
 {
     const Database db = withQueries({
@@ -177,7 +194,8 @@ TEST(QueryShapes, RefusalsNameWhatTheyRefuse)
         FixtureQuery("Remote", 112, "SELECT * FROM dbo.Orders"),
         select("Outside", "SELECT * FROM Orders IN 'other.mdb';"),
         select("Custom", "SELECT MyTotal(Amount) FROM Orders;"),
-        select("Lookup", "SELECT DLookUp('Name', 'Customers', 'ID=1') FROM Orders;"),
+        select("Lookup", "SELECT DLookUp(City, 'Customers', 'ID=1') FROM Customers;"),
+        select("Lookup criteria", "SELECT DLookUp('Name', 'Customers', 'Nope = 1') FROM Orders;"),
         select("Missing", "SELECT * FROM NoSuchTable;"),
         select("Bad", "SELECT FROM WHERE;"),
         FixtureQuery("Cross", 16,
@@ -204,8 +222,12 @@ TEST(QueryShapes, RefusalsNameWhatTheyRefuse)
                     "build does not run"},
         {"Custom", "31005 the query \"Custom\" uses the construct \"the function MyTotal\", which "
                    "this build does not run"},
-        {"Lookup", "31005 the query \"Lookup\" uses the construct \"the function DLookUp\", which "
-                   "this build does not run"},
+        {"Lookup", "31005 the query \"Lookup\" uses the construct \"DLookUp with a field or domain "
+                   "that is not written as text\", which this build does not run"},
+        {"Lookup criteria",
+         "31005 the query \"SELECT First(Name) FROM [Customers] WHERE Nope = 1\" "
+         "uses the construct \"[Nope] in the criteria of a domain function\", "
+         "which this build does not run"},
         {"Missing", "3011 The database engine cannot find the input table or query 'NoSuchTable'."},
         {"Bad", "31005 the SQL of the query \"Bad\" cannot be read near \"FROM WHERE;\""},
         {"Over crosstab", "31005 the query \"Over crosstab\" uses the construct \"crosstab query "
