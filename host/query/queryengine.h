@@ -28,7 +28,9 @@ struct QueryParameter
 
 // Matches QueryRunner. The prompt is asked once per parameter, declared
 // ones first in declaration order, then the others in the order they are
-// used; each answer is converted to the declared type.
+// used; each answer is converted to the declared type. The cursor owns the
+// run's SQLite database; it must not outlive `database` (domain functions
+// read it while rows are stepped).
 std::unique_ptr<RowCursor> runSavedQuery(const Database &database, const QString &query,
                                          const ParameterPrompt &prompt);
 
