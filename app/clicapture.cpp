@@ -5,8 +5,10 @@
 #include "app/clicommands.h"
 #include "app/clitarget.h"
 #include "app/consoleui.h"
+#include "export/parametervalue.h"
 #include "host/command/mainstate.h"
 #include "host/io/bitmapfile.h"
+#include "host/query/queryengine.h"
 #include "host/vb/errors.h"
 #include "host/views/render/formrenderer.h"
 
@@ -14,12 +16,14 @@
 
 const char *const captureUsage =
     "  quillmark-cli capture DB --form NAME --out FILE.bmp [--record N] [--design]\n"
-    "                [--jet3-charset NAME] [--designs DIR] [--design-charset NAME]\n"
+    "                [--param NAME=VALUE]... [--jet3-charset NAME] [--designs DIR]\n"
+    "                [--design-charset NAME]\n"
     "  quillmark-cli about [DB]\n"
     "\n"
     "capture   draws the form as the form view shows it, with record N of its record\n"
     "          source (1, the first, by default; --design: the design view), and\n"
-    "          saves the picture as a Windows bitmap\n"
+    "          saves the picture as a Windows bitmap; a query's parameters take\n"
+    "          their values from --param\n"
     "about     prints the about box: the version and DB's file, drive and sizes\n";
 
 int runCapture(const QStringList &words)
@@ -28,7 +32,8 @@ int runCapture(const QStringList &words)
         targetOptions() + QList<CliOption>{{"--form", CliOption::Kind::Value},
                                            {"--out", CliOption::Kind::Value},
                                            {"--record", CliOption::Kind::Value},
-                                           {"--design", CliOption::Kind::Flag}};
+                                           {"--design", CliOption::Kind::Flag},
+                                           {"--param", CliOption::Kind::Repeated}};
     const CliArgs args(words, options);
     QString wrong = args.error();
     if (wrong.isEmpty())
@@ -41,6 +46,9 @@ int runCapture(const QStringList &words)
     const int record = args.value("--record", QStringLiteral("1")).toInt(&numeric);
     if (wrong.isEmpty() && (!numeric || record < 1))
         wrong = QStringLiteral("--record: a record number from 1");
+    QHash<QString, QString> parameters;
+    if (wrong.isEmpty())
+        parameterValues(args, &parameters, &wrong);
     if (!wrong.isEmpty()) {
         printErr(wrong + QStringLiteral("\n") + QString::fromUtf8(captureUsage));
         return 2;
@@ -48,6 +56,9 @@ int runCapture(const QStringList &words)
 
     MainState state;
     wireTarget(state, args);
+    // A record source that is a saved query runs through the query engine.
+    state.exportServices.runQuery = runSavedQuery;
+    state.exportServices.prompt = promptFromValues(parameters);
     const QString form = args.value("--form");
     const FormViewMode mode = args.has("--design") ? FormViewMode::Design : FormViewMode::Normal;
     try {

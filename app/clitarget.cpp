@@ -33,3 +33,16 @@ void wireTarget(MainState &state, const CliArgs &args)
     const QString folder = designs.isEmpty() ? QString() : QFileInfo(designs).absoluteFilePath();
     wireDesigns(state, DesignOptions{[folder] { return folder; }, args.value("--design-charset")});
 }
+
+bool parameterValues(const CliArgs &args, QHash<QString, QString> *values, QString *error)
+{
+    for (const QString &pair : args.values("--param")) {
+        const qsizetype equals = pair.indexOf(u'=');
+        if (equals <= 0) {
+            *error = QStringLiteral("--param: NAME=VALUE, not %1").arg(pair);
+            return false;
+        }
+        values->insert(pair.left(equals), pair.mid(equals + 1));
+    }
+    return true;
+}

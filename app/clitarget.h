@@ -13,3 +13,6 @@ const QList<CliOption> &targetOptions();
 QString checkTargetOptions(const CliArgs &args);
 // The Jet reader and the design exports wired into the state as they say.
 void wireTarget(MainState &state, const CliArgs &args);
+
+// The --param NAME=VALUE pairs; false with what is wrong in *error.
+bool parameterValues(const CliArgs &args, QHash<QString, QString> *values, QString *error);

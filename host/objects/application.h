@@ -98,6 +98,8 @@ public:
     void TransferText(int transferType, const QString &table, const QString &file,
                       qint16 hasFieldNames);
     void setExportServices(ExportServices services) { m_export = std::move(services); }
+    // The query engine and its prompt, which form views use for record sources too.
+    const ExportServices &exportServices() const { return m_export; }
     const QList<OpenedObject> &openObjects() const { return m_open; }
 
 private:

@@ -403,3 +403,64 @@ TEST(DesignFont, WindowsFontsMapToFacesOfTheSameKind)
             << c.name;
     }
 }
+
+TEST(FormView, EveryCorpusExportedFormAndTheSampleReportsRender)
+{
+    QTemporaryDir dir;
+    QFile json(QStringLiteral(QUILLMARK_SOURCE_DIR "/samples/hanbai.json"));
+    ASSERT_TRUE(json.open(QIODevice::ReadOnly));
+    const QString sample = dir.filePath(QStringLiteral("hanbai.mdb"));
+    writeJetDatabase(
+        parseJetDescription(json.readAll(), QStringLiteral(QUILLMARK_SOURCE_DIR "/samples")),
+        sample);
+
+    // The sample's reports: the preview shows the detail once per record.
+    {
+        MainState state;
+        wireJetHost(state, JetOptions());
+        DesignOptions designs;
+        designs.folder = [] {
+            return QStringLiteral(QUILLMARK_SOURCE_DIR "/samples/hanbai/designs");
+        };
+        wireDesigns(state, designs);
+        Application &target = state.newTargetInstance();
+        target.OpenCurrentDatabase(sample);
+        for (const Document &report : target.CurrentDb().Containers(u"Reports").Documents) {
+            target.OpenReport(report.Name, AcView::Preview);
+            auto data = targetFormData(target);
+            const Report &design = target.Reports(report.Name);
+            FormRenderer preview(design, *data, FormViewMode::Normal);
+            FormRenderer layout(design, *data, FormViewMode::Design);
+            EXPECT_GT(preview.size().height(), 0) << qPrintable(report.Name);
+            EXPECT_FALSE(renderForm(design, *data, FormViewMode::Design).isNull());
+            target.Close(AcObjectType::Report, report.Name);
+        }
+    }
+
+    const QString corpus = QStringLiteral(QUILLMARK_CORPUS_DIR);
+    const QString strings = corpus + QStringLiteral("/jet4/Strings.mdb");
+    if (!QFileInfo::exists(strings))
+        GTEST_SKIP() << "the corpus is not here: " << qPrintable(corpus);
+    MainState state;
+    wireJetHost(state, JetOptions());
+    DesignOptions designs;
+    designs.folder = [corpus] { return corpus + QStringLiteral("/exports/jet4-Strings"); };
+    designs.codePage = QStringLiteral("CP1251"); // written on a Russian system
+    wireDesigns(state, designs);
+    Application &target = state.newTargetInstance();
+    target.OpenCurrentDatabase(strings);
+    int rendered = 0;
+    for (const Document &form : target.CurrentDb().Containers(u"Forms").Documents) {
+        target.OpenForm(form.Name, AcView::Normal, -1);
+        auto data = targetFormData(target);
+        for (FormViewMode mode : {FormViewMode::Normal, FormViewMode::Design}) {
+            const QImage image = renderForm(target.Forms(form.Name), *data, mode);
+            EXPECT_GT(image.width(), 1) << qPrintable(form.Name);
+            // Something of the form is drawn: not one flat colour.
+            EXPECT_GT(inkIn(image, image.rect()), 0) << qPrintable(form.Name);
+        }
+        target.Close(AcObjectType::Form, form.Name);
+        ++rendered;
+    }
+    EXPECT_EQ(rendered, 12);
+}

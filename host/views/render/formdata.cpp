@@ -84,9 +84,17 @@ RowsOpener targetRows(Application &target)
             if (table.Name.compare(source, Qt::CaseInsensitive) == 0)
                 return database.openRows(table.Name);
         }
+        const ExportServices &engine = target.exportServices();
+        for (const QueryDef &query : database.QueryDefs()) {
+            if (query.Name.compare(source, Qt::CaseInsensitive) != 0)
+                continue;
+            if (!engine.runQuery)
+                break;
+            return engine.runQuery(database, query.Name, engine.prompt);
+        }
         throw HostError(Err::QueryNotRunnable,
-                        QStringLiteral("\"%1\" is not a table, and this build runs no "
-                                       "queries for a form")
+                        QStringLiteral("\"%1\" is neither a table nor a saved query this build "
+                                       "runs for a form")
                             .arg(source));
     };
 }

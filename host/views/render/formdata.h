@@ -43,8 +43,9 @@ using DesignLookup = std::function<const Form &(const QString &name)>;
 
 class Application;
 
-// The record and row sources of the target's current database: its tables;
-// a saved query or SQL raises 31005 until a query engine is given.
+// The record and row sources of the target's current database: its tables,
+// and its saved queries through the target's query engine; SQL text and a
+// query without an engine raise 31005.
 RowsOpener targetRows(Application &target);
 // FormData of the target: its sources and its forms' designs.
 std::unique_ptr<FormData> targetFormData(Application &target);
