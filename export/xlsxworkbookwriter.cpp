@@ -22,8 +22,12 @@ XlsxWorkbookWriter::XlsxWorkbookWriter(ExportFile &file, const QString &objectNa
         throw HostError(Err::PathFileAccess,
                         QStringLiteral("Cannot start the workbook \"%1\"").arg(file.target()));
     m_sheet = workbook_add_worksheet(m_workbook, sheetNameFor(objectName).toUtf8().constData());
-    if (!m_sheet)
+    if (!m_sheet) {
+        // The destructor does not run for a constructor that throws.
+        workbook_close(m_workbook);
+        m_workbook = nullptr;
         throw HostError(Err::Unexpected, QStringLiteral("libxlsxwriter refused the sheet name"));
+    }
     m_bold = workbook_add_format(m_workbook);
     format_set_bold(m_bold);
     m_dateTime = workbook_add_format(m_workbook);
