@@ -58,6 +58,7 @@ int runCapture(const QStringList &words)
     wireTarget(state, args);
     // A record source that is a saved query runs through the query engine.
     state.exportServices.runQuery = runSavedQuery;
+    state.exportServices.runSql = runSqlText;
     state.exportServices.prompt = promptFromValues(parameters);
     const QString form = args.value("--form");
     const FormViewMode mode = args.has("--design") ? FormViewMode::Design : FormViewMode::Normal;

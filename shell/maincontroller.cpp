@@ -53,6 +53,7 @@ MainController::MainController(MainWindow &window, MainState &state, Ui &ui, Pla
         return options;
     });
     m_state.exportServices.runQuery = runSavedQuery;
+    m_state.exportServices.runSql = runSqlText;
     m_state.exportServices.prompt = dialogParameterPrompt(&m_window);
     connectButtons();
     connectMenus();

@@ -38,6 +38,7 @@ struct ExportServices
 {
     FileExporter write;
     QueryRunner runQuery;
+    SqlRunner runSql; // record and row sources written as SQL
     ParameterPrompt prompt;
 };
 

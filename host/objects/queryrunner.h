@@ -23,3 +23,8 @@ using ParameterPrompt = std::function<Value(const QString &name, const QString &
 // does not support, naming it.
 using QueryRunner = std::function<std::unique_ptr<RowCursor>(
     const Database &database, const QString &query, const ParameterPrompt &prompt)>;
+
+// Runs SQL text (a SELECT or UNION over the current database's tables and
+// queries) as QueryRunner runs a saved query.
+using SqlRunner = std::function<std::unique_ptr<RowCursor>(
+    const Database &database, const QString &sql, const ParameterPrompt &prompt)>;

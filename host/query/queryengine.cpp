@@ -116,3 +116,16 @@ std::unique_ptr<RowCursor> runSavedQuery(const Database &database, const QString
     bindParameters(*statement, values);
     return std::make_unique<QueryResultCursor>(db, std::move(statement), select.columns);
 }
+
+std::unique_ptr<RowCursor> runSqlText(const Database &database, const QString &sql,
+                                      const ParameterPrompt &prompt)
+{
+    QueryTranslator translator(database);
+    TranslatedSelect select = translator.translateSql(sql, sql.simplified().left(60));
+    const QList<Value> values = askParameters(translator.parameters(), prompt);
+    auto db = std::make_shared<SqliteDb>();
+    loadTables(*db, database, translator.tableUses());
+    auto statement = std::make_unique<SqliteStatement>(*db, select.sql);
+    bindParameters(*statement, values);
+    return std::make_unique<QueryResultCursor>(db, std::move(statement), select.columns);
+}

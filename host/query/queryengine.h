@@ -34,6 +34,12 @@ struct QueryParameter
 std::unique_ptr<RowCursor> runSavedQuery(const Database &database, const QString &query,
                                          const ParameterPrompt &prompt);
 
+// A SELECT or UNION written as SQL text, as a form's record source or a
+// list's row source holds it; run as a saved query would be. Matches
+// SqlRunner.
+std::unique_ptr<RowCursor> runSqlText(const Database &database, const QString &sql,
+                                      const ParameterPrompt &prompt);
+
 // The parameters runSavedQuery would ask for, in the same order, without
 // reading any table.
 QList<QueryParameter> queryParameters(const Database &database, const QString &query);

@@ -2,6 +2,8 @@
 // DISTINCTROW, TOP, grouping and Jet's case-insensitive text comparison,
 // each result worked out by hand from the rows in queryfixture.cpp.
 
+#include "host/query/queryengine.h"
+#include "host/vb/errors.h"
 #include "query/queryfixture.h"
 
 #include <gtest/gtest.h>
@@ -129,4 +131,41 @@ TEST(QuerySelect, GroupByWithFirstLastStDevVar)
     // One row: no sample deviation.
     EXPECT_TRUE(stats.rows[2][4].isNull());
     EXPECT_TRUE(stats.rows[2][5].isNull());
+}
+
+TEST(QuerySelect, SqlTextRunsAsASavedQueryWould)
+{
+    const Database db = withQueries({{"Big", "SELECT OrderID FROM Orders WHERE Amount > 100;"}});
+    // A list's row source: SQL text over a table and a saved query.
+    std::unique_ptr<RowCursor> rows =
+        runSqlText(db,
+                   "SELECT Customers.Name FROM Customers INNER JOIN Orders ON Customers.ID = "
+                   "Orders.CustomerID WHERE Orders.OrderID IN (SELECT OrderID FROM Big) "
+                   "ORDER BY Customers.Name;",
+                   ParameterPrompt());
+    EXPECT_EQ(rows->fieldNames(), QStringList{"Name"});
+    QList<Value> names;
+    while (rows->next())
+        names << rows->row().value(0);
+    const QueryResult big = runQuery(db, "Big");
+    EXPECT_EQ(names.size(), big.rows.size());
+    EXPECT_FALSE(names.isEmpty());
+    // Parameters are asked as for a saved query; an action statement is refused.
+    int asked = 0;
+    rows = runSqlText(db, "SELECT OrderID FROM Orders WHERE OrderID = [Which order?];",
+                      [&](const QString &name, const QString &) {
+                          ++asked;
+                          EXPECT_EQ(name, "Which order?");
+                          return Value::longInt(12);
+                      });
+    EXPECT_EQ(asked, 1);
+    ASSERT_TRUE(rows->next());
+    EXPECT_EQ(rows->row().value(0), lng(12));
+    EXPECT_FALSE(rows->next());
+    try {
+        runSqlText(db, "DELETE * FROM Orders;", ParameterPrompt());
+        ADD_FAILURE() << "a DELETE ran";
+    } catch (const HostError &error) {
+        EXPECT_EQ(error.number(), Err::QueryNotRunnable) << qPrintable(error.description());
+    }
 }

@@ -6,6 +6,7 @@
 #include "host/jet/write/jetwriter.h"
 #include "host/jet/write/jetwriterdesc.h"
 #include "host/objects/application.h"
+#include "host/query/queryengine.h"
 #include "host/vb/errors.h"
 #include "host/vb/vb.h"
 #include "host/views/accesswindow.h"
@@ -342,6 +343,8 @@ TEST(FormView, TheSampleFormsOpenInTheTargetWindow)
     DesignOptions designs;
     designs.folder = [] { return QStringLiteral(QUILLMARK_SOURCE_DIR "/samples/hanbai/designs"); };
     wireDesigns(state, designs);
+    state.exportServices.runQuery = runSavedQuery;
+    state.exportServices.runSql = runSqlText;
     AccessWindow window;
     state.targetView = &window;
     Application &target = state.newTargetInstance();
@@ -375,6 +378,9 @@ TEST(FormView, TheSampleFormsOpenInTheTargetWindow)
         inkBounds(image, QRect(px(113), px(57), px(9411), px(567)).adjusted(3, 3, -3, -3));
     EXPECT_TRUE(heading.contains(ink));
     EXPECT_GT(ink.width(), px(3402) / 4) << "five 14-point characters";
+    // Its lists read their SQL row sources through the query engine.
+    EXPECT_TRUE(view->renderer().problems().isEmpty())
+        << qPrintable(view->renderer().problems().join('\n'));
     const QRect name = view->renderer().controlRect(QStringLiteral("商品名"));
     EXPECT_GT(inkIn(image, name.adjusted(2, 2, -2, -2)), 20);
     std::unique_ptr<RowCursor> products = target.CurrentDb().openRows(QStringLiteral("商品"));

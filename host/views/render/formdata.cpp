@@ -92,9 +92,14 @@ RowsOpener targetRows(Application &target)
                 break;
             return engine.runQuery(database, query.Name, engine.prompt);
         }
+        const QString trimmed = source.trimmed();
+        const bool sql = trimmed.startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive) ||
+                         trimmed.startsWith(QLatin1String("(SELECT"), Qt::CaseInsensitive);
+        if (sql && engine.runSql)
+            return engine.runSql(database, trimmed, engine.prompt);
         throw HostError(Err::QueryNotRunnable,
-                        QStringLiteral("\"%1\" is neither a table nor a saved query this build "
-                                       "runs for a form")
+                        QStringLiteral("\"%1\" is neither a table nor a query this build runs "
+                                       "for a form")
                             .arg(source));
     };
 }

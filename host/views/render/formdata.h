@@ -44,8 +44,8 @@ using DesignLookup = std::function<const Form &(const QString &name)>;
 class Application;
 
 // The record and row sources of the target's current database: its tables,
-// and its saved queries through the target's query engine; SQL text and a
-// query without an engine raise 31005.
+// its saved queries and SQL text through the target's query engine; a query
+// without an engine raises 31005.
 RowsOpener targetRows(Application &target);
 // FormData of the target: its sources and its forms' designs.
 std::unique_ptr<FormData> targetFormData(Application &target);
