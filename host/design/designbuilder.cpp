@@ -63,8 +63,9 @@ Value naturalValue(const ExportValue &value)
 class Builder
 {
 public:
-    explicit Builder(const ParsedExport &file)
+    Builder(const ParsedExport &file, QStringView placeUnit)
         : m_file(file)
+        , m_placeUnit(placeUnit)
     {
     }
 
@@ -123,13 +124,16 @@ public:
 
 private:
     const ParsedExport &m_file;
+    QStringView m_placeUnit;
     QHash<int, const ExportBlock *> m_defaults;
     int m_section = 0; // the section whose controls are being added
 
     [[noreturn]] void fail(int line, const QString &why) const
     {
-        throw HostError(Err::DesignNotReadable,
-                        QStringLiteral("%1, line %2: %3").arg(m_file.file).arg(line).arg(why));
+        throw HostError(Err::DesignNotReadable, QStringLiteral("%1, %2 %3: %4")
+                                                    .arg(m_file.file, m_placeUnit.toString())
+                                                    .arg(line)
+                                                    .arg(why));
     }
 
     // Depth-first in file order: a control, then what it holds (its attached
@@ -284,7 +288,7 @@ private:
 
 } // namespace
 
-AccessObject buildDesign(const ParsedExport &file, const QString &name)
+AccessObject buildDesign(const ParsedExport &file, const QString &name, QStringView placeUnit)
 {
-    return Builder(file).build(name);
+    return Builder(file, placeUnit).build(name);
 }

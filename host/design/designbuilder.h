@@ -16,5 +16,7 @@
 // `name` is the object's name (the export does not carry it). Raises 31001
 // naming the file and line for a value of the wrong kind, a block where a
 // control or section was expected that is neither, and a file that holds no
-// form or report.
-AccessObject buildDesign(const ParsedExport &file, const QString &name);
+// form or report. The design stream builder passes blocks decoded from the
+// database file, whose `line`s are byte offsets: `placeUnit` says which.
+AccessObject buildDesign(const ParsedExport &file, const QString &name,
+                         QStringView placeUnit = u"line");
