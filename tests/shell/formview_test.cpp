@@ -151,6 +151,29 @@ QByteArray dibOfFourColours()
     return buffer.data().mid(14);
 }
 
+// The bundled sample written afresh; empty when its description is missing.
+QString writeSample(const QTemporaryDir &dir)
+{
+    QFile json(QStringLiteral(QUILLMARK_SOURCE_DIR "/samples/hanbai.json"));
+    if (!json.open(QIODevice::ReadOnly))
+        return QString();
+    const QString path = dir.filePath(QStringLiteral("hanbai.mdb"));
+    writeJetDatabase(
+        parseJetDescription(json.readAll(), QStringLiteral(QUILLMARK_SOURCE_DIR "/samples")), path);
+    return path;
+}
+
+// The Jet reader, the sample's design exports and the query engine.
+void wireSample(MainState &state)
+{
+    wireJetHost(state, JetOptions());
+    DesignOptions designs;
+    designs.folder = [] { return QStringLiteral(QUILLMARK_SOURCE_DIR "/samples/hanbai/designs"); };
+    wireDesigns(state, designs);
+    state.exportServices.runQuery = runSavedQuery;
+    state.exportServices.runSql = runSqlText;
+}
+
 int px(int twips)
 {
     return qRound(twips * 96 / 1440.0);
@@ -332,19 +355,10 @@ TEST(FormRenderer, SubformsShowTheirLinkedRecordsAndStopAtADepth)
 TEST(FormView, TheSampleFormsOpenInTheTargetWindow)
 {
     QTemporaryDir dir;
-    QFile json(QStringLiteral(QUILLMARK_SOURCE_DIR "/samples/hanbai.json"));
-    ASSERT_TRUE(json.open(QIODevice::ReadOnly));
-    const QString sample = dir.filePath(QStringLiteral("hanbai.mdb"));
-    writeJetDatabase(
-        parseJetDescription(json.readAll(), QStringLiteral(QUILLMARK_SOURCE_DIR "/samples")),
-        sample);
+    const QString sample = writeSample(dir);
+    ASSERT_FALSE(sample.isEmpty());
     MainState state;
-    wireJetHost(state, JetOptions());
-    DesignOptions designs;
-    designs.folder = [] { return QStringLiteral(QUILLMARK_SOURCE_DIR "/samples/hanbai/designs"); };
-    wireDesigns(state, designs);
-    state.exportServices.runQuery = runSavedQuery;
-    state.exportServices.runSql = runSqlText;
+    wireSample(state);
     AccessWindow window;
     state.targetView = &window;
     Application &target = state.newTargetInstance();
@@ -413,22 +427,13 @@ TEST(DesignFont, WindowsFontsMapToFacesOfTheSameKind)
 TEST(FormView, EveryCorpusExportedFormAndTheSampleReportsRender)
 {
     QTemporaryDir dir;
-    QFile json(QStringLiteral(QUILLMARK_SOURCE_DIR "/samples/hanbai.json"));
-    ASSERT_TRUE(json.open(QIODevice::ReadOnly));
-    const QString sample = dir.filePath(QStringLiteral("hanbai.mdb"));
-    writeJetDatabase(
-        parseJetDescription(json.readAll(), QStringLiteral(QUILLMARK_SOURCE_DIR "/samples")),
-        sample);
+    const QString sample = writeSample(dir);
+    ASSERT_FALSE(sample.isEmpty());
 
     // The sample's reports: the preview shows the detail once per record.
     {
         MainState state;
-        wireJetHost(state, JetOptions());
-        DesignOptions designs;
-        designs.folder = [] {
-            return QStringLiteral(QUILLMARK_SOURCE_DIR "/samples/hanbai/designs");
-        };
-        wireDesigns(state, designs);
+        wireSample(state);
         Application &target = state.newTargetInstance();
         target.OpenCurrentDatabase(sample);
         for (const Document &report : target.CurrentDb().Containers(u"Reports").Documents) {
