@@ -246,6 +246,17 @@ private:
     {
         ExportValue value;
         using Kind = DesignRecord::Kind;
+        // A property the order keeps as bytes gets them whatever the record
+        // calls itself (RecSrcDt is stored as a double, shown as bytes).
+        const PropertyDefinition *definition = nullptr;
+        if (!name.isEmpty() && order)
+            definition = definitionsOf(*order).value(name);
+        if (definition && definition->defaultValue.type() == Value::Type::Binary &&
+            record.kind != Kind::Flag) {
+            value.kind = ExportValue::Kind::Binary;
+            value.bytes = record.data;
+            return value;
+        }
         switch (record.kind) {
         case Kind::Flag:
             if (record.data.isEmpty()) {
@@ -281,14 +292,8 @@ private:
         case Kind::Bytes: {
             // The compact encoding does not say whether bytes are a string:
             // the property does.
-            bool binary = name.isEmpty() || isBinaryProperty(name);
-            if (!name.isEmpty() && order) {
-                const auto &definitions = definitionsOf(*order);
-                const auto found = definitions.constFind(name);
-                if (found != definitions.constEnd())
-                    binary = (*found)->defaultValue.type() == Value::Type::Binary;
-            }
-            if (binary) {
+            if (definition ? definition->defaultValue.type() == Value::Type::Binary
+                           : name.isEmpty() || isBinaryProperty(name)) {
                 value.kind = ExportValue::Kind::Binary;
                 value.bytes = record.data;
             } else {
@@ -311,9 +316,11 @@ ParsedExport designStreamBlocks(const DesignStream &stream, const QString &where
 }
 
 AccessObject buildStoredDesign(const DesignStream &stream, const QString &name,
-                               const QString &where, const QString &ansiCharset)
+                               const QString &where, const QString &ansiCharset, bool hasModule)
 {
-    return buildDesign(designStreamBlocks(stream, where, ansiCharset), name, u"byte offset");
+    ParsedExport file = designStreamBlocks(stream, where, ansiCharset);
+    file.hasCodeBehind = hasModule;
+    return buildDesign(file, name, u"byte offset");
 }
 
 QString unnamedRecordName(quint32 tag)

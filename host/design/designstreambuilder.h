@@ -24,9 +24,11 @@ ParsedExport designStreamBlocks(const DesignStream &stream, const QString &where
 
 // `name` is the object's name; `where` names the stream in errors
 // ("Strings.mdb: form AlphaText"). Raises 31001 as buildDesign does, with
-// byte offsets for lines.
+// byte offsets for lines. `hasModule`: the file keeps a class module for
+// the object (the stream itself does not say).
 AccessObject buildStoredDesign(const DesignStream &stream, const QString &name,
-                               const QString &where, const QString &ansiCharset);
+                               const QString &where, const QString &ansiCharset,
+                               bool hasModule = false);
 
 // The placeholder name of a record nothing names: "Tag0x00E5".
 QString unnamedRecordName(quint32 tag);

@@ -4,6 +4,7 @@
 #include "host/design/designstreambuilder.h"
 #include "host/jet/jetfile.h"
 #include "host/jet/jetsource.h"
+#include "host/jet/vbasource.h"
 #include "host/vb/errors.h"
 
 #include <QFileInfo>
@@ -34,6 +35,23 @@ const StoredDesignList &StoredDesignSource::designs()
                             : JetFile::open(m_path, m_options)->jet3Charset();
     }
     return *m_designs;
+}
+
+const QSet<QString> &StoredDesignSource::moduleNames()
+{
+    if (!m_moduleNames) {
+        m_moduleNames.emplace();
+        // The stream does not say whether the object has a module; the VBA
+        // project does. A project that cannot be read leaves every design
+        // readable, only without its module flag.
+        try {
+            for (const ModuleText &module : JetModuleSource(m_path, m_options).modules())
+                if (module.kind == ModuleText::Kind::Document)
+                    m_moduleNames->insert(module.name.toLower());
+        } catch (const HostError &) {
+        }
+    }
+    return *m_moduleNames;
 }
 
 QStringList StoredDesignSource::formNames()
@@ -93,7 +111,10 @@ AccessObject StoredDesignSource::load(bool isReport, const QString &name)
         mergeDesignDelta(
             stream.root,
             parseDesignStream(found->delta, where + QStringLiteral(" (BlobDelta)")).root);
-    AccessObject object = buildStoredDesign(stream, found->name, where, m_ansiCharset);
+    const QString module =
+        ((isReport ? QStringLiteral("Report_") : QStringLiteral("Form_")) + found->name).toLower();
+    AccessObject object = buildStoredDesign(stream, found->name, where, m_ansiCharset,
+                                            moduleNames().contains(module));
     cache.insert(name, object);
     return object;
 }

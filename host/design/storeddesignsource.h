@@ -9,6 +9,7 @@
 #include "host/objects/access.h"
 
 #include <QHash>
+#include <QSet>
 #include <QStringList>
 #include <memory>
 #include <optional>
@@ -39,11 +40,14 @@ public:
 private:
     const StoredDesignList &designs();
     AccessObject load(bool isReport, const QString &name);
+    // Lower-case names of the VBA project's document modules (Form_X, Report_X).
+    const QSet<QString> &moduleNames();
 
     QString m_path;
     JetOptions m_options;
     std::shared_ptr<JetSource> m_source;
     std::optional<StoredDesignList> m_designs;
+    std::optional<QSet<QString>> m_moduleNames;
     QString m_ansiCharset;
     QHash<QString, AccessObject> m_forms;
     QHash<QString, AccessObject> m_reports;

@@ -29,12 +29,16 @@ QString describe(const Value &v)
         return v.asBoolean() ? u"True"_s : u"False"_s;
     case Value::Type::Text:
         return u'"' + v.asText() + u'"';
+    case Value::Type::Binary:
+        return u"0x"_s + QString::fromLatin1(v.asBinary().toHex());
+    case Value::Type::Double:
+        return QString::number(v.asDouble());
     default:
         return u"(type %1)"_s.arg(int(v.type()));
     }
 }
 
-// One line per control: what both readers must agree on.
+// One line per control: what both readers must agree on first.
 QStringList controlLines(const AccessObject &object)
 {
     QStringList lines;
@@ -49,6 +53,22 @@ QStringList controlLines(const AccessObject &object)
         lines.append(line);
     }
     return lines;
+}
+
+// Every property both lists have, with a different value: "Name: file X, export Y".
+QStringList differences(const Properties &file, const Properties &exported,
+                        const QStringList &skip = {})
+{
+    QStringList out;
+    for (const Property &p : exported.items()) {
+        const Property *mine = file.find(p.name);
+        if (!mine || skip.contains(p.name))
+            continue;
+        if (describe(mine->Value()) != describe(p.Value()))
+            out.append(u"%1: file %2, export %3"_s.arg(p.name, describe(mine->Value()),
+                                                       describe(p.Value())));
+    }
+    return out;
 }
 
 TEST(DesignStreamCorpus, StringsFormsEqualTheirTextExport)
@@ -69,16 +89,85 @@ TEST(DesignStreamCorpus, StringsFormsEqualTheirTextExport)
         const Form fromExport = exported.form(name);
         EXPECT_EQ(controlLines(fromFile), controlLines(fromExport));
         controls += fromFile.ControlCount();
+        for (qsizetype i = 0; i < fromFile.controls.size() && i < fromExport.controls.size(); ++i)
+            EXPECT_EQ(
+                differences(fromFile.controls[i].properties, fromExport.controls[i].properties),
+                QStringList())
+                << fromFile.controls[i].Name().toStdString();
         ASSERT_EQ(fromFile.sections.size(), fromExport.sections.size());
-        for (qsizetype i = 0; i < fromFile.sections.size(); ++i)
+        for (qsizetype i = 0; i < fromFile.sections.size(); ++i) {
             EXPECT_EQ(fromFile.sections[i].kind, fromExport.sections[i].kind);
-        for (const char16_t *p : {u"RecordSource", u"Caption", u"Width", u"OnOpen", u"DefaultView",
-                                  u"RecordSelectors", u"NavigationButtons"})
-            EXPECT_EQ(describe(fromFile.property(p)), describe(fromExport.property(p)))
-                << QString::fromUtf16(p).toStdString();
+            EXPECT_EQ(
+                differences(fromFile.sections[i].properties, fromExport.sections[i].properties),
+                QStringList());
+        }
+        // Known differences of the form itself: the export leaves out the
+        // wide printer blocks the file keeps, and frmSERV_Progress was saved
+        // again after it was exported (window position and name map).
+        QStringList skip{u"PrtDevModeW"_s, u"PrtDevNamesW"_s};
+        if (name == u"frmSERV_Progress"_s)
+            skip << u"Left"_s << u"Top"_s << u"Right"_s << u"Bottom"_s << u"NameMap"_s;
+        EXPECT_EQ(differences(fromFile.properties, fromExport.properties, skip), QStringList());
+        EXPECT_EQ(fromFile.hasModule, fromExport.hasModule);
     }
     EXPECT_GT(controls, 300);
     std::cout << "Strings.mdb: " << names.size() << " forms, " << controls << " controls\n";
+}
+
+// Values read from the Access 97 storage of Northwind that the format
+// notes checked by hand: a text box with its macro event and attached label,
+// a subform's links, and a report's grouping by interval.
+TEST(DesignStreamCorpus, NorthwindAccess97Values)
+{
+    const QString file = corpusFile(u"jet3/nwind.mdb"_s);
+    if (file.isEmpty())
+        GTEST_SKIP() << "corpus absent";
+    StoredDesignSource stored(file);
+    const Form customers = stored.form(u"Customers"_s);
+    EXPECT_EQ(stored.storage(), u"MSysObjects"_s);
+    EXPECT_EQ(customers.property(u"RecordSource").asText(), u"Customers"_s);
+    EXPECT_EQ(customers.property(u"AfterUpdate").asText(), u"Customers.Update Country List"_s);
+    const Control *id = nullptr;
+    int idIndex = -1;
+    for (int i = 0; i < customers.ControlCount(); ++i)
+        if (customers.Controls(i).Name() == u"CustomerID"_s) {
+            id = &customers.Controls(i);
+            idIndex = i;
+        }
+    ASSERT_NE(id, nullptr);
+    EXPECT_EQ(id->property(u"Left").asInteger(), 2595);
+    EXPECT_EQ(id->property(u"Top").asInteger(), 135);
+    EXPECT_EQ(id->property(u"Width").asInteger(), 885);
+    EXPECT_EQ(id->property(u"InputMask").asText(), u">LLLLL"_s);
+    EXPECT_EQ(id->property(u"BeforeUpdate").asText(), u"Customers.ValidateID"_s);
+    ASSERT_LT(idIndex + 1, customers.ControlCount());
+    EXPECT_EQ(customers.Controls(idIndex + 1).Name(), u"CustomerIDLabel"_s);
+    EXPECT_EQ(customers.Controls(idIndex + 1).property(u"Caption").asText(), u"Customer ID:"_s);
+    EXPECT_EQ(customers.Controls(idIndex + 1).parent, idIndex);
+
+    const Form orders = stored.form(u"Orders"_s);
+    EXPECT_TRUE(orders.hasModule);
+    bool subform = false;
+    for (const Control &c : orders.controls)
+        if (c.Name() == u"Orders Subform"_s) {
+            subform = true;
+            EXPECT_EQ(c.property(u"SourceObject").asText(), u"Form.Orders Subform"_s);
+            EXPECT_EQ(c.property(u"LinkChildFields").asText(), u"OrderID"_s);
+            EXPECT_EQ(c.property(u"LinkMasterFields").asText(), u"OrderID"_s);
+        }
+    EXPECT_TRUE(subform);
+
+    const Report sales = stored.report(u"Sales Totals by Amount"_s);
+    EXPECT_TRUE(sales.isReport);
+    bool grouped = false;
+    for (const GroupLevel &level : sales.groupLevels)
+        if (level.property(u"ControlSource").asText() == u"SaleAmount"_s) {
+            grouped = true;
+            EXPECT_EQ(level.property(u"GroupOn").asInteger(), 9);
+            EXPECT_EQ(level.property(u"GroupInterval").asInteger(), 1000);
+            EXPECT_TRUE(level.property(u"SortOrder").asBoolean());
+        }
+    EXPECT_TRUE(grouped);
 }
 
 TEST(DesignStreamCorpus, EveryStoredDesignDecodes)
