@@ -46,14 +46,15 @@ void DelimitedWriter::flushIfFull()
 {
     if (m_buffer.size() >= FlushAt) {
         m_file.write(m_buffer);
-        m_buffer.clear();
+        m_buffer.resize(0); // keeps the capacity
     }
 }
 
 void DelimitedWriter::begin(const QStringList &fieldNames)
 {
     m_names = fieldNames;
-    m_buffer = m_encoder.preamble();
+    m_buffer.reserve(2 * FlushAt); // rows are written into it in place
+    m_buffer += m_encoder.preamble();
     if (!m_fieldNames)
         return;
     for (qsizetype i = 0; i < fieldNames.size(); ++i) {
@@ -71,26 +72,42 @@ void DelimitedWriter::row(const QList<Value> &values)
         if (i > 0)
             m_buffer += ',';
         const Value &value = values[i];
-        if (value.isNull() || value.isEmpty())
+        if (!value.isText()) {
+            appendBareText(m_buffer, value); // ASCII in every code page the encoder takes
             continue;
-        const auto where = [&] {
-            return QStringLiteral("Row %1, field \"%2\",").arg(m_rows).arg(m_names.value(i));
-        };
-        if (value.isText()) {
-            const QString &text = value.asText();
-            m_buffer += '"';
-            qsizetype bad = -1;
-            if (text.contains(u'"'))
-                bad =
-                    m_encoder.append(QString(text).replace(u'"', QLatin1String("\"\"")), m_buffer);
-            else
-                bad = m_encoder.append(text, m_buffer);
-            if (bad >= 0) // report with the text as it is, found again by the slow path
-                appendText(text, where());
-            m_buffer += '"';
-        } else {
-            appendText(delimitedText(value), where());
         }
+        const QString &text = value.asText();
+        // ASCII text, the usual case, is copied straight in with its quotes
+        // doubled; anything else goes through the encoder.
+        const qsizetype at = m_buffer.size();
+        m_buffer.resize(at + 2 * text.size() + 2);
+        char *p = m_buffer.data() + at;
+        *p++ = '"';
+        bool ascii = true;
+        for (QChar c : text) {
+            const char16_t u = c.unicode();
+            if (u >= 0x80) {
+                ascii = false;
+                break;
+            }
+            *p++ = char(u);
+            if (u == u'"')
+                *p++ = '"';
+        }
+        if (ascii) {
+            *p++ = '"';
+            m_buffer.truncate(p - m_buffer.constData());
+            continue;
+        }
+        m_buffer.truncate(at + 1);
+        const qsizetype bad =
+            text.contains(u'"')
+                ? m_encoder.append(QString(text).replace(u'"', QLatin1String("\"\"")), m_buffer)
+                : m_encoder.append(text, m_buffer);
+        if (bad >= 0) // found again, with the row and field named, on the text as it is
+            appendText(text,
+                       QStringLiteral("Row %1, field \"%2\",").arg(m_rows).arg(m_names.value(i)));
+        m_buffer += '"';
     }
     m_buffer += "\r\n";
     flushIfFull();

@@ -12,6 +12,11 @@
 // yyyy/MM/dd H:mm:ss of an OLE date, the time always given.
 QString generalDateText(double oleDate);
 
+// Appends the delimited text of a value that is not text (see
+// delimitedText) to `out` as ASCII, without building a QString: the
+// delimited writer's path for numbers, dates and Booleans.
+void appendBareText(QByteArray &out, const Value &value);
+
 // The text of a value in delimited text: Null and binary empty, Boolean -1
 // or 0, numbers as CStr, dates as generalDateText, text as it is.
 QString delimitedText(const Value &value);
