@@ -3,6 +3,7 @@
 
 #include "app/cliargs.h"
 #include "app/clicommands.h"
+#include "app/clitarget.h"
 #include "app/consoleui.h"
 #include "app/wiring.h"
 #include "export/exportrows.h"
@@ -84,12 +85,8 @@ int runExport(const QStringList &words)
         format->format != ExportFormat::DelimitedText)
         return wrong(QStringLiteral("--encoding and --field-names: for --format csv"));
     QHash<QString, QString> parameters;
-    for (const QString &pair : args.values("--param")) {
-        const qsizetype equals = pair.indexOf(u'=');
-        if (equals <= 0)
-            return wrong(QStringLiteral("--param: NAME=VALUE, not %1").arg(pair));
-        parameters.insert(pair.left(equals), pair.mid(equals + 1));
-    }
+    if (QString error; !parameterValues(args, &parameters, &error))
+        return wrong(error);
 
     const bool quiet = args.has("--quiet");
     const bool isQuery = args.has("--query");
