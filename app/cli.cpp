@@ -8,12 +8,9 @@
 const QList<CliCommand> &cliCommands()
 {
     static const QList<CliCommand> commands = {
-        {"document", runDocument, documentUsage},
-        {"export", runExport, exportUsage},
-        {"compact", runCompact, compactUsage},
-        {"repair", runRepair, ""},
-        {"capture", runCapture, captureUsage},
-        {"about", runAbout, ""},
+        {"document", runDocument, documentUsage}, {"export", runExport, exportUsage},
+        {"compact", runCompact, compactUsage},    {"repair", runRepair, ""},
+        {"capture", runCapture, captureUsage},    {"about", runAbout, ""},
     };
     return commands;
 }

@@ -71,9 +71,8 @@ QList<QStringList> mdbExportRows(const QString &database, const QString &table,
     mdb.start(QStringLiteral("mdb-export"),
               {QStringLiteral("-Q"), QStringLiteral("-b"), QStringLiteral("strip"),
                QStringLiteral("-d"), QStringLiteral("\x01<col>\x01"), QStringLiteral("-R"),
-               QStringLiteral("\x02<row>\x02"), QStringLiteral("-0"), MdbNull,
-               QStringLiteral("-D"), dateFormat, QStringLiteral("-T"), dateFormat, database,
-               table});
+               QStringLiteral("\x02<row>\x02"), QStringLiteral("-0"), MdbNull, QStringLiteral("-D"),
+               dateFormat, QStringLiteral("-T"), dateFormat, database, table});
     if (!mdb.waitForFinished(300000) || mdb.exitCode() != 0) {
         ADD_FAILURE() << "mdb-export failed on " << table.toStdString() << ": "
                       << mdb.readAllStandardError().toStdString();
