@@ -94,7 +94,7 @@ public:
     bool OutputTo(AcObjectType type, const QString &name, const QString &format,
                   const QString &file, qint16 autoStart);
     // DoCmd.TransferText with transfer type 2 (delimited export; any other
-    // raises 5), the specification and HTML table names omitted. The table
+    // raises 5), the SpecificationName and HTMLTableName arguments omitted. The table
     // name may name a query, as Access allows. Raises as OutputTo does.
     void TransferText(int transferType, const QString &table, const QString &file,
                       qint16 hasFieldNames);
