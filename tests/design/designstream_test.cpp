@@ -4,6 +4,7 @@
 // in place, and damage that raises 31001 with a byte offset and never reads
 // past the bytes.
 
+#include "design/designstreamcraft.h"
 #include "host/design/designbytes.h"
 #include "host/design/designstream.h"
 #include "host/design/designstreambuilder.h"
@@ -17,109 +18,10 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Writes a stream in either encoding.
-class StreamWriter
-{
-public:
-    explicit StreamWriter(quint16 version)
-        : m_wide(version >= 20)
-    {
-        u16(version);
-        u16(version);
-        u32(0);
-    }
-
-    StreamWriter &begin(quint16 type) { return u16(type); }
-    StreamWriter &end() { return marker(0xFD); }
-    StreamWriter &oneChild() { return marker(0xFE); }
-    StreamWriter &children(quint16 count)
-    {
-        marker(0xFF);
-        return u16(count);
-    }
-
-    // Compact records.
-    StreamWriter &flag(quint8 tag) { return u8(tag); }
-    StreamWriter &byte(quint8 tag, quint8 v) { return u8(tag).u8(v); }
-    StreamWriter &integer(quint8 tag, qint16 v) { return u8(tag).u16(quint16(v)); }
-    StreamWriter &longInt(quint8 tag, qint32 v) { return u8(tag).u32(quint32(v)); }
-    StreamWriter &bytes(quint8 tag, const QByteArray &v)
-    {
-        u8(tag);
-        if (v.size() < 0xFF)
-            u8(quint8(v.size()));
-        else if (v.size() < 0xFFFF)
-            u8(0xFF).u16(quint16(v.size()));
-        else
-            u8(0xFF).u16(0xFFFF).u32(quint32(v.size()));
-        m_out += v;
-        return *this;
-    }
-
-    // Wide records.
-    StreamWriter &wide(quint32 tag, quint16 globalId, quint32 type, const QByteArray &v)
-    {
-        u32(tag).u16(globalId).u32(type).u32(0).u32(quint32(v.size()));
-        m_out += v;
-        return *this;
-    }
-
-    StreamWriter &raw(const QByteArray &b)
-    {
-        m_out += b;
-        return *this;
-    }
-    QByteArray bytes() const { return m_out; }
-
-private:
-    bool m_wide;
-    QByteArray m_out;
-
-    StreamWriter &marker(quint8 m) { return m_wide ? u32(m) : u8(m); }
-    StreamWriter &u8(quint8 v)
-    {
-        m_out.append(char(v));
-        return *this;
-    }
-    StreamWriter &u16(quint16 v)
-    {
-        char b[2];
-        qToLittleEndian(v, b);
-        m_out.append(b, 2);
-        return *this;
-    }
-    StreamWriter &u32(quint32 v)
-    {
-        char b[4];
-        qToLittleEndian(v, b);
-        m_out.append(b, 4);
-        return *this;
-    }
-};
-
-QByteArray utf16(const QString &s)
-{
-    QByteArray out;
-    for (QChar c : s) {
-        out.append(char(c.unicode() & 0xFF));
-        out.append(char(c.unicode() >> 8));
-    }
-    return out;
-}
-
-QByteArray le16(qint16 v)
-{
-    char b[2];
-    qToLittleEndian(v, b);
-    return QByteArray(b, 2);
-}
-
-QByteArray le32(qint32 v)
-{
-    char b[4];
-    qToLittleEndian(v, b);
-    return QByteArray(b, 4);
-}
+using craft::le16;
+using craft::le32;
+using craft::StreamWriter;
+using craft::utf16;
 
 // A form of version `version`: RecordSelectors off, a record source, a
 // detail section with one text box (hidden, placed, bound) and its label.
@@ -397,6 +299,53 @@ TEST(DesignStream, ObjectDirectoryEntries)
     // An entry running past the end ends the list.
     EXPECT_EQ(parseDesignDirectory(dir.left(dir.size() - 1)).size(), 1);
     EXPECT_TRUE(parseDesignDirectory(dir.left(3)).isEmpty());
+}
+
+TEST(DesignStream, CraftedGridDesignsDecodeToEveryControl)
+{
+    for (const bool report : {false, true}) {
+        SCOPED_TRACE(report);
+        // 7 controls: text box + label, button, check box + label, label, and
+        // a text box without a label as the last one left no room for it.
+        const craft::Design design = craft::gridDesign(7, u"g"_s, report, u"Kunden"_s);
+        ASSERT_EQ(craft::controlCount(design), 7);
+        const QByteArray bytes = craft::designStream(design);
+        EXPECT_EQ(qFromLittleEndian<quint16>(bytes.constData()), 19);
+        const AccessObject object =
+            buildStoredDesign(parseDesignStream(bytes, u"G"_s), u"G"_s, u"G"_s, u"CP1252"_s);
+        EXPECT_EQ(object.isReport, report);
+        EXPECT_EQ(object.property(u"RecordSource").asText(), u"Kunden"_s);
+        EXPECT_EQ(object.property(u"OnOpen").asText(), u"[Event Procedure]"_s);
+        ASSERT_EQ(object.sections.size(), 1);
+        EXPECT_EQ(object.sections[0].properties.item(u"Name").Value().asText(), u"Detail"_s);
+        ASSERT_EQ(object.ControlCount(), 7);
+        const QStringList names{u"gField0"_s,      u"gField0_Label"_s, u"gRun1"_s,  u"gDone2"_s,
+                                u"gDone2_Label"_s, u"gNote3"_s,        u"gField4"_s};
+        const QList<int> types{109, 100, 104, 106, 100, 100, 109};
+        for (int i = 0; i < 7; ++i) {
+            EXPECT_EQ(object.Controls(i).Name(), names[i]);
+            EXPECT_EQ(object.Controls(i).property(u"ControlType").asInteger(), types[i]);
+        }
+        const Control &box = object.Controls(0);
+        EXPECT_EQ(box.property(u"ControlSource").asText(), u"Field0"_s);
+        EXPECT_EQ(box.property(u"AfterUpdate").asText(), u"[Event Procedure]"_s);
+        EXPECT_EQ(box.property(u"Left").asInteger(), 1600);
+        EXPECT_EQ(box.property(u"Top").asInteger(), 200);
+        const Control &label = object.Controls(1);
+        EXPECT_EQ(label.parent, 0);
+        EXPECT_EQ(label.property(u"Caption").asText(), u"Field 0"_s);
+        EXPECT_EQ(label.property(u"Left").asInteger(), 100);
+        EXPECT_EQ(object.Controls(2).property(u"Caption").asText(), u"Run 1"_s);
+        EXPECT_EQ(object.Controls(2).property(u"OnClick").asText(), u"[Event Procedure]"_s);
+        EXPECT_EQ(object.Controls(3).property(u"ControlSource").asText(), u"Done2"_s);
+        EXPECT_EQ(object.Controls(6).property(u"Top").asInteger(), 600);
+        // Nothing fell back to a placeholder: every crafted tag has its name.
+        for (int i = 0; i < 7; ++i) {
+            const Properties &p = object.Controls(i).properties;
+            for (int k = 0; k < p.Count(); ++k)
+                EXPECT_FALSE(p.item(k).Name().startsWith(u"Tag0x"_s)) << names[i].toStdString();
+        }
+    }
 }
 
 } // namespace
