@@ -3,8 +3,8 @@
 # --test also what the test run needs beyond that (clang for the fuzzer,
 # clang-format for the formatting check, the sqlite3 shell the store test reads with,
 # poppler-utils and qpdf that the PDF tests read and check the files with,
-# python3-xlrd, python3-openpyxl and LibreOffice's Writer that read the
-# exported workbooks and rich text back).
+# python3-xlrd, python3-openpyxl and LibreOffice's Writer and Calc that read
+# the exported workbooks and rich text back).
 # Safe to run again: apt-get installs only what is missing.
 set -euo pipefail
 
@@ -17,7 +17,8 @@ packages=(
 )
 if [ "${1:-}" = "--test" ]; then
     packages+=(clang libclang-rt-14-dev clang-format sqlite3 poppler-utils qpdf
-               python3-xlrd python3-openpyxl libreoffice-writer-nogui)
+               python3-xlrd python3-openpyxl libreoffice-writer-nogui
+               libreoffice-calc-nogui)
 fi
 
 sudo=""

@@ -2,6 +2,9 @@
 
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QUrl>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -87,7 +90,7 @@ QList<QStringList> mdbExportRows(const QString &database, const QString &table,
     return rows;
 }
 
-QList<QList<DelimitedField>> parseDelimited(const QString &text)
+QList<QList<DelimitedField>> parseDelimited(const QString &text, const QString &recordEnd)
 {
     QList<QList<DelimitedField>> records;
     QList<DelimitedField> record;
@@ -116,25 +119,25 @@ QList<QList<DelimitedField>> parseDelimited(const QString &text)
                 field.text += text[i++];
             }
         } else {
-            while (i < text.size() && text[i] != u',' && text[i] != u'\r')
+            while (i < text.size() && text[i] != u',' && text[i] != recordEnd[0])
                 field.text += text[i++];
         }
         if (i < text.size() && text[i] == u',') {
             record.append(field);
             field = {};
             ++i;
-        } else if (text.mid(i, 2) == QLatin1String("\r\n")) {
+        } else if (QStringView(text).mid(i).startsWith(recordEnd)) {
             record.append(field);
             records.append(record);
             record.clear();
             field = {};
-            i += 2;
+            i += recordEnd.size();
         } else {
-            return fail("a field not followed by a comma or CR LF");
+            return fail("a field not followed by a comma or the record end");
         }
     }
     if (!record.isEmpty() || !field.text.isEmpty())
-        return fail("no CR LF after the last record");
+        return fail("no record end after the last record");
     return records;
 }
 
@@ -146,4 +149,31 @@ bool sameNumber(const QString &a, const QString &b)
         return false;
     return std::fabs(x - y) <= 1e-9 * std::max({1.0, std::fabs(x), std::fabs(y)}) ||
            QString::number(x, 'g', 7) == QString::number(y, 'g', 7);
+}
+
+QString libreOffice()
+{
+    return QStandardPaths::findExecutable(QStringLiteral("soffice"));
+}
+
+bool convertWithLibreOffice(const QString &folder, const QString &filter, const QStringList &files)
+{
+    QTemporaryDir profile;
+    QProcess office;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    office.setProcessEnvironment(env);
+    office.setWorkingDirectory(folder);
+    office.start(libreOffice(),
+                 QStringList{QStringLiteral("-env:UserInstallation=") +
+                                 QUrl::fromLocalFile(profile.path()).toString(),
+                             QStringLiteral("--headless"), QStringLiteral("--convert-to"), filter,
+                             QStringLiteral("--outdir"), folder} +
+                     files);
+    if (!office.waitForFinished(180000) || office.exitStatus() != QProcess::NormalExit ||
+        office.exitCode() != 0) {
+        ADD_FAILURE() << "soffice failed: " << office.readAllStandardError().toStdString();
+        return false;
+    }
+    return true;
 }

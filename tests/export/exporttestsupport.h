@@ -1,8 +1,8 @@
 #pragma once
 
 // What the export tests share: rows built in code, the files of a folder,
-// and the independent readers (Python's xlrd and openpyxl) run on what the
-// writers wrote.
+// and the independent readers (Python's xlrd and openpyxl, LibreOffice) run
+// on what the writers wrote.
 
 #include "host/objects/source.h"
 
@@ -90,10 +90,19 @@ struct DelimitedField
     QString text;
     bool quoted = false;
 };
-// Reads comma-separated records ended by CR LF, quotes doubled inside
-// quoted fields (which may hold line breaks). A malformed text adds a
-// test failure.
-QList<QList<DelimitedField>> parseDelimited(const QString &text);
+// Reads comma-separated records ended by CR LF (or another record end),
+// quotes doubled inside quoted fields (which may hold line breaks). A
+// malformed text adds a test failure.
+QList<QList<DelimitedField>> parseDelimited(const QString &text,
+                                            const QString &recordEnd = QStringLiteral("\r\n"));
+
+// LibreOffice's soffice, or empty where it is not installed.
+QString libreOffice();
+// Converts files of a folder, each to a file beside it, with `soffice
+// --headless --convert-to filter` in one run, in a profile of its own (runs
+// sharing the user's profile would clash) and the C locale. A failed run
+// adds a test failure and returns false.
+bool convertWithLibreOffice(const QString &folder, const QString &filter, const QStringList &files);
 
 // Whether two numbers in text agree to nine significant digits (the
 // writers give 15, mdb-export 8 or 4 decimals).

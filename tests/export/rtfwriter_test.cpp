@@ -7,9 +7,7 @@
 #include "exporttestsupport.h"
 #include "support/testsupport.h"
 
-#include <QProcess>
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -188,8 +186,7 @@ TEST(RtfWriter, ColumnWidthsFollowTheFirstRowsOnly)
 
 TEST(RtfWriter, LibreOfficeReadsTheSameCells)
 {
-    const QString office = QStandardPaths::findExecutable(QStringLiteral("soffice"));
-    if (office.isEmpty())
+    if (libreOffice().isEmpty())
         GTEST_SKIP() << "LibreOffice is not installed; the reader above checks the table";
     QTemporaryDir dir;
     const QList<QList<Value>> values{
@@ -199,11 +196,8 @@ TEST(RtfWriter, LibreOfficeReadsTheSameCells)
     ListCursor rows({QStringLiteral("ID"), QStringLiteral("商品名"), QStringLiteral("日付")},
                     values);
     exportRtf(dir, rows);
-    QProcess convert;
-    convert.setWorkingDirectory(dir.path());
-    convert.start(office, {QStringLiteral("--headless"), QStringLiteral("--convert-to"),
-                           QStringLiteral("txt:Text (encoded):UTF8"), QStringLiteral("out.rtf")});
-    ASSERT_TRUE(convert.waitForFinished(180000));
+    ASSERT_TRUE(convertWithLibreOffice(dir.path(), QStringLiteral("txt:Text (encoded):UTF8"),
+                                       {QStringLiteral("out.rtf")}));
     // LibreOffice writes a table's text one cell per line, row by row.
     QString text = QString::fromUtf8(fileBytes(dir.filePath(QStringLiteral("out.txt"))));
     if (text.startsWith(QChar(0xFEFF)))
