@@ -12,6 +12,7 @@
 #include "host/command/command.h"
 #include "host/command/mainstate.h"
 #include "host/design/exportfolder.h"
+#include "host/design/storeddesignsource.h"
 #include "host/jet/jetfile.h"
 #include "host/reports/reportoutput.h"
 #include "host/reports/storereports.h"
@@ -23,6 +24,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <optional>
 
 const char *const documentUsage =
     "  quillmark-cli document DB... [--listing NAME] [--out DIR] [--format pdf|html]\n"
@@ -37,10 +39,11 @@ const char *const documentUsage =
     "          form=NAME and report=NAME document one form or report, form=* and\n"
     "          report=* each of them, every one into its own report file\n"
     "          (R_Form_NAME, R_Report_NAME); all includes form=* and report=*.\n"
-    "          Form and report designs are read from Access's text exports in\n"
-    "          --designs DIR (default: DB's name with .src, beside it); 8-bit\n"
-    "          exports are read in --design-charset (default: the database's code\n"
-    "          page). A wrong name prints the list. Every listing named runs; one\n"
+    "          Form and report designs are read from the database file; Access's\n"
+    "          text exports in --designs DIR (default: DB's name with .src, beside\n"
+    "          it) override it for the objects they hold; 8-bit exports are read in\n"
+    "          --design-charset (default: the database's code page). A wrong name\n"
+    "          prints the list. Every listing named runs; one\n"
     "          that fails removes its old report. The last line on stderr says which\n"
     "          listings succeeded and which failed. Damage the reader skipped is\n"
     "          printed as a warning and makes the exit status 1, unless --keep-going\n"
@@ -125,27 +128,47 @@ QString listingNames()
     return names.join(QLatin1String(", ")) + QStringLiteral(", all");
 }
 
+// Whether the file itself stores form or report designs; a damaged
+// storage counts as stored, so that each object then says what is wrong.
+bool fileStoresDesigns(const QString &path, const JetOptions &options)
+{
+    try {
+        StoredDesignSource stored(path, options);
+        return !stored.formNames().isEmpty() || !stored.reportNames().isEmpty();
+    } catch (const HostError &) {
+        return true;
+    }
+}
+
 // form=* and report=*: one run per form or report of the target. "all"
-// takes forms and reports only where their designs can be read: without an
-// export folder it says so once instead of failing every one of them.
+// takes forms and reports where their designs can be read, from the file
+// or an export folder; where neither has any it says so once instead of
+// failing every one of them.
 QList<ListingRun> expandEveryObject(const QList<ListingRun> &runs, MainState &state,
-                                    const QString &designFolder, const ConsoleUi &ui)
+                                    const QString &designFolder, const JetOptions &options,
+                                    const ConsoleUi &ui)
 {
     QList<ListingRun> expanded;
-    bool told = false;
+    std::optional<bool> designsReadable;
     for (const ListingRun &run : runs) {
         if (!run.everyObject) {
             expanded << run;
             continue;
         }
-        if (run.fromAll && !QFileInfo(designFolder).isDir()) {
-            if (!told && !ui.quiet)
-                printErr(QStringLiteral("note: no design exports in %1: the form and report "
-                                        "listings were left out (name them with form=* or "
-                                        "report=* to see why each fails)")
-                             .arg(designFolder));
-            told = true;
-            continue;
+        if (run.fromAll) {
+            if (!designsReadable) {
+                designsReadable =
+                    QFileInfo(designFolder).isDir() || fileStoresDesigns(state.targetPath, options);
+                if (!*designsReadable && !ui.quiet)
+                    printErr(QStringLiteral("note: the database stores no form or report "
+                                            "designs and there are no design exports in %1: "
+                                            "the form and report listings were left out (name "
+                                            "them with form=* or report=* to see why each "
+                                            "fails)")
+                                 .arg(designFolder));
+            }
+            if (!*designsReadable)
+                continue;
         }
         for (const Document &doc : state.targetDatabase()
                                        .Containers(QString::fromLatin1(run.listing->container))
@@ -249,7 +272,7 @@ int runDocument(const QStringList &words)
                                      args.has("--designs")
                                          ? QFileInfo(args.value("--designs")).absoluteFilePath()
                                          : defaultExportFolder(path),
-                                     ui);
+                                     JetOptions{args.value("--jet3-charset")}, ui);
     } catch (const HostError &error) {
         ui.describeError(QStringLiteral("SelectFile"), error);
         return 1;

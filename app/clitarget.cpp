@@ -28,10 +28,12 @@ QString checkTargetOptions(const CliArgs &args)
 
 void wireTarget(MainState &state, const CliArgs &args)
 {
-    wireJetHost(state, JetOptions{args.value("--jet3-charset")});
+    const JetOptions jet{args.value("--jet3-charset")};
+    wireJetHost(state, jet);
     const QString designs = args.value("--designs");
     const QString folder = designs.isEmpty() ? QString() : QFileInfo(designs).absoluteFilePath();
-    wireDesigns(state, DesignOptions{[folder] { return folder; }, args.value("--design-charset")});
+    wireDesigns(state,
+                DesignOptions{[folder] { return folder; }, args.value("--design-charset"), jet});
 }
 
 bool parameterValues(const CliArgs &args, QHash<QString, QString> *values, QString *error)

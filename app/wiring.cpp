@@ -1,7 +1,7 @@
 #include "app/wiring.h"
 
-#include "host/design/exportdesignsource.h"
 #include "host/design/exportmodules.h"
+#include "host/design/layereddesignsource.h"
 #include "host/jet/jetfile.h"
 #include "host/jet/jetsource.h"
 #include "host/jet/vbasource.h"
@@ -26,12 +26,18 @@ QByteArray databaseCodePage(const QString &path)
     }
 }
 
+JetOptions withEnvironment(JetOptions options)
+{
+    if (options.jet3Charset.isEmpty())
+        options.jet3Charset = qEnvironmentVariable("QUILLMARK_JET3_CHARSET");
+    return options;
+}
+
 } // namespace
 
 void wireJetHost(MainState &state, JetOptions options)
 {
-    if (options.jet3Charset.isEmpty())
-        options.jet3Charset = qEnvironmentVariable("QUILLMARK_JET3_CHARSET");
+    options = withEnvironment(std::move(options));
     state.opener = JetSource::opener(options);
     state.moduleScan.opener = JetModuleSource::opener(options);
 }
@@ -45,8 +51,9 @@ void wireDesigns(MainState &state, DesignOptions options)
     auto codePageFor = [options](const QString &path) {
         return options.codePage.isEmpty() ? databaseCodePage(path) : options.codePage.toLatin1();
     };
+    const JetOptions jet = withEnvironment(options.jet);
     state.designOpener = [=](const QString &path) -> std::shared_ptr<DesignSource> {
-        return std::make_shared<ExportDesignSource>(folderFor(path), codePageFor(path));
+        return std::make_shared<LayeredDesignSource>(path, folderFor(path), codePageFor(path), jet);
     };
     const ModuleSourceOpener fileModules = state.moduleScan.opener;
     state.moduleScan.opener = [=](const QString &path) -> std::shared_ptr<ModuleSource> {

@@ -54,22 +54,23 @@ const QSet<QString> &StoredDesignSource::moduleNames()
     return *m_moduleNames;
 }
 
-QStringList StoredDesignSource::formNames()
+QStringList StoredDesignSource::names(bool isReport)
 {
     QStringList names;
     for (const StoredDesignBytes &object : designs().objects)
-        if (!object.isReport)
+        if (object.isReport == isReport && !object.blob.isEmpty())
             names.append(object.name);
     return names;
 }
 
+QStringList StoredDesignSource::formNames()
+{
+    return names(false);
+}
+
 QStringList StoredDesignSource::reportNames()
 {
-    QStringList names;
-    for (const StoredDesignBytes &object : designs().objects)
-        if (object.isReport)
-            names.append(object.name);
-    return names;
+    return names(true);
 }
 
 QString StoredDesignSource::storage()

@@ -30,7 +30,8 @@ public:
     Form form(const QString &name) override;
     Report report(const QString &name) override;
 
-    // What the file stores, in stored order; raises as form() does when the
+    // The forms and reports whose designs the file stores, in stored order
+    // (a catalog entry without design bytes is left out); raises as form() does when the
     // storage itself is damaged.
     QStringList formNames();
     QStringList reportNames();
@@ -39,6 +40,7 @@ public:
 
 private:
     const StoredDesignList &designs();
+    QStringList names(bool isReport);
     AccessObject load(bool isReport, const QString &name);
     // Lower-case names of the VBA project's document modules (Form_X, Report_X).
     const QSet<QString> &moduleNames();

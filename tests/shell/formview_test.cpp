@@ -17,12 +17,14 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QDirIterator>
 #include <QPainter>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <iostream>
 
 namespace {
 
@@ -474,4 +476,58 @@ TEST(FormView, EveryCorpusExportedFormAndTheSampleReportsRender)
         ++rendered;
     }
     EXPECT_EQ(rendered, 12);
+}
+
+// Every form and report of every readable corpus file, designs from the
+// file itself: drawn in both views without an error escaping. What a form
+// cannot read (a linked table, a missing query) goes to its problems.
+TEST(FormView, EveryCorpusFormAndReportRendersFromTheFile)
+{
+    const QString corpus = QStringLiteral(QUILLMARK_CORPUS_DIR);
+    if (!QFileInfo::exists(corpus))
+        GTEST_SKIP() << "the corpus is not here: " << qPrintable(corpus);
+    QTemporaryDir none;
+    int rendered = 0;
+    QStringList failures;
+    QDirIterator it(corpus, {QStringLiteral("*.mdb"), QStringLiteral("*.accdb")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        MainState state;
+        wireJetHost(state, JetOptions());
+        wireDesigns(state, DesignOptions{[&none] { return none.path(); }, QString()});
+        state.exportServices.runQuery = runSavedQuery;
+        state.exportServices.runSql = runSqlText;
+        Application &target = state.newTargetInstance();
+        try {
+            target.OpenCurrentDatabase(path);
+        } catch (const HostError &) {
+            continue; // not a readable database: the Jet tests cover those
+        }
+        for (const bool isForm : {true, false}) {
+            const QString container = isForm ? QStringLiteral("Forms") : QStringLiteral("Reports");
+            for (const Document &doc : target.CurrentDb().Containers(container).Documents) {
+                const QString what = QFileInfo(path).fileName() + u' ' + doc.Name;
+                try {
+                    if (isForm)
+                        target.OpenForm(doc.Name, AcView::Normal, -1);
+                    else
+                        target.OpenReport(doc.Name, AcView::Preview);
+                    auto data = targetFormData(target);
+                    const AccessObject &design =
+                        isForm ? target.Forms(doc.Name) : target.Reports(doc.Name);
+                    for (FormViewMode mode : {FormViewMode::Normal, FormViewMode::Design})
+                        if (renderForm(design, *data, mode).isNull())
+                            failures << what + QStringLiteral(": nothing drawn");
+                    target.Close(isForm ? AcObjectType::Form : AcObjectType::Report, doc.Name);
+                    ++rendered;
+                } catch (const HostError &e) {
+                    failures << what + QStringLiteral(": ") + e.description();
+                }
+            }
+        }
+    }
+    std::cout << rendered << " corpus forms and reports rendered\n";
+    EXPECT_GT(rendered, 200);
+    EXPECT_TRUE(failures.isEmpty()) << failures.join(u'\n').toStdString();
 }
