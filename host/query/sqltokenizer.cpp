@@ -2,6 +2,8 @@
 
 #include "host/query/queryerrors.h"
 
+#include <optional>
+
 namespace {
 
 bool isWordStart(QChar c)
@@ -12,6 +14,35 @@ bool isWordStart(QChar c)
 bool isWordPart(QChar c)
 {
     return isWordStart(c) || c.isDigit();
+}
+
+// The value of an ASCII hex digit, -1 for any other character.
+int digitOf(QChar c)
+{
+    const char16_t u = c.toLower().unicode();
+    return u >= u'0' && u <= u'9' ? u - u'0' : u >= u'a' && u <= u'f' ? u - u'a' + 10 : -1;
+}
+
+// The value of the &H (hex) or &O (octal) literal of these digits, as VBA
+// reads it: up to &HFFFF (&O177777) an Integer, so &HFFFF is -1; beyond,
+// or with the Long suffix & (&HFFFF& is 65535), a Long, so &HFFFFFFFF is -1
+// too. Empty for a digit outside the radix or a value beyond 32 bits.
+std::optional<qint32> radixLiteral(QStringView digits, int radix, bool longSuffix)
+{
+    if (digits.isEmpty())
+        return std::nullopt;
+    quint64 value = 0;
+    for (QChar d : digits) {
+        const int v = digitOf(d);
+        if (v < 0 || v >= radix)
+            return std::nullopt;
+        value = value * radix + quint64(v);
+        if (value > 0xFFFFFFFFu)
+            return std::nullopt;
+    }
+    if (!longSuffix && value <= 0xFFFF)
+        return qint32(qint16(quint16(value)));
+    return qint32(quint32(value));
 }
 
 } // namespace
@@ -60,6 +91,25 @@ QList<SqlToken> tokenizeSql(const QString &sql, const QString &queryName)
             t.kind = SqlToken::Kind::Date;
             t.text = sql.mid(i + 1, close - i - 1).trimmed();
             i = close + 1;
+        } else if (c == u'&' && i + 2 < n &&
+                   ((sql[i + 1].toLower() == u'h' && digitOf(sql[i + 2]) >= 0) ||
+                    (sql[i + 1].toLower() == u'o' && digitOf(sql[i + 2]) >= 0 &&
+                     digitOf(sql[i + 2]) < 10))) {
+            // &H1F, &O17: the word after the prefix must be digits of its
+            // radix, else the SQL is malformed. &Hour(...) and &Oct(...)
+            // stay concatenations, their third character being no digit.
+            qsizetype j = i + 2;
+            while (j < n && isWordPart(sql[j]))
+                ++j;
+            const bool longSuffix = j < n && sql[j] == u'&';
+            const std::optional<qint32> value =
+                radixLiteral(QStringView(sql).mid(i + 2, j - i - 2),
+                             sql[i + 1].toLower() == u'h' ? 16 : 8, longSuffix);
+            if (!value)
+                throw queryerrors::syntax(queryName, sql.mid(i));
+            t.kind = SqlToken::Kind::Number;
+            t.text = QString::number(*value);
+            i = j + (longSuffix ? 1 : 0);
         } else if (c.isDigit() || (c == u'.' && i + 1 < n && sql[i + 1].isDigit())) {
             qsizetype j = i;
             while (j < n && sql[j].isDigit())

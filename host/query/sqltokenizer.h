@@ -1,10 +1,11 @@
 #pragma once
 
 // Splits Jet SQL into tokens: bare words (keywords and names, Japanese
-// letters included), [bracketed names], numbers, "text" or 'text' (a
-// doubled quote stands for one), #date# literals and operators. Raises
-// 31005 (through queryerrors::syntax) on an unclosed quote, bracket or
-// date.
+// letters included), [bracketed names], numbers (&H1F and &O17 too, given
+// as a Number token of their decimal value), "text" or 'text' (a doubled
+// quote stands for one), #date# literals and operators. Raises 31005
+// (through queryerrors::syntax) on an unclosed quote, bracket or date, and
+// on an &H or &O literal with a digit outside its radix or beyond 32 bits.
 
 #include <QList>
 #include <QString>

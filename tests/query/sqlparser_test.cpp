@@ -6,6 +6,7 @@
 #include "host/query/sqlparser.h"
 #include "host/vb/errors.h"
 #include "query/queryfixture.h"
+#include "support/testsupport.h"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +46,32 @@ TEST(SqlParser, OperatorPrecedenceIsVbas)
                        "2 * 3 \\ 4, 1 < 2 And 3 < 2 Or 1 = 1"),
               QList<Value>({Value::dbl(19), Value::dbl(-4), text("27"), Value::boolean(true),
                             lng(5), lng(9), lng(1), Value::boolean(true)}));
+}
+
+TEST(SqlParser, HexAndOctalLiteralsAreVbas)
+{
+    // Up to &HFFFF an Integer (so negative from &H8000), beyond or with the
+    // & suffix a Long; &Hour(...) is a concatenation, its "o" no hex digit.
+    EXPECT_EQ(evaluate("&H1F, &h1f + 1, &O17, &o17 * 2, &HFFFF, &HFFFF&, &H8000, &H10000, "
+                       "&HFFFFFFFF, &O177777, -&H10, &H7FFFFFFF, &O37777777777, "
+                       "'a'&Hour(#3:00:00#), 'b' & &HA"),
+              QList<Value>({lng(31), lng(32), lng(15), lng(30), lng(-1), lng(65535), lng(-32768),
+                            lng(65536), lng(-1), lng(-1), lng(-16), lng(2147483647), lng(-1),
+                            text("a3"), text("b10")}));
+    // A digit outside the radix, or more than 32 bits: the engine's syntax error.
+    for (const char *malformed : {"&H1G", "&O18", "&H100000000", "1 + &O7x", "&HFFFF&&"}) {
+        SCOPED_TRACE(malformed);
+        EXPECT_EQ(errorOf([&] { evaluate(QString::fromUtf8(malformed)); }),
+                  int(Err::QueryNotRunnable));
+        try {
+            parseJetSql(QStringLiteral("SELECT %1;").arg(QString::fromUtf8(malformed)),
+                        QStringLiteral("Q"));
+            ADD_FAILURE() << "parsed";
+        } catch (const HostError &e) {
+            EXPECT_TRUE(e.description().contains(QStringLiteral("cannot be read near")))
+                << e.description().toStdString();
+        }
+    }
 }
 
 TEST(SqlParser, DamagedStatementsFailCleanly)
