@@ -17,7 +17,8 @@ const char usage[] =
     "Writes a new Jet 4 (Access 2000 format) database, or Jet 3 (Access 97) when\n"
     "the description says \"version\": 3. The description format is shown by\n"
     "samples/sample.json and samples/hanbai.json; CSV paths in it are relative to\n"
-    "its folder.\n";
+    "its folder, as are the \"designFile\" of a form or report (its stored design\n"
+    "stream, written as it is) and a module's \"codeFile\".\n";
 
 } // namespace
 

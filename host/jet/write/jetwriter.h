@@ -9,10 +9,11 @@
 // adds that are not written). The file holds what the readers we check
 // against (our JetSource, mdbtools, mdb-reader) look for: the masked header,
 // the catalog and the other system tables, usage maps, long-value pages,
-// property blobs and query rows. Not written: form and report designs,
-// permissions rows (MSysACEs stays empty), indexes of system tables, and
-// indexes on memo, OLE, binary, GUID or Decimal columns (Text ones only under
-// the General sort order, host/jet/write/jetindextext.cpp). Whether Access opens
+// property blobs, query rows, and the design streams of forms and reports
+// as given (host/jet/write/designstoragewriter.h). Not written: permissions
+// rows (MSysACEs stays empty), indexes of system tables, and indexes on
+// memo, OLE, binary, GUID or Decimal columns (Text ones only under the
+// General sort order, host/jet/write/jetindextext.cpp). Whether Access opens
 // these files was not tested.
 //
 //     JetWriterDatabase db;
@@ -156,9 +157,9 @@ struct JetWriterQuery
     QList<JetWriterProperty> properties;
 };
 
-// A form, report, macro or module known to the catalog (no design). A
-// module always enters the VBA project; a form or report enters it as
-// Form_<name> / Report_<name> when it has code.
+// A form, report, macro or module known to the catalog. A module always
+// enters the VBA project; a form or report enters it as Form_<name> /
+// Report_<name> when it has code.
 struct JetWriterDocument
 {
     enum Kind { Form, Report, Macro, Module };
@@ -168,6 +169,10 @@ struct JetWriterDocument
     QString code;             // the visible VBA lines, without Attribute lines
     bool hasCode = false;     // forms and reports: a module exists, even if empty
     bool classModule = false; // modules: a class rather than a standard module
+    // Forms and reports: the design stream Access stores (Jet 4: Blob in
+    // MSysAccessObjects' compound file; Jet 3: MSysObjects.LvExtra, or
+    // MSysModules2.Form for one with code); empty: none.
+    QByteArray design;
 };
 
 struct JetWriterDatabase

@@ -2,6 +2,7 @@
 // rows of every object, query rows, and the assembly of all pages.
 
 #include "host/io/atomicfile.h"
+#include "host/jet/write/designstoragewriter.h"
 #include "host/jet/write/jetwriterpages.h"
 #include "host/jet/write/vbawriter.h"
 #include "host/vb/errors.h"
@@ -139,14 +140,22 @@ QList<JetWriterColumn> modules2Columns()
 }
 
 // MSysModules2 rows: the project (MSysDb, Type 2), then one per module,
-// typed as the catalog types forms, reports and modules, read unsigned.
+// typed as the catalog types forms, reports and modules, read unsigned. A
+// form or report with code keeps its design in its module's Form column.
 QList<QList<Value>> modules2Rows(const QList<VbaWriterModule> &modules,
-                                 const Access97Project &project)
+                                 const Access97Project &project,
+                                 const QHash<QString, QByteArray> &designs)
 {
-    const auto row = [](const QString &name, qint32 type, const QByteArray &blob) {
-        return QList<Value>{Value(name),   Value::longInt(type), Value::longInt(1),
-                            Value::null(), Value::longInt(1),    Value::binary(blob),
-                            Value::null(), Value::null()};
+    const auto row = [](const QString &name, qint32 type, const QByteArray &blob,
+                        const QByteArray &design = {}) {
+        return QList<Value>{Value(name),
+                            Value::longInt(type),
+                            Value::longInt(1),
+                            Value::null(),
+                            Value::longInt(1),
+                            Value::binary(blob),
+                            design.isEmpty() ? Value::null() : Value::binary(design),
+                            Value::null()};
     };
     QList<QList<Value>> rows{row(QStringLiteral("MSysDb"), 2, project.project)};
     for (qsizetype i = 0; i < modules.size(); ++i) {
@@ -154,7 +163,7 @@ QList<QList<Value>> modules2Rows(const QList<VbaWriterModule> &modules,
         qint32 type = 32775;
         if (m.kind == ModuleText::Kind::Document)
             type = m.name.startsWith(QLatin1String("Report_")) ? 32772 : 32768;
-        rows.append(row(m.name, type, project.modules[i]));
+        rows.append(row(m.name, type, project.modules[i], designs.value(m.name)));
     }
     return rows;
 }
@@ -381,20 +390,46 @@ QByteArray buildJetDatabase(const JetWriterDatabase &db)
             fail(QStringLiteral("table %1: more than 32 indexes").arg(src.name));
         tables.append(t);
     }
+    static const struct
+    {
+        const char *container;
+        qint16 type;
+    } kinds[] = {{"Forms", -32768}, {"Reports", -32764}, {"Scripts", -32766}, {"Modules", -32761}};
+    QStringList documentNames[4];
+    for (const JetWriterDocument &d : db.documents)
+        checkName(d.name, QString::fromLatin1(kinds[d.kind].container).chopped(1).toLower(),
+                  documentNames[d.kind]);
     const QList<VbaWriterModule> vbaModules = projectModules(db);
     if (!vbaModules.isEmpty() && format.jet3) {
+        QHash<QString, QByteArray> designs;
+        for (const JetWriterDocument &d : db.documents)
+            if (d.kind == JetWriterDocument::Form || d.kind == JetWriterDocument::Report)
+                designs.insert((d.kind == JetWriterDocument::Form ? QStringLiteral("Form_")
+                                                                  : QStringLiteral("Report_")) +
+                                   d.name,
+                               d.design);
         checkName(QStringLiteral("MSysModules2"), QStringLiteral("table"), names);
         TableLayout t = layoutTable(QStringLiteral("MSysModules2"), modules2Columns(), true);
-        normaliseRows(
-            t, modules2Rows(vbaModules, buildAccess97Project(vbaModules, db.vbaProjectName,
-                                                             projectCodePage(db, vbaModules))));
+        normaliseRows(t, modules2Rows(vbaModules,
+                                      buildAccess97Project(vbaModules, db.vbaProjectName,
+                                                           projectCodePage(db, vbaModules)),
+                                      designs));
         tables.append(t);
-    } else if (!vbaModules.isEmpty()) {
+    }
+    // Access 2000 format: the VBA project and the designs share one
+    // compound file, which exists as soon as either does.
+    QList<CompoundStream> accessObjects;
+    if (!format.jet3) {
+        if (!vbaModules.isEmpty())
+            accessObjects =
+                vbaProjectStreams(vbaModules, db.vbaProjectName, projectCodePage(db, vbaModules));
+        accessObjects += designStorageStreams(db.documents);
+    }
+    if (!accessObjects.isEmpty()) {
         checkName(QStringLiteral("MSysAccessObjects"), QStringLiteral("table"), names);
         TableLayout t =
             layoutTable(QStringLiteral("MSysAccessObjects"), accessObjectColumns(), true);
-        normaliseRows(t, accessObjectRows(buildVbaProjectFile(vbaModules, db.vbaProjectName,
-                                                              projectCodePage(db, vbaModules))));
+        normaliseRows(t, accessObjectRows(buildCompoundFile(accessObjects)));
         tables.append(t);
     }
     for (const JetWriterLink &l : db.links)
@@ -465,22 +500,19 @@ QByteArray buildJetDatabase(const JetWriterDatabase &db)
                                  Value(r.column), Value(r.table), Value(r.referencedColumn),
                                  Value(r.referencedTable), Value(r.name)});
     }
-    static const struct
-    {
-        const char *container;
-        qint16 type;
-    } kinds[] = {{"Forms", -32768}, {"Reports", -32764}, {"Scripts", -32766}, {"Modules", -32761}};
-    QStringList documentNames[4];
     for (const JetWriterDocument &d : db.documents) {
-        checkName(d.name, QString::fromLatin1(kinds[d.kind].container).chopped(1).toLower(),
-                  documentNames[d.kind]);
         catalog.add(nextId++, containerIds.value(QString::fromLatin1(kinds[d.kind].container)),
                     d.name, kinds[d.kind].type, 0, propertyBlob(withoutEmpty(d.properties), {}));
         // Access 97 marks forms and reports without a module as lightweight.
         const bool designKind =
             d.kind == JetWriterDocument::Form || d.kind == JetWriterDocument::Report;
-        if (format.jet3 && designKind && !d.hasCode && d.code.isEmpty())
+        // Its design then sits in the catalog row itself (with a module, in
+        // MSysModules2).
+        if (format.jet3 && designKind && !d.hasCode && d.code.isEmpty()) {
             catalog.rows.last()[LvModule] = Value::binary(QByteArrayLiteral("LWF000"));
+            if (!d.design.isEmpty())
+                catalog.rows.last()[LvExtra] = Value::binary(d.design);
+        }
     }
 
     normaliseRows(tables[0], catalog.rows);

@@ -334,6 +334,18 @@ QString moduleCode(const QJsonObject &o, const QString &name, const QString &bas
     return QString::fromUtf8(f.readAll());
 }
 
+// A form's or report's "designFile": its design stream, stored as it is.
+QByteArray designBytes(const QJsonObject &o, const QString &name, const QString &baseDir)
+{
+    const QString file = o.value(QLatin1String("designFile")).toString();
+    if (file.isEmpty())
+        return QByteArray();
+    QFile f(QDir(baseDir).filePath(file));
+    if (!f.open(QIODevice::ReadOnly))
+        bad(QStringLiteral("%1: cannot read its design file %2").arg(name, f.fileName()));
+    return f.readAll();
+}
+
 } // namespace
 
 JetWriterDatabase parseJetDescription(const QByteArray &json, const QString &baseDir)
@@ -400,6 +412,8 @@ JetWriterDatabase parseJetDescription(const QByteArray &json, const QString &bas
             doc.classModule = d.value(QLatin1String("class")).toBool();
             if (kind == JetWriterDocument::Macro && doc.hasCode)
                 bad(QStringLiteral("macro %1: macros have no VBA code").arg(doc.name));
+            if (kind == JetWriterDocument::Form || kind == JetWriterDocument::Report)
+                doc.design = designBytes(d, doc.name, baseDir);
             db.documents.append(doc);
         }
     const QJsonObject vba = root.value(QLatin1String("vba")).toObject();

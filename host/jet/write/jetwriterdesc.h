@@ -7,7 +7,8 @@
 // the description),
 // linked tables, relationships, queries by their parts, and forms, reports,
 // macros and modules with their VBA code ("code" as text or lines, or
-// "codeFile"; "class": true for a class module; "vba" names the project).
+// "codeFile"; "class": true for a class module; "vba" names the project;
+// "designFile": a file holding a form's or report's design stream).
 // Column types include "GUID" (or "ReplicationID"; values as
 // "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}") and, Jet 4 only, "Decimal" with
 // "precision" and "scale" (values as text such as "-12345.6789" keep every

@@ -243,8 +243,8 @@ QString vbaStoredText(const VbaWriterModule &module, bool access97)
     return text;
 }
 
-QByteArray buildVbaProjectFile(const QList<VbaWriterModule> &modules, const QString &projectName,
-                               quint16 codePage)
+QList<CompoundStream> vbaProjectStreams(const QList<VbaWriterModule> &modules,
+                                        const QString &projectName, quint16 codePage)
 {
     QSet<QString> names, streams;
     QStringList streamNames;
@@ -278,7 +278,13 @@ QByteArray buildVbaProjectFile(const QList<VbaWriterModule> &modules, const QStr
                                                QStringLiteral("module %1").arg(modules[i].name));
         files.append({vba + QStringList{streamNames[i]}, ovbaCompress(text)});
     }
-    return buildCompoundFile(files);
+    return files;
+}
+
+QByteArray buildVbaProjectFile(const QList<VbaWriterModule> &modules, const QString &projectName,
+                               quint16 codePage)
+{
+    return buildCompoundFile(vbaProjectStreams(modules, projectName, codePage));
 }
 
 namespace {

@@ -8,12 +8,13 @@
 //
 // Not written: what Access's own compiler keeps (the compiled state before
 // each module's source, the _VBA_PROJECT performance cache, the __SRP_n
-// streams), VBA/AcessVBAData, the other top-level storages (Forms, Reports,
-// Scripts, ...: object designs), the project's references (stdole, Access,
-// DAO), the CMG/DPB/GC protection lines and [Workspace] section of PROJECT.
-// Our reader and the module listings need none of them; whether Access opens
+// streams), VBA/AcessVBAData, the other top-level storages (Scripts, ...;
+// the Forms and Reports designs come from designstoragewriter.h), the
+// project's references (stdole, Access, DAO), the CMG/DPB/GC protection lines and [Workspace]
+// section of PROJECT. Our reader and the module listings need none of them; whether Access opens
 // such a project and recompiles it was not tested.
 
+#include "host/jet/write/cfbwriter.h"
 #include "host/objects/modulesource.h"
 
 #include <QByteArray>
@@ -38,8 +39,12 @@ QString vbaStoredText(const VbaWriterModule &module, bool access97 = false);
 // when a character has no encoding there.
 QByteArray encodeCodePage(const QString &text, quint16 codePage, const QString &what);
 
-// The compound file holding the project. Raises HostError 3000 on a name
-// used twice or text the code page cannot hold.
+// The streams of the project's VBA storage, for a compound file that may
+// hold other storages too (the designs of forms and reports). Raises
+// HostError 3000 on a name used twice or text the code page cannot hold.
+QList<CompoundStream> vbaProjectStreams(const QList<VbaWriterModule> &modules,
+                                        const QString &projectName, quint16 codePage);
+// The compound file holding the project alone.
 QByteArray buildVbaProjectFile(const QList<VbaWriterModule> &modules, const QString &projectName,
                                quint16 codePage);
 
