@@ -81,6 +81,11 @@ PropertyOrder build(std::initializer_list<Part> parts)
 // Runs of properties that several lists share, always used whole.
 #define QM_HEAD(code) t(u"EventProcPrefix"), t(u"Name"), i(u"ControlType", code)
 #define QM_POSITION i(u"Left"), i(u"Top"), i(u"Width"), i(u"Height")
+// Access leaves out a size equal to the built-in default of the control's
+// kind (when the form's default block has none): 1 inch wide, and one line
+// high except for a list box.
+#define QM_SIZED_POSITION(width, height)                                                           \
+    i(u"Left"), i(u"Top"), i(u"Width", width), i(u"Height", height)
 #define QM_BORDER(style)                                                                           \
     i(u"SpecialEffect"), i(u"BorderStyle", style), i(u"OldBorderStyle", style), l(u"BorderColor"), \
         i(u"BorderWidth"), i(u"BorderLineStyle")
@@ -577,7 +582,7 @@ PropertyOrder textBoxOrder()
          b(u"CanShrink", false),
          i(u"RunningSum"),
          b(u"HideDuplicates", false),
-         QM_POSITION,
+         QM_SIZED_POSITION(1440, 240),
          QM_BACK(1),
          QM_BORDER(1),
          QM_FONT,
@@ -625,7 +630,7 @@ PropertyOrder listBoxOrder()
          i(u"MultiSelect"),
          b(u"TabStop", true),
          i(u"TabIndex"),
-         QM_POSITION,
+         QM_SIZED_POSITION(1440, 1440),
          l(u"BackColor", White),
          QM_BORDER(1),
          QM_FONT,
@@ -682,7 +687,7 @@ PropertyOrder comboBoxOrder()
          b(u"AllowAutoCorrect", true),
          b(u"TabStop", true),
          i(u"TabIndex"),
-         QM_POSITION,
+         QM_SIZED_POSITION(1440, 240),
          QM_BACK(1),
          QM_BORDER(1),
          QM_FONT,
@@ -857,6 +862,7 @@ PropertyOrder laterControlOrder(int code)
 
 #undef QM_HEAD
 #undef QM_POSITION
+#undef QM_SIZED_POSITION
 #undef QM_BORDER
 #undef QM_FONT
 #undef QM_FOCUS_EVENTS

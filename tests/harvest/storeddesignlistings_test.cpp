@@ -94,6 +94,29 @@ TEST(StoredDesignListings, StringsFormRowsFromTheFileEqualThoseFromItsExport)
     std::cout << rows << " item rows of 12 forms equal\n";
 }
 
+// Northwind's Customers form stores no width for City, Phone and four more
+// text boxes, nor does its TextBox default block: Access draws them at its
+// built-in inch, which is what fits between the labels beside them.
+TEST(StoredDesignListings, SizesTheFileLeavesOutAreAccessBuiltInOnes)
+{
+    const QString file = corpusFile(u"jet4/Northwind.mdb"_s);
+    if (file.isEmpty())
+        GTEST_SKIP() << "corpus absent";
+    QTemporaryDir none;
+    FileListing listing(file, none.path(), QString());
+    QStringList failures;
+    listing.list(true, u"Customers"_s, &failures);
+    EXPECT_TRUE(failures.isEmpty()) << failures.join(u'\n').toStdString();
+    auto store = Store::open(listing.state.storePath);
+    QSqlQuery q(store->connection());
+    q.exec(u"SELECT DISTINCT Name, TLWH FROM T_FormItem WHERE Name IN ('City', 'CompanyName')"_s);
+    QStringList sizes;
+    while (q.next())
+        sizes << q.value(0).toString() + u' ' + q.value(1).toString();
+    EXPECT_EQ(sizes, QStringList({u"CompanyName 1.085cm・4.577cm・6.243cm・0.503cm"_s,
+                                  u"City 3.836cm・4.577cm・2.54cm・0.503cm"_s}));
+}
+
 TEST(StoredDesignListings, EveryCorpusFormAndReportIsListedFromTheFile)
 {
     const QString root = corpusDir();
