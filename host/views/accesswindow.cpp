@@ -180,22 +180,32 @@ QWidget *AccessWindow::designView(Application &application, const OpenedObject &
 
 void AccessWindow::printReport(Application &application, const QString &name)
 {
+    // Every record up to this many is printed; more would only be held in memory.
+    constexpr int PrintedRecords = 10000;
     try {
         auto data = targetFormData(application);
-        const FormRenderer report(application.Reports(name), *data, FormViewMode::Normal, 0,
-                                  QPrinter(QPrinter::HighResolution).resolution());
         QPrinter printer(QPrinter::HighResolution);
+        const FormRenderer report(application.Reports(name), *data, FormViewMode::Normal, 0,
+                                  printer.resolution(), {}, 0, PrintedRecords);
         QPrintDialog dialog(&printer, this);
         dialog.setWindowTitle(name);
         if (dialog.exec() != QDialog::Accepted)
             return;
+        const int pageHeight = printer.pageLayout().paintRectPixels(printer.resolution()).height();
         QPainter painter;
         if (!painter.begin(&printer)) {
             statusBar()->showMessage(QStringLiteral("印刷を開始できませんでした: %1").arg(name));
             return;
         }
-        report.paint(painter);
+        const int pages = report.pageCount(pageHeight);
+        for (int page = 0; page < pages; ++page) {
+            if (page > 0)
+                printer.newPage();
+            report.paintPage(painter, page, pageHeight);
+        }
         painter.end();
+        statusBar()->showMessage(
+            QStringLiteral("%1: %2 ページを印刷しました").arg(name).arg(pages));
     } catch (const HostError &error) {
         statusBar()->showMessage(error.description());
     }

@@ -531,3 +531,64 @@ TEST(FormView, EveryCorpusFormAndReportRendersFromTheFile)
     EXPECT_GT(rendered, 200);
     EXPECT_TRUE(failures.isEmpty()) << failures.join(u'\n').toStdString();
 }
+
+// A printed report: every record read, cut into pages with the page header
+// and footer on each, the report header on the first page only and a detail
+// that does not fit starting the next page.
+TEST(FormRenderer, PrintedReportIsCutIntoPages)
+{
+    FormBuilder b;
+    b.form.isReport = true;
+    b.property(QStringLiteral("RecordSource"), Value(QStringLiteral("People")));
+    b.section(QStringLiteral("FormHeader"), 1000);
+    b.control(ControlTypeCode::Label, QStringLiteral("Title"), QRect(100, 100, 3000, 800),
+              {text("Caption", QStringLiteral("WWWW"))});
+    b.section(QStringLiteral("PageHeader"), 500);
+    b.control(ControlTypeCode::Label, QStringLiteral("Heading"), QRect(100, 50, 3000, 400),
+              {text("Caption", QStringLiteral("WWWW"))});
+    b.section(QStringLiteral("Section"), 1000);
+    b.control(ControlTypeCode::TextBox, QStringLiteral("NameBox"), QRect(100, 100, 3000, 800),
+              {text("ControlSource", QStringLiteral("name")),
+               prop("BorderStyle", Value::integer(0)), prop("FontSize", Value::integer(20))});
+    b.section(QStringLiteral("PageFooter"), 500);
+    b.control(ControlTypeCode::Label, QStringLiteral("Foot"), QRect(100, 50, 3000, 400),
+              {text("Caption", QStringLiteral("WWWW"))});
+    b.section(QStringLiteral("FormFooter"), 0);
+    FakeData data;
+    QList<FormRecord> people;
+    for (int i = 0; i < 30; ++i)
+        people.append({{"name", Value(QStringLiteral("WWW%1").arg(i))}});
+    data.sources.insert(QStringLiteral("People"), people);
+
+    const FormRenderer preview(b.form, data, FormViewMode::Normal);
+    EXPECT_EQ(preview.size().height(), px(1000) + px(500) + 20 * px(1000) + px(500))
+        << "the preview shows the first 20 records";
+
+    const FormRenderer printed(b.form, data, FormViewMode::Normal, 0, 144, {}, 0, 1000);
+    // At 144 dpi a pixel is 10 twips, so the sections add up exactly.
+    auto at = [](int twips) { return twips / 10; };
+    // 5000 twips a page: 4000 between header and footer, 3 details under
+    // the report header on the first page, 4 on each further one.
+    const int pageHeight = at(5000);
+    ASSERT_EQ(printed.pageCount(pageHeight), 8);
+    auto page = [&](int n) {
+        QImage image(at(6000), pageHeight, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        printed.paintPage(painter, n, pageHeight);
+        return image;
+    };
+    auto detailSlot = [&](int top) { return QRect(at(100), at(top + 100), at(3000), at(800)); };
+    const QImage first = page(0);
+    EXPECT_GT(inkIn(first, QRect(at(100), at(50), at(3000), at(400))), 0) << "page header";
+    EXPECT_GT(inkIn(first, QRect(at(100), at(600), at(3000), at(800))), 0) << "report header";
+    EXPECT_GT(inkIn(first, detailSlot(3500)), 0) << "third record";
+    EXPECT_GT(inkIn(first, QRect(at(100), at(4550), at(3000), at(400))), 0) << "page footer";
+    const QImage second = page(1);
+    EXPECT_GT(inkIn(second, detailSlot(500)), 0) << "records go on after the page header";
+    EXPECT_GT(inkIn(second, detailSlot(3500)), 0);
+    const QImage last = page(7);
+    EXPECT_GT(inkIn(last, detailSlot(2500)), 0) << "the 30th record";
+    EXPECT_EQ(inkIn(last, detailSlot(3500)), 0) << "nothing after it";
+    EXPECT_GT(inkIn(last, QRect(at(100), at(4550), at(3000), at(400))), 0) << "page footer";
+}

@@ -177,7 +177,8 @@ QImage decodePicture(const QByteArray &bytes)
 }
 
 FormRenderer::FormRenderer(const Form &form, FormData &data, FormViewMode mode, int recordNumber,
-                           double dotsPerInch, const RecordFilter &filter, int depth)
+                           double dotsPerInch, const RecordFilter &filter, int depth,
+                           int recordCount)
     : m_form(form)
     , m_data(data)
     , m_mode(mode)
@@ -190,8 +191,9 @@ FormRenderer::FormRenderer(const Form &form, FormData &data, FormViewMode mode, 
     m_datasheet = mode == FormViewMode::Normal && number(form.properties, u"DefaultView", 0) == 2;
     if (mode == FormViewMode::Normal && !source.isEmpty()) {
         try {
-            m_records = m_data.records(source, recordNumber,
-                                       continuous || m_datasheet ? ContinuousRecords : 1, filter);
+            const int shown = continuous || m_datasheet || form.isReport ? ContinuousRecords : 1;
+            m_records =
+                m_data.records(source, recordNumber, recordCount > 0 ? recordCount : shown, filter);
         } catch (const HostError &error) {
             m_problems << QStringLiteral("%1: レコードソース「%2」を読み取れません（%3）")
                               .arg(form.name, source, error.description());
@@ -385,6 +387,60 @@ void FormRenderer::paint(QPainter &painter) const
     else
         for (const Band &band : m_bands)
             paintBand(painter, band);
+    painter.restore();
+}
+
+QList<QList<FormRenderer::Band>> FormRenderer::pages(int pageHeight) const
+{
+    const Band *header = nullptr;
+    const Band *footer = nullptr;
+    for (const Band &band : m_bands) {
+        const QString &kind = m_form.sections[band.section].kind;
+        if (kind == QLatin1String("PageHeader"))
+            header = &band;
+        else if (kind == QLatin1String("PageFooter"))
+            footer = &band;
+    }
+    const int top = header ? header->height : 0;
+    const int bottom = std::max(top + 1, pageHeight - (footer ? footer->height : 0));
+    QList<QList<Band>> pages;
+    QList<Band> page;
+    int y = top;
+    auto finish = [&] {
+        if (header)
+            page.prepend({header->section, 0, header->height, header->record});
+        if (footer)
+            page.append({footer->section, bottom, footer->height, footer->record});
+        pages.append(page);
+        page.clear();
+        y = top;
+    };
+    for (const Band &band : m_bands) {
+        if (&band == header || &band == footer)
+            continue;
+        if (y + band.height > bottom && y > top)
+            finish();
+        page.append({band.section, y, band.height, band.record});
+        y += band.height;
+    }
+    finish();
+    return pages;
+}
+
+int FormRenderer::pageCount(int pageHeight) const
+{
+    return int(pages(pageHeight).size());
+}
+
+void FormRenderer::paintPage(QPainter &painter, int page, int pageHeight) const
+{
+    const QList<QList<Band>> all = pages(pageHeight);
+    if (page < 0 || page >= all.size())
+        return;
+    painter.save();
+    painter.setClipRect(QRect(0, 0, std::max(m_width, 1), pageHeight));
+    for (const Band &band : all[page])
+        paintBand(painter, band);
     painter.restore();
 }
 

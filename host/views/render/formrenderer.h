@@ -29,9 +29,11 @@ class FormRenderer
 {
 public:
     // recordNumber: the record to show (0 the first). filter: a subform's
-    // link to its parent's record.
+    // link to its parent's record. recordCount: how many records a report
+    // or continuous form reads (0: as many as the view shows).
     FormRenderer(const Form &form, FormData &data, FormViewMode mode, int recordNumber = 0,
-                 double dotsPerInch = 96, const RecordFilter &filter = {}, int depth = 0);
+                 double dotsPerInch = 96, const RecordFilter &filter = {}, int depth = 0,
+                 int recordCount = 0);
     ~FormRenderer();
     FormRenderer(const FormRenderer &) = delete;
     FormRenderer &operator=(const FormRenderer &) = delete;
@@ -39,6 +41,12 @@ public:
     // The form's width by the heights of the sections the view shows.
     QSize size() const;
     void paint(QPainter &painter) const;
+    // The layout cut into pages of pageHeight pixels, as a report prints:
+    // the page header at the top and the page footer at the bottom of each
+    // page, the other sections between them, a section that does not fit
+    // starting the next page. Always at least one page.
+    int pageCount(int pageHeight) const;
+    void paintPage(QPainter &painter, int page, int pageHeight) const;
     const QStringList &problems() const { return m_problems; }
     // Where a control is drawn, in pixels; empty when the view hides it.
     QRect controlRect(const QString &name) const;
@@ -67,6 +75,7 @@ private:
 
     int px(double twips) const;
     void layOutBands();
+    QList<QList<Band>> pages(int pageHeight) const;
     void readLists();
     void readSubforms();
     bool shown(int control) const;
