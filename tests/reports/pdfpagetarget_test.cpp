@@ -7,6 +7,9 @@
 #include "host/reports/pagedreportwriter.h"
 #include "host/reports/pagetarget.h"
 #include "host/reports/reportoutput.h"
+#include "host/reports/reportregistry.h"
+#include "host/reports/storereports.h"
+#include "host/store/store.h"
 
 #include <QFile>
 #include <QImage>
@@ -145,10 +148,11 @@ struct Written
 };
 
 Written writePdf(PageTarget &target, const QString &path,
-                 const std::function<void(ReportWriter &)> &body)
+                 const std::function<void(ReportWriter &)> &body,
+                 const ReportHeader &title = header)
 {
     PagedReportWriter writer(target);
-    writer.begin(header);
+    writer.begin(title);
     body(writer);
     writer.end();
     return {path, writer.pageCount()};
@@ -203,6 +207,50 @@ TEST(PdfPageTarget, ReadsBackAsQtsPdfWithTheSamePagesAndPicturesAndPassesQpdf)
         EXPECT_GE(differing, 0) << "pages of one size";
         EXPECT_LT(differing, ownPage.width() * ownPage.height() / 1000) << "within 0.1 %";
     }
+}
+
+// The bundled sample documented by the command line, every report of its
+// store written by both writers: the same pages, text and first page.
+TEST(PdfPageTarget, TheSampleReportsReadBackAsQtsPdf)
+{
+    if (!haveTools())
+        GTEST_SKIP() << "poppler-utils and qpdf are needed";
+    QTemporaryDir dir;
+    const QString storePath = dir.filePath(QStringLiteral("Analize.mdb"));
+    const ::Run documented =
+        run(QStringLiteral(QUILLMARK_CLI),
+            {QStringLiteral("document"), QStringLiteral(QUILLMARK_SAMPLE_DATABASE),
+             QStringLiteral("--listing"), QStringLiteral("all"), QStringLiteral("--format"),
+             QStringLiteral("html"), QStringLiteral("--out"), dir.path(), QStringLiteral("--store"),
+             storePath, QStringLiteral("--quiet")});
+    ASSERT_EQ(documented.exitCode, 0);
+    registerStoreReports();
+    auto store = Store::open(storePath);
+    int compared = 0;
+    for (const QString &name : reportNames()) {
+        SCOPED_TRACE(name.toStdString());
+        const std::unique_ptr<StoreReport> report = createReport(name);
+        const ReportHeader reportTitle = reportHeader(*report, store->connection());
+        auto body = [&](ReportWriter &out) { report->write(store->connection(), out); };
+        const QString ownPath = dir.filePath(name + QStringLiteral("-own.pdf"));
+        const QString qtPath = dir.filePath(name + QStringLiteral("-qt.pdf"));
+        PdfPageTarget ownTarget(ownPath, reportTitle.title);
+        QtPdfPageTarget qtTarget(qtPath, reportTitle.title);
+        const Written own = writePdf(ownTarget, ownPath, body, reportTitle);
+        const Written qt = writePdf(qtTarget, qtPath, body, reportTitle);
+        EXPECT_EQ(run(QStringLiteral("qpdf"), {QStringLiteral("--check"), ownPath}).exitCode, 0);
+        EXPECT_EQ(own.laidOut, qt.laidOut);
+        EXPECT_EQ(pageCount(ownPath), own.laidOut);
+        EXPECT_EQ(pageText(ownPath), pageText(qtPath));
+        const QImage ownPage = firstPage(ownPath, dir.filePath(name + QStringLiteral("-own")));
+        const QImage qtPage = firstPage(qtPath, dir.filePath(name + QStringLiteral("-qt")));
+        ASSERT_FALSE(ownPage.isNull());
+        const int differing = differingPixels(ownPage, qtPage);
+        EXPECT_GE(differing, 0) << "pages of one size";
+        EXPECT_LT(differing, ownPage.width() * ownPage.height() / 1000) << "within 0.1 %";
+        ++compared;
+    }
+    EXPECT_GE(compared, 7);
 }
 
 TEST(PdfPageTarget, ASmallerFileThatNamesItsFontsOnce)
