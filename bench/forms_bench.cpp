@@ -1,14 +1,17 @@
-// forms_bench [SAMPLE_DB SAMPLE_DESIGNS]: draws every form of the sample
-// and of the corpus's database with exported designs, in the normal view
+// forms_bench [SAMPLE_DB SAMPLE_DESIGNS]: draws every form of the sample,
+// of the corpus's database with exported designs and of the largest corpus
+// file that stores forms (designs read from the file), in the normal view
 // (records read, lists filled through the query engine) and in the design
 // view, and prints forms and controls per second.
 
 #include "app/wiring.h"
 #include "host/command/mainstate.h"
+#include "host/design/storeddesignsource.h"
 #include "host/query/queryengine.h"
 #include "host/vb/errors.h"
 #include "host/views/render/formrenderer.h"
 
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -53,6 +56,26 @@ void measure(const QString &label, const QString &database, const QString &desig
     }
 }
 
+// The largest corpus file whose forms the file itself stores; empty if none.
+QString largestWithStoredForms(const QString &corpus)
+{
+    QString largest;
+    qint64 size = -1;
+    QDirIterator it(corpus, {QStringLiteral("*.mdb"), QStringLiteral("*.accdb")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        try {
+            if (QFileInfo(path).size() > size && !StoredDesignSource(path).formNames().isEmpty()) {
+                largest = path;
+                size = QFileInfo(path).size();
+            }
+        } catch (const HostError &) {
+        }
+    }
+    return largest;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -70,6 +93,9 @@ int main(int argc, char **argv)
             measure(QStringLiteral("corpus jet4/Strings.mdb"),
                     corpus + QStringLiteral("/jet4/Strings.mdb"),
                     corpus + QStringLiteral("/exports/jet4-Strings"), QStringLiteral("CP1251"));
+        if (const QString largest = largestWithStoredForms(corpus); !largest.isEmpty())
+            measure(QStringLiteral("corpus ") + QFileInfo(largest).fileName(), largest, QString(),
+                    QString());
         else
             std::printf("corpus absent: %s\n", qPrintable(corpus));
     } catch (const HostError &error) {
