@@ -171,8 +171,9 @@ struct JetWriterDocument
     bool classModule = false; // modules: a class rather than a standard module
     // Forms and reports: the design stream Access stores (Jet 4: Blob in
     // MSysAccessObjects' compound file; Jet 3: MSysObjects.LvExtra, or
-    // MSysModules2.Form for one with code); empty: none.
-    QByteArray design;
+    // MSysModules2.Form for one with code); empty: none. Initialised here
+    // so that brace lists naming the fields before it stay complete.
+    QByteArray design{};
 };
 
 struct JetWriterDatabase
