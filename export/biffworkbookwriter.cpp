@@ -22,14 +22,14 @@ int displayWidth(const QString &text)
     return width;
 }
 
-QString folderOf(const ExportFile &file)
+QString folderOf(const AtomicFile &file)
 {
-    return QFileInfo(file.target()).absolutePath();
+    return QFileInfo(file.path()).absolutePath();
 }
 
 } // namespace
 
-BiffWorkbookWriter::BiffWorkbookWriter(ExportFile &file, const QString &objectName)
+BiffWorkbookWriter::BiffWorkbookWriter(AtomicFile &file, const QString &objectName)
     : m_file(file)
     , m_sheetName(sheetNameFor(objectName))
     , m_strings(folderOf(file))
@@ -38,7 +38,7 @@ BiffWorkbookWriter::BiffWorkbookWriter(ExportFile &file, const QString &objectNa
     if (!m_cells.open())
         throw HostError(Err::PathFileAccess,
                         QStringLiteral("Cannot create a temporary file beside \"%1\": %2")
-                            .arg(file.target(), m_cells.errorString()));
+                            .arg(file.path(), m_cells.errorString()));
 }
 
 void BiffWorkbookWriter::flushCells()

@@ -8,7 +8,7 @@
 // files beside the target while the rows pass, then the workbook stream is
 // put together behind its globals, so memory stays flat.
 
-#include "export/exportfile.h"
+#include "export/exporttarget.h"
 #include "export/rowsink.h"
 #include "export/sharedstringspill.h"
 
@@ -23,14 +23,14 @@ class BiffWorkbookWriter : public RowSink
 public:
     // The file must outlive the writer. A record beyond the sheet's last
     // row raises 31007; more than 256 fields raise 31007 as well.
-    BiffWorkbookWriter(ExportFile &file, const QString &objectName);
+    BiffWorkbookWriter(AtomicFile &file, const QString &objectName);
 
     void begin(const QStringList &fieldNames) override;
     void row(const QList<Value> &values) override;
     void end() override;
 
 private:
-    ExportFile &m_file;
+    AtomicFile &m_file;
     QString m_sheetName;
     SharedStringSpill m_strings;
     QTemporaryFile m_cells;

@@ -60,7 +60,7 @@ QByteArray unusedEntry()
 class FatWriter
 {
 public:
-    explicit FatWriter(ExportFile &out)
+    explicit FatWriter(AtomicFile &out)
         : m_out(out)
     {
         m_sector.reserve(SectorSize);
@@ -71,7 +71,7 @@ public:
         qToLittleEndian(entry, bytes);
         m_sector.append(bytes, 4);
         if (m_sector.size() == qsizetype(SectorSize)) {
-            m_out.write(m_sector);
+            writeExportFile(m_out, m_sector);
             m_sector.clear();
         }
     }
@@ -82,13 +82,13 @@ public:
     }
 
 private:
-    ExportFile &m_out;
+    AtomicFile &m_out;
     QByteArray m_sector;
 };
 
 } // namespace
 
-void writeSingleStreamCompoundFile(ExportFile &out, const QString &streamName, quint64 size,
+void writeSingleStreamCompoundFile(AtomicFile &out, const QString &streamName, quint64 size,
                                    const std::function<void(const ByteWriter &)> &writeStream)
 {
     if (size < MiniStreamCutoff) {
@@ -97,7 +97,7 @@ void writeSingleStreamCompoundFile(ExportFile &out, const QString &streamName, q
         writeStream([&bytes](const char *data, qsizetype n) { bytes.append(data, n); });
         if (quint64(bytes.size()) != size)
             throw HostError(Err::Unexpected, QStringLiteral("The workbook stream changed size"));
-        out.write(buildCompoundFile({CompoundStream{{streamName}, bytes}}));
+        writeExportFile(out, buildCompoundFile({CompoundStream{{streamName}, bytes}}));
         return;
     }
     if (size > 0xFFFFFFFFull - SectorSize)
@@ -140,23 +140,23 @@ void writeSingleStreamCompoundFile(ExportFile &out, const QString &streamName, q
     put32(header, 72, quint32(difatSectors));
     for (quint32 i = 0; i < HeaderFatNumbers; ++i)
         put32(header, 76 + i * 4, i < fatSectors ? fatStart + i : FreeSector);
-    out.write(header);
+    writeExportFile(out, header);
 
     quint64 written = 0;
     writeStream([&](const char *data, qsizetype n) {
-        out.write(data, n);
+        writeExportFile(out, data, n);
         written += quint64(n);
     });
     if (written != size)
         throw HostError(Err::Unexpected, QStringLiteral("The workbook stream changed size"));
     if (const quint64 tail = size % SectorSize)
-        out.write(QByteArray(qsizetype(SectorSize - tail), '\0'));
+        writeExportFile(out, QByteArray(qsizetype(SectorSize - tail), '\0'));
 
     QByteArray directory = directoryEntry(QStringLiteral("Root Entry"), 5, 1, EndOfChain, 0);
     directory += directoryEntry(streamName, 2, NoStream, 0, size);
     directory += unusedEntry();
     directory += unusedEntry();
-    out.write(directory);
+    writeExportFile(out, directory);
 
     FatWriter fat(out);
     for (quint32 s = 0; s < streamSectors; ++s)
@@ -175,6 +175,6 @@ void writeSingleStreamCompoundFile(ExportFile &out, const QString &streamName, q
             put32(sector, i * 4, nextFat < fatSectors ? fatStart + nextFat : FreeSector);
         put32(sector, FatNumbersPerDifatSector * 4,
               d + 1 < difatSectors ? difatStart + quint32(d) + 1 : EndOfChain);
-        out.write(sector);
+        writeExportFile(out, sector);
     }
 }

@@ -8,7 +8,7 @@
 // buildCompoundFile (host/jet/write/cfbwriter.h), which lays out the mini
 // stream the format asks for.
 
-#include "export/exportfile.h"
+#include "export/exporttarget.h"
 
 #include <QString>
 #include <functional>
@@ -17,6 +17,6 @@
 using ByteWriter = std::function<void(const char *data, qsizetype size)>;
 
 // `writeStream` must give exactly `size` bytes to the writer it is given.
-// Raises what ExportFile raises.
-void writeSingleStreamCompoundFile(ExportFile &out, const QString &streamName, quint64 size,
+// Raises what writeExportFile raises.
+void writeSingleStreamCompoundFile(AtomicFile &out, const QString &streamName, quint64 size,
                                    const std::function<void(const ByteWriter &)> &writeStream);

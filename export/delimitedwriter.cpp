@@ -9,7 +9,7 @@ constexpr qsizetype FlushAt = 1 << 16;
 
 } // namespace
 
-DelimitedWriter::DelimitedWriter(ExportFile &file, const QString &codePage, bool fieldNames)
+DelimitedWriter::DelimitedWriter(AtomicFile &file, const QString &codePage, bool fieldNames)
     : m_file(file)
     , m_encoder(codePage)
     , m_fieldNames(fieldNames)
@@ -45,7 +45,7 @@ void DelimitedWriter::appendQuoted(const QString &text, const QString &where)
 void DelimitedWriter::flushIfFull()
 {
     if (m_buffer.size() >= FlushAt) {
-        m_file.write(m_buffer);
+        writeExportFile(m_file, m_buffer);
         m_buffer.resize(0); // keeps the capacity
     }
 }
@@ -115,6 +115,6 @@ void DelimitedWriter::row(const QList<Value> &values)
 
 void DelimitedWriter::end()
 {
-    m_file.write(m_buffer);
+    writeExportFile(m_file, m_buffer);
     m_buffer.clear();
 }

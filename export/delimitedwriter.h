@@ -6,7 +6,7 @@
 // ended by CR LF; line breaks inside a text stay inside its quotes. The
 // field names, quoted, form the first line only when asked for.
 
-#include "export/exportfile.h"
+#include "export/exporttarget.h"
 #include "export/rowsink.h"
 #include "export/textencoder.h"
 
@@ -16,14 +16,14 @@ public:
     // The file must outlive the writer. The code page is one TextEncoder
     // accepts; a character it cannot hold raises 31006 naming the row and
     // the field.
-    DelimitedWriter(ExportFile &file, const QString &codePage, bool fieldNames);
+    DelimitedWriter(AtomicFile &file, const QString &codePage, bool fieldNames);
 
     void begin(const QStringList &fieldNames) override;
     void row(const QList<Value> &values) override;
     void end() override;
 
 private:
-    ExportFile &m_file;
+    AtomicFile &m_file;
     TextEncoder m_encoder;
     bool m_fieldNames;
     QStringList m_names;

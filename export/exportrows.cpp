@@ -2,7 +2,7 @@
 
 #include "export/biffworkbookwriter.h"
 #include "export/delimitedwriter.h"
-#include "export/exportfile.h"
+#include "export/exporttarget.h"
 #include "export/rtfwriter.h"
 #include "export/xlsxworkbookwriter.h"
 #include "host/objects/source.h"
@@ -12,7 +12,8 @@
 qint64 exportRows(RowCursor &rows, const QString &objectName, ExportFormat format,
                   const QString &file, const ExportOptions &options)
 {
-    ExportFile out(file);
+    AtomicFile out(file);
+    openExportFile(out);
     std::unique_ptr<RowSink> sink;
     switch (format) {
     case ExportFormat::DelimitedText:
@@ -29,7 +30,7 @@ qint64 exportRows(RowCursor &rows, const QString &objectName, ExportFormat forma
         break;
     }
     const qint64 count = pumpRows(rows, *sink, options.progress, options.progressEvery);
-    out.commit();
+    commitExportFile(out);
     return count;
 }
 

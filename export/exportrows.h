@@ -1,7 +1,7 @@
 #pragma once
 
 // Writes the rows of one table or query to a file in one of the export
-// formats, through an ExportFile: the target is replaced only when the
+// formats, through an AtomicFile: the target is replaced only when the
 // whole file is written. This is what stands behind DoCmd.OutputTo and
 // DoCmd.TransferText (makeFileExporter gives the Application its writer).
 

@@ -64,7 +64,7 @@ QByteArray rtfEscaped(const QString &text)
     return out;
 }
 
-RtfWriter::RtfWriter(ExportFile &file)
+RtfWriter::RtfWriter(AtomicFile &file)
     : m_file(file)
 {
 }
@@ -117,7 +117,7 @@ void RtfWriter::writeRow(const QStringList &texts, bool header)
     }
     m_buffer += "\\row\n";
     if (m_buffer.size() >= (1 << 16)) {
-        m_file.write(m_buffer);
+        writeExportFile(m_file, m_buffer);
         m_buffer.clear();
     }
 }
@@ -142,6 +142,6 @@ void RtfWriter::end()
     if (m_rowStart.isEmpty())
         fixWidths();
     m_buffer += "\\pard\\par\n}\n";
-    m_file.write(m_buffer);
+    writeExportFile(m_file, m_buffer);
     m_buffer.clear();
 }

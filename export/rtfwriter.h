@@ -9,7 +9,7 @@
 // and the first SampleRows records, held back until then; every later row
 // streams straight through.
 
-#include "export/exportfile.h"
+#include "export/exporttarget.h"
 #include "export/rowsink.h"
 
 class RtfWriter : public RowSink
@@ -18,14 +18,14 @@ public:
     static constexpr qsizetype SampleRows = 100;
 
     // The file must outlive the writer.
-    explicit RtfWriter(ExportFile &file);
+    explicit RtfWriter(AtomicFile &file);
 
     void begin(const QStringList &fieldNames) override;
     void row(const QList<Value> &values) override;
     void end() override;
 
 private:
-    ExportFile &m_file;
+    AtomicFile &m_file;
     QStringList m_names;
     QList<QStringList> m_sample; // the rows held back until the widths are known
     QList<int> m_rightEdges;     // twips from the left margin

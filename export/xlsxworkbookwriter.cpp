@@ -7,12 +7,12 @@
 #include <QFileInfo>
 #include <xlsxwriter.h>
 
-XlsxWorkbookWriter::XlsxWorkbookWriter(ExportFile &file, const QString &objectName)
+XlsxWorkbookWriter::XlsxWorkbookWriter(AtomicFile &file, const QString &objectName)
     : m_file(file)
-    , m_tmpdir(QFile::encodeName(QFileInfo(file.target()).absolutePath()))
+    , m_tmpdir(QFile::encodeName(QFileInfo(file.path()).absolutePath()))
 {
     // The library opens the temporary path by name: let go of our handle.
-    m_file.file().close();
+    m_file.releaseHandle();
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;
     options.tmpdir = m_tmpdir.data(); // beside the target: its disk, not a RAM /tmp
@@ -20,7 +20,7 @@ XlsxWorkbookWriter::XlsxWorkbookWriter(ExportFile &file, const QString &objectNa
     m_workbook = workbook_new_opt(QFile::encodeName(file.temporaryPath()).constData(), &options);
     if (!m_workbook)
         throw HostError(Err::PathFileAccess,
-                        QStringLiteral("Cannot start the workbook \"%1\"").arg(file.target()));
+                        QStringLiteral("Cannot start the workbook \"%1\"").arg(file.path()));
     m_sheet = workbook_add_worksheet(m_workbook, sheetNameFor(objectName).toUtf8().constData());
     if (!m_sheet) {
         // The destructor does not run for a constructor that throws.
@@ -50,7 +50,7 @@ void XlsxWorkbookWriter::check(int error, const char *what) const
         return;
     throw HostError(Err::PathFileAccess,
                     QStringLiteral("Writing \"%1\" failed (%2): %3")
-                        .arg(m_file.target(), QLatin1String(what),
+                        .arg(m_file.path(), QLatin1String(what),
                              QString::fromUtf8(lxw_strerror(lxw_error(error)))));
 }
 

@@ -6,7 +6,7 @@
 // are typed as in BiffWorkbookWriter: one sheet named after the object,
 // the field names in bold, numbers, dates in a date format, Booleans, text.
 
-#include "export/exportfile.h"
+#include "export/exporttarget.h"
 #include "export/rowsink.h"
 
 #include <QByteArray>
@@ -23,7 +23,7 @@ class XlsxWorkbookWriter : public RowSink
 public:
     // Writes to the file's temporary path by name (the library opens it
     // itself). A record beyond the sheet's last row raises 31007.
-    XlsxWorkbookWriter(ExportFile &file, const QString &objectName);
+    XlsxWorkbookWriter(AtomicFile &file, const QString &objectName);
     ~XlsxWorkbookWriter() override;
 
     void begin(const QStringList &fieldNames) override;
@@ -31,7 +31,7 @@ public:
     void end() override;
 
 private:
-    ExportFile &m_file;
+    AtomicFile &m_file;
     QByteArray m_tmpdir;
     lxw_workbook *m_workbook = nullptr;
     lxw_worksheet *m_sheet = nullptr;

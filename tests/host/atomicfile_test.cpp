@@ -1,5 +1,6 @@
-// Outputs replace their destination whole or not at all, and replace a
-// symbolic link instead of writing through it.
+// Outputs replace their destination whole or not at all, replace a
+// symbolic link instead of writing through it, and refuse a destination
+// they must not replace before writing anything.
 
 #include "host/io/atomicfile.h"
 #include "support/testsupport.h"
@@ -8,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <cerrno>
 #include <gtest/gtest.h>
 
 namespace {
@@ -77,22 +79,53 @@ TEST(AtomicFile, ReplacesALinkAndLeavesItsTarget)
     EXPECT_EQ(contentOf(path), "report");
 }
 
-TEST(AtomicFile, SaysWhyItCannotWrite)
+TEST(AtomicFile, RefusesBeforeWritingAndSaysWhy)
 {
     QTemporaryDir dir;
+    AtomicFile noName{QString()};
+    EXPECT_FALSE(noName.open());
+    EXPECT_EQ(noName.systemError(), ENOENT);
     AtomicFile missingFolder(dir.filePath(QStringLiteral("no/such/folder/R_Query.pdf")));
     EXPECT_FALSE(missingFolder.open());
+    EXPECT_EQ(missingFolder.systemError(), ENOENT);
     EXPECT_FALSE(missingFolder.errorString().isEmpty());
     EXPECT_FALSE(missingFolder.commit());
 
-    // A folder in the way of the rename: the data is written, the rename fails.
+    // A folder in the way, a file nobody may write (kept, even for root).
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("R_Module.pdf")));
+    AtomicFile folderInTheWay(dir.filePath(QStringLiteral("R_Module.pdf")));
+    EXPECT_FALSE(folderInTheWay.open());
+    EXPECT_EQ(folderInTheWay.systemError(), EISDIR);
+    const QString locked = writeFile(dir, QStringLiteral("R_Table.pdf"), "keep me");
+    QFile::setPermissions(locked, QFile::ReadOwner | QFile::ReadUser);
     {
-        AtomicFile folderInTheWay(dir.filePath(QStringLiteral("R_Module.pdf")));
-        ASSERT_TRUE(folderInTheWay.open());
-        folderInTheWay.device()->write("x");
-        EXPECT_FALSE(folderInTheWay.commit());
-        EXPECT_FALSE(folderInTheWay.errorString().isEmpty());
+        AtomicFile readOnly(locked);
+        EXPECT_FALSE(readOnly.open());
+        EXPECT_EQ(readOnly.systemError(), EACCES);
+        EXPECT_FALSE(readOnly.write("x", 1));
+        EXPECT_FALSE(readOnly.commit());
     }
-    EXPECT_EQ(entriesOf(dir), QStringList{QStringLiteral("R_Module.pdf")});
+    EXPECT_EQ(contentOf(locked), "keep me");
+    EXPECT_EQ(entriesOf(dir),
+              (QStringList{QStringLiteral("R_Module.pdf"), QStringLiteral("R_Table.pdf")}));
+}
+
+TEST(AtomicFile, AReleasedHandleLetsAnotherWriterFillTheFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("out.xlsx"));
+    AtomicFile out(path);
+    ASSERT_TRUE(out.open());
+    ASSERT_TRUE(out.write("ignored"));
+    out.releaseHandle();
+    // A library writing the temporary file by name, as libxlsxwriter does.
+    QFile other(out.temporaryPath());
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    other.write("workbook");
+    other.close();
+    EXPECT_FALSE(QFileInfo::exists(path));
+    ASSERT_TRUE(out.commit()) << out.errorString().toStdString();
+    EXPECT_EQ(contentOf(path), "workbook");
+    EXPECT_EQ(entriesOf(dir), QStringList{QStringLiteral("out.xlsx")});
+    EXPECT_FALSE(out.commit());
 }
