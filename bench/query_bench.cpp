@@ -8,9 +8,9 @@
 // Usage: query_bench [rows]
 
 #include "host/jet/jetsource.h"
-#include "host/jet/write/jetwriter.h"
 #include "host/query/queryengine.h"
 #include "host/vb/errors.h"
+#include "tests/query/writerbuilders.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -18,23 +18,6 @@
 #include <cstdio>
 
 namespace {
-
-JetWriterColumn column(const QString &name, int type, int size = 0)
-{
-    JetWriterColumn c;
-    c.name = name;
-    c.type = type;
-    c.size = size;
-    return c;
-}
-
-JetWriterQuery::Output output(const QString &expression, const QString &alias = QString())
-{
-    JetWriterQuery::Output o;
-    o.expression = expression;
-    o.alias = alias;
-    return o;
-}
 
 JetWriterDatabase generated(int rows)
 {

@@ -17,24 +17,6 @@
 
 namespace {
 
-class OpeningView : public HostView
-{
-public:
-    bool opens = true;
-    QStringList opened;
-    void setVisible(bool) override {}
-    void databaseChanged(Application &, const QString &) override {}
-    void objectOpened(Application &, const OpenedObject &) override {}
-    void objectClosed(AcObjectType, const QString &) override {}
-    void maximize() override {}
-    void minimize() override {}
-    bool openWithDefaultApplication(const QString &path) override
-    {
-        opened << path;
-        return opens;
-    }
-};
-
 struct Target
 {
     QTemporaryDir dir;

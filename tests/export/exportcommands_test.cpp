@@ -14,33 +14,17 @@
 
 namespace {
 
-class FailingView : public HostView
-{
-public:
-    QStringList opened;
-    void setVisible(bool) override {}
-    void databaseChanged(Application &, const QString &) override {}
-    void objectOpened(Application &, const OpenedObject &) override {}
-    void objectClosed(AcObjectType, const QString &) override {}
-    void maximize() override {}
-    void minimize() override {}
-    bool openWithDefaultApplication(const QString &path) override
-    {
-        opened << path;
-        return false;
-    }
-};
-
 struct Panel
 {
     QTemporaryDir dir;
     FixtureSource fixture;
-    FailingView view;
+    OpeningView view;
     MainState state;
     HeadlessUi ui;
 
     Panel()
     {
+        view.opens = false;
         fixture.add(FixtureTable(QStringLiteral("商品"))
                         .field(QStringLiteral("ID"), DaoType::Long)
                         .row({Value::longInt(7)}));

@@ -4,6 +4,7 @@
 // and the independent readers (Python's xlrd and openpyxl, LibreOffice) run
 // on what the writers wrote.
 
+#include "host/objects/hostview.h"
 #include "host/objects/source.h"
 
 #include <QByteArray>
@@ -51,6 +52,26 @@ private:
     qint64 m_count;
     std::function<QList<Value>(qint64)> m_make;
     qint64 m_at = -1;
+};
+
+// A view that records the files AutoStart asks it to open, and opens them
+// or not as told.
+class OpeningView : public HostView
+{
+public:
+    bool opens = true;
+    QStringList opened;
+    void setVisible(bool) override {}
+    void databaseChanged(Application &, const QString &) override {}
+    void objectOpened(Application &, const OpenedObject &) override {}
+    void objectClosed(AcObjectType, const QString &) override {}
+    void maximize() override {}
+    void minimize() override {}
+    bool openWithDefaultApplication(const QString &path) override
+    {
+        opened << path;
+        return opens;
+    }
 };
 
 inline QByteArray fileBytes(const QString &path)

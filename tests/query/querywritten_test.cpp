@@ -3,31 +3,14 @@
 // engine with the rows the file holds.
 
 #include "host/jet/jetsource.h"
-#include "host/jet/write/jetwriter.h"
 #include "host/query/queryengine.h"
 #include "query/queryfixture.h"
+#include "query/writerbuilders.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
-
-JetWriterColumn column(const QString &name, int type, int size = 0)
-{
-    JetWriterColumn c;
-    c.name = name;
-    c.type = type;
-    c.size = size;
-    return c;
-}
-
-JetWriterQuery::Output output(const QString &expression, const QString &alias = QString())
-{
-    JetWriterQuery::Output o;
-    o.expression = expression;
-    o.alias = alias;
-    return o;
-}
 
 JetWriterDatabase shop()
 {
