@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QSet>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -275,14 +277,25 @@ void writeNewFile(const QString &path, const QList<QByteArray> &pages)
             Err::PathFileAccess,
             QStringLiteral("Path/File access error: '%1' (%2)").arg(path, file.errorString()));
     }
-    bool ok = true;
-    for (const QByteArray &page : pages)
-        if (file.write(page) != page.size()) {
-            ok = false;
-            break;
+    // Pages go straight to the file, so that the first failed write names
+    // its own cause (no space, the file size limit).
+    int error = 0;
+    for (const QByteArray &page : pages) {
+        for (qsizetype done = 0; done < page.size() && !error;) {
+            const ssize_t n =
+                ::write(file.handle(), page.constData() + done, size_t(page.size() - done));
+            if (n > 0)
+                done += n;
+            else if (n < 0 && errno != EINTR)
+                error = errno;
         }
-    ok = ok && file.flush() && ::fsync(file.handle()) == 0;
-    const QString why = file.errorString();
+        if (error)
+            break;
+    }
+    if (!error && ::fsync(file.handle()) != 0)
+        error = errno;
+    const bool ok = error == 0;
+    const QString why = QString::fromLocal8Bit(std::strerror(error));
     file.close();
     if (!ok) {
         QFile::remove(path);

@@ -3,15 +3,19 @@
 
 #include "host/jet/bytes.h"
 #include "host/vb/errors.h"
+#include "maintenance/atomicreplace.h"
 #include "maintenance/fileinuse.h"
 #include "maintenance/maintenanceengine.h"
 #include "maintenance/pageaccount.h"
 #include "support/testsupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <csignal>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -144,4 +148,51 @@ TEST(InUse, TheOpenTargetALockedLockFileAndALockedFileAreRefused)
         ::close(ready[0]);
         ::close(ready[1]);
     }
+}
+
+// The protocol's failures leave every file as it was: a copy that cannot be
+// written for want of space (a file size limit in a child process stands in
+// for a full disk) is removed, and a rename that fails leaves both files.
+TEST(CompactFailures, AFullDiskOrAFailedRenameLeavesTheFilesAsTheyWere)
+{
+    if (corpusDir().isEmpty())
+        GTEST_SKIP() << "no corpus";
+    QTemporaryDir dir;
+    const QString source = damagedCopy(dir, QStringLiteral("full.mdb"), [](QByteArray &) {});
+    const QByteArray sourceBytes = readAll(source);
+    const QString copy = dir.filePath(QStringLiteral("full.bak"));
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{1 << 20, 1 << 20};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        int error = 0;
+        try {
+            JetMaintenanceEngine().CompactDatabase(source, copy);
+        } catch (const HostError &e) {
+            error = e.code();
+        }
+        ::_exit(error == int(Err::DiskFull) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "61, Disk full";
+    EXPECT_FALSE(QFile::exists(copy)) << "the partial copy is removed";
+    EXPECT_EQ(readAll(source), sourceBytes);
+
+    // The rename over the source fails (the path is now a folder with a
+    // file in it): 75, and the verified copy stays beside it.
+    JetMaintenanceEngine engine;
+    engine.CompactDatabase(source, copy);
+    const QByteArray copyBytes = readAll(copy);
+    const QString blocked = dir.filePath(QStringLiteral("blocked.mdb"));
+    ASSERT_TRUE(QDir(dir.path()).mkpath(QStringLiteral("blocked.mdb/inside")));
+    const QString failure = failureOf([&] { replaceAtomically(copy, blocked); });
+    EXPECT_TRUE(failure.startsWith(u"75 ")) << failure.toStdString();
+    EXPECT_EQ(readAll(copy), copyBytes);
+    EXPECT_TRUE(QFileInfo(blocked).isDir());
+    // A missing copy: the source is left alone.
+    QFile::remove(copy);
+    EXPECT_TRUE(failureOf([&] { replaceAtomically(copy, source); }).startsWith(u"75 "));
+    EXPECT_EQ(readAll(source), sourceBytes);
 }
