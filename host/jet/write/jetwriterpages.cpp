@@ -1,5 +1,6 @@
-// Page-level parts of the Jet 4 writer: the header page, data pages and
-// usage maps.
+// Page-level parts of the Jet writer: the header page, data pages and
+// usage maps (inline, and by reference to bitmap pages when a map is too
+// wide for a row).
 
 #include "host/jet/write/jetwriterpages.h"
 #include "host/jet/write/vbawriter.h"
@@ -103,9 +104,56 @@ RowPager RowPager::forLongValues(PageFile &file)
     return RowPager(file, QByteArray("LVAL\0\0\0\0", 8));
 }
 
-quint32 RowPager::add(const QByteArray &row)
+namespace {
+
+// Usage-map rows live on pages owned by none.
+bool ownedByNone(const QByteArray &owner)
+{
+    return owner == QByteArray(8, '\0');
+}
+
+// An inline usage map (type 0) too wide for a page, as a reference map
+// (type 1): the bits go to type-0x05 pages added to `file`, each covering
+// (page size - 4) * 8 pages from page 0 on, and the row lists those pages
+// (0 for a range without pages, which readers skip).
+QByteArray referenceMapRow(PageFile &file, const QByteArray &inlineRow)
 {
     const JetFormat &f = fmt();
+    const quint32 perBitmap = quint32(f.pageSize - 4) * 8;
+    const quint32 start = le32(inlineRow, 1);
+    QList<QByteArray> bitmaps; // by range; empty: no page in it
+    for (qsizetype byte = 5; byte < inlineRow.size(); ++byte) {
+        for (int bit = 0; bit < 8; ++bit) {
+            if (!(uchar(inlineRow[byte]) & (1 << bit)))
+                continue;
+            const quint32 page = start + quint32(byte - 5) * 8 + quint32(bit);
+            const qsizetype range = qsizetype(page / perBitmap);
+            if (bitmaps.size() <= range)
+                bitmaps.resize(range + 1);
+            QByteArray &bitmap = bitmaps[range];
+            if (bitmap.isEmpty()) {
+                bitmap = QByteArray(f.pageSize, '\0');
+                bitmap[0] = 0x05;
+                bitmap[1] = 0x01;
+            }
+            const quint32 at = page % perBitmap;
+            bitmap[4 + at / 8] = char(bitmap[4 + at / 8] | (1 << (at % 8)));
+        }
+    }
+    QByteArray row(1, '\x01');
+    for (const QByteArray &bitmap : bitmaps)
+        append32(row, bitmap.isEmpty() ? 0 : file.add(bitmap));
+    return row;
+}
+
+} // namespace
+
+quint32 RowPager::add(const QByteArray &given)
+{
+    const JetFormat &f = fmt();
+    const QByteArray row = given.size() > f.maxRowSize() && given.at(0) == 0 && ownedByNone(m_owner)
+                               ? referenceMapRow(*m_file, given)
+                               : given;
     if (row.size() > f.maxRowSize())
         fail(QStringLiteral("a row of %1 bytes does not fit a page").arg(row.size()));
     const auto freeBytes = [](const QByteArray &p) {
@@ -195,16 +243,21 @@ QByteArray headerPage(const JetWriterDatabase &db)
 QByteArray usageMapRow(const QList<quint32> &pages, quint32 fileEnd, bool globalMap)
 {
     quint32 lo = 0, hi = 0;
-    if (!pages.isEmpty() && !globalMap) {
+    if (globalMap) {
+        hi = fileEnd;
+        // The global map lists the free pages, which are all past the end
+        // of a new file: in a file too large for a bitmap from page 0 in one
+        // row, the map starts at the end, the pages before it being in use.
+        if (int(fileEnd / 8 + 1) + 5 > fmt().maxRowSize())
+            lo = fileEnd & ~7u;
+    } else if (!pages.isEmpty()) {
         lo = *std::min_element(pages.begin(), pages.end()) & ~7u; // starts are multiples of 8
         hi = *std::max_element(pages.begin(), pages.end());
     }
-    if (globalMap)
-        hi = fileEnd;
-    // Access writes 128 (Jet 3) or 64 (Jet 4) bitmap bytes; wider spans get a longer bitmap.
+    // Access writes 128 (Jet 3) or 64 (Jet 4) bitmap bytes; wider spans get
+    // a longer bitmap, and one too wide for a page becomes a reference map
+    // when a map pager places it.
     const int bytes = std::max<int>(fmt().jet3 ? 128 : 64, int((hi - lo) / 8 + 1));
-    if (bytes + 5 > fmt().maxRowSize())
-        fail(QStringLiteral("a usage map spans too many pages"));
     QByteArray row(5 + bytes, '\0');
     put32(row, 1, lo);
     const auto set = [&](quint32 page) {
@@ -212,7 +265,7 @@ QByteArray usageMapRow(const QList<quint32> &pages, quint32 fileEnd, bool global
         row[5 + int(bit / 8)] = char(row[5 + int(bit / 8)] | (1 << (bit % 8)));
     };
     if (globalMap) {
-        for (quint32 page = fileEnd; page < quint32(bytes) * 8; ++page)
+        for (quint32 page = fileEnd; page < lo + quint32(bytes) * 8; ++page)
             set(page);
     } else {
         for (quint32 page : pages)

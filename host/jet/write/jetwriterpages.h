@@ -69,7 +69,10 @@ private:
 };
 
 // Packs rows onto data pages that all carry the same bytes 4..11 (the owner
-// TDEF page, or "LVAL"), opening a new page when one is full.
+// TDEF page, "LVAL", or 0 for usage-map rows), opening a new page when one
+// is full. A pager of usage-map rows places an inline map too wide for a
+// page as a reference map: its bitmap on type-0x05 pages added to the file,
+// the row listing them.
 class RowPager
 {
 public:
@@ -88,8 +91,11 @@ private:
 
 // The page-0 header, masked.
 QByteArray headerPage(const JetWriterDatabase &db);
-// An inline usage-map row (type 0) listing pages; free = true sets the bits
-// of pages past `end` (the global map marks pages beyond the file free).
+// An inline usage-map row (type 0) listing pages, as wide as their span
+// needs (see RowPager for one wider than a page); globalMap = true sets the
+// bits of the pages from `fileEnd` on instead (the global map marks pages
+// beyond the file free), starting the map at the file's end when a map from
+// page 0 would not fit a row.
 QByteArray usageMapRow(const QList<quint32> &pages, quint32 fileEnd = 0, bool globalMap = false);
 
 // --- tables ---------------------------------------------------------------
