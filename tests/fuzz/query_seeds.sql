@@ -1,0 +1,18 @@
+SELECT 得意先.得意先ID, 得意先.会社名, 得意先.ﾌﾘｶﾞﾅ FROM 得意先 WHERE (((得意先.有効)=True)) ORDER BY 得意先.ﾌﾘｶﾞﾅ;
+SELECT 受注.受注ID, 受注.受注日, 得意先.会社名 FROM 受注 INNER JOIN 得意先 ON 受注.得意先ID = 得意先.得意先ID ORDER BY 受注.受注日 DESC;
+SELECT 受注.得意先ID, Sum([受注明細].[数量]*[商品].[単価]) AS 売上金額 FROM (受注 INNER JOIN 受注明細 ON 受注.受注ID = 受注明細.受注ID) INNER JOIN 商品 ON 受注明細.商品ID = 商品.商品ID GROUP BY 受注.得意先ID HAVING (((Sum([受注明細].[数量]*[商品].[単価]))>0));
+TRANSFORM Sum(受注明細.数量) AS 数量の合計 SELECT 受注明細.商品ID FROM 受注 INNER JOIN 受注明細 ON 受注.受注ID = 受注明細.受注ID GROUP BY 受注明細.商品ID PIVOT Format([受注].[受注日],"yyyy/mm");
+PARAMETERS 開始日 DateTime, 終了日 DateTime; SELECT * FROM 受注 WHERE (((受注.受注日) Between [開始日] And [終了日]));
+SELECT TOP 3 商品.商品名, 商品.単価 FROM 商品 ORDER BY 商品.単価 DESC;
+UPDATE 商品 SET 商品.単価 = [単価]*1.05 WHERE (((商品.区分)=1));
+INSERT INTO 受注 ( 得意先ID, 受注日 ) SELECT 受注.得意先ID, Date() AS 式1 FROM 受注 WHERE (((受注.受注ID)=1));
+DELETE 得意先.* FROM 得意先 WHERE (((得意先.有効)=False));
+SELECT 得意先.* INTO 得意先_控え FROM 得意先;
+SELECT 会社名 FROM 得意先 UNION SELECT 仕入先名 FROM 仕入先;
+CREATE INDEX 受注日索引 ON 受注 (受注日);
+SELECT A.ID, A.T, B.C FROM A INNER JOIN B ON A.ID = B.ID WHERE A.D > #1/1/1990# ORDER BY A.T DESC;
+SELECT A.T, Count(*) AS N, Sum(B.C) AS S FROM A LEFT JOIN B ON A.ID = B.ID GROUP BY A.T HAVING Count(*) > 0;
+TRANSFORM Sum(B.C) AS SumC SELECT A.T FROM A INNER JOIN B ON A.ID = B.ID GROUP BY A.T PIVOT Year(A.D) IN (1995, 1996);
+PARAMETERS [Which] Long; SELECT DISTINCT Nz(T, "none") & "-" & Format(D, "yyyy/mm/dd") AS X FROM A WHERE ID = [Which] OR T Like "x*";
+SELECT IIf(IsNull(T), 0, Len(T)) AS L, DateAdd("m", 1, D) AS Next, Mid$(T, 1, 1) FROM A WHERE ID IN (SELECT ID FROM B WHERE C > 1.5);
+SELECT ID FROM A UNION ALL SELECT ID FROM B ORDER BY ID;
