@@ -8,6 +8,7 @@
 #include <QBuffer>
 #include <QPainter>
 #include <QPainterPath>
+#include <QRegularExpression>
 #include <QtEndian>
 
 #include <cmath>
@@ -189,22 +190,130 @@ FormRenderer::FormRenderer(const Form &form, FormData &data, FormViewMode mode, 
     const QString source = text(form.properties, u"RecordSource");
     const bool continuous = number(form.properties, u"DefaultView", 0) == 1;
     m_datasheet = mode == FormViewMode::Normal && number(form.properties, u"DefaultView", 0) == 2;
+    const int shown = continuous || m_datasheet || form.isReport ? ContinuousRecords : 1;
+    const int count = recordCount > 0 ? recordCount : shown;
+    bool sourceRead = source.isEmpty();
     if (mode == FormViewMode::Normal && !source.isEmpty()) {
         try {
-            const int shown = continuous || m_datasheet || form.isReport ? ContinuousRecords : 1;
-            m_records =
-                m_data.records(source, recordNumber, recordCount > 0 ? recordCount : shown, filter);
+            m_records = m_data.records(source, recordNumber, count, filter);
+            sourceRead = true;
         } catch (const HostError &error) {
             m_problems << QStringLiteral("%1: レコードソース「%2」を読み取れません（%3）")
                               .arg(form.name, source, error.description());
         }
     }
+    if (mode == FormViewMode::Normal && sourceRead)
+        evaluateExpressions(source, recordNumber, count, filter);
     layOutBands();
     readLists();
     readSubforms();
 }
 
 FormRenderer::~FormRenderer() = default;
+
+QString FormRenderer::expressionKey(int control)
+{
+    return QStringLiteral("qm_expression_%1").arg(control);
+}
+
+void FormRenderer::evaluateExpressions(const QString &source, int first, int count,
+                                       const RecordFilter &filter)
+{
+    // Each "=..." control source becomes a column of a query over the record
+    // source, so the query engine evaluates it with the record's fields.
+    QList<int> perRecord;
+    QList<int> totals;
+    static const QRegularExpression aggregate(
+        QStringLiteral("\\b(Sum|Count|Avg|Min|Max|First|Last|StDev|StDevP|Var|VarP)\\s*\\("),
+        QRegularExpression::CaseInsensitiveOption);
+    for (int i = 0; i < m_form.controls.size(); ++i) {
+        const QString source = text(m_form.controls[i].properties, u"ControlSource").trimmed();
+        if (source.startsWith(u'='))
+            (source.contains(aggregate) ? totals : perRecord) << i;
+    }
+    if (perRecord.isEmpty() && totals.isEmpty())
+        return;
+    QString from;
+    if (!source.isEmpty()) {
+        QString sql = source.trimmed();
+        while (sql.endsWith(u';'))
+            sql.chop(1);
+        from = sql.startsWith(QLatin1String("SELECT"), Qt::CaseInsensitive)
+                   ? QStringLiteral(" FROM (%1)").arg(sql)
+                   : QStringLiteral(" FROM [%1]").arg(source);
+    }
+    auto columns = [&](const QList<int> &controls) {
+        QStringList list;
+        for (int control : controls)
+            list << QStringLiteral("(%1) AS [%2]")
+                        .arg(text(m_form.controls[control].properties, u"ControlSource")
+                                 .trimmed()
+                                 .mid(1),
+                             expressionKey(control));
+        return list.join(QLatin1String(", "));
+    };
+    if (source.isEmpty() && m_records.isEmpty())
+        m_records.append(FormRecord()); // an unbound form: one set of values
+    QStringList failed;
+
+    // Per record: the record's fields come along, so that the filter
+    // applies and the rows stay in step with m_records.
+    auto evaluateEach = [&](const QList<int> &controls) {
+        const QList<FormRecord> rows =
+            source.isEmpty()
+                ? m_data.records(QStringLiteral("SELECT ") + columns(controls), 0, 1)
+                : m_data.records(QStringLiteral("SELECT *, ") + columns(controls) + from, first,
+                                 count, filter);
+        for (qsizetype r = 0; r < m_records.size() && r < rows.size(); ++r)
+            for (int control : controls)
+                m_records[r].insert(expressionKey(control), rows[r].value(expressionKey(control)));
+    };
+    // Totals: over the records the form shows, the subform's link applied.
+    QString where;
+    if (filter.active()) {
+        const Value &v = filter.value;
+        const QString literal = v.isNumeric() ? vb::textOrEmpty(v)
+                                : v.type() == Value::Type::Text
+                                    ? u'"' + QString(v.asText()).replace(u'"', QStringLiteral("\"\"")) + u'"'
+                                    : QString();
+        where = literal.isEmpty() ? QString()
+                                  : QStringLiteral(" WHERE [%1] = %2").arg(filter.field, literal);
+    }
+    auto evaluateTotal = [&](int control) {
+        if (filter.active() && where.isEmpty())
+            throw HostError(Err::QueryNotRunnable, QString());
+        const QList<FormRecord> rows =
+            m_data.records(QStringLiteral("SELECT ") + columns({control}) + from + where, 0, 1);
+        for (FormRecord &record : m_records)
+            record.insert(expressionKey(control), rows.value(0).value(expressionKey(control)));
+    };
+
+    try {
+        if (!perRecord.isEmpty())
+            evaluateEach(perRecord);
+        perRecord.clear();
+    } catch (const HostError &) {
+        // One of them cannot be evaluated here (a reference to another form,
+        // a function of the database's own VBA): the others still are.
+    }
+    for (int control : perRecord) {
+        try {
+            evaluateEach({control});
+        } catch (const HostError &) {
+            failed << m_form.controls[control].Name();
+        }
+    }
+    for (int control : totals) {
+        try {
+            evaluateTotal(control);
+        } catch (const HostError &) {
+            failed << m_form.controls[control].Name();
+        }
+    }
+    if (!failed.isEmpty())
+        m_problems << QStringLiteral("%1: 式を評価できません: %2")
+                          .arg(m_form.name, failed.join(QStringLiteral(", ")));
+}
 
 int FormRenderer::px(double twips) const
 {
@@ -500,6 +609,8 @@ void FormRenderer::paintControl(QPainter &painter, int index, const QRect &r,
     auto boundValue = [&]() -> Value {
         if (!record)
             return Value();
+        if (text(p, u"ControlSource").trimmed().startsWith(u'='))
+            return record->value(expressionKey(index));
         return record->value(boundFieldKey(text(p, u"ControlSource")));
     };
     auto valueText = [&](const Value &v) -> QString {

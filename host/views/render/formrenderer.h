@@ -4,13 +4,14 @@
 // positions (twips to pixels at the given resolution), captions, fonts,
 // colours, borders and special effects, pictures the design holds, option
 // groups, tab controls with their first page, subforms, lists with their
-// rows and bound controls with a record of the record source. The design
-// view shows the same layout with every section and the controls' names.
+// rows, bound controls with a record of the record source and "=..."
+// expressions evaluated by the query engine. The design view shows the
+// same layout with every section and the controls' names.
 //
 // A renderer reads what it shows when it is made; painting reads nothing.
 // What it could not show (an unreadable record source, a subform whose
-// design is missing) is listed in problems() for the status line, and the
-// controls concerned stay empty.
+// design is missing, an expression the engine cannot evaluate) is listed
+// in problems() for the status line, and the controls concerned stay empty.
 
 #include "host/views/render/formdata.h"
 
@@ -75,6 +76,12 @@ private:
 
     int px(double twips) const;
     void layOutBands();
+    // Adds the values of the "=..." control sources to m_records (a form
+    // without a record source gets one record of them); what cannot be
+    // evaluated goes to problems() and stays empty.
+    void evaluateExpressions(const QString &source, int first, int count,
+                             const RecordFilter &filter);
+    static QString expressionKey(int control);
     QList<QList<Band>> pages(int pageHeight) const;
     void readLists();
     void readSubforms();
