@@ -5,6 +5,7 @@
 #include "maintenance/pagecipher.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace {
 
@@ -36,11 +37,35 @@ IntegrityReport checkIntegrity(const PageAccount &a)
                 r.repairable << what;
             }
     }
-    // Every index that does not skip nulls lists each live row once.
+    // Every index that does not skip nulls lists each live row once: the
+    // walk checked that each entry points at a live row of its table, so the
+    // count and no row listed twice make one entry per row. Entries of a
+    // page are in key order.
     QHash<QPair<quint32, int>, qint64> leafEntries;
-    for (const IndexPageAccount &ip : a.indexPages)
-        if (ip.leaf)
-            leafEntries[{ip.tablePage, ip.index}] += ip.entries.size();
+    QHash<QPair<quint32, int>, QSet<quint32>> listedRows;
+    QHash<QPair<quint32, int>, QString> firstFault;
+    for (const IndexPageAccount &ip : a.indexPages) {
+        if (!ip.leaf)
+            continue;
+        const QPair<quint32, int> key{ip.tablePage, ip.index};
+        leafEntries[key] += ip.entries.size();
+        QSet<quint32> &rows = listedRows[key];
+        for (qsizetype e = 0; e < ip.entries.size(); ++e) {
+            const QByteArray &full = ip.entries[e].full;
+            const quint32 pointer = ip.entries[e].row;
+            if (rows.contains(pointer) && !firstFault.contains(key))
+                firstFault.insert(key,
+                                  QStringLiteral("lists row %1 of page %2 twice (index page %3)")
+                                      .arg(pointer & 0xFF)
+                                      .arg(pointer >> 8)
+                                      .arg(ip.page));
+            rows.insert(pointer);
+            if (e > 0 && ip.entries[e - 1].full >= full && !firstFault.contains(key))
+                firstFault.insert(
+                    key,
+                    QStringLiteral("has entries out of key order on index page %1").arg(ip.page));
+        }
+    }
     for (const TableAccount &t : a.tables)
         for (int i = 0; i < t.indexFlags.size(); ++i) {
             const qint64 entries = leafEntries.value({t.tdef, i});
@@ -50,6 +75,8 @@ IntegrityReport checkIntegrity(const PageAccount &a)
                                 .arg(i)
                                 .arg(entries)
                                 .arg(t.liveRows);
+            if (const QString fault = firstFault.value({t.tdef, i}); !fault.isEmpty())
+                r.damage << QStringLiteral("table '%1': index %2 %3").arg(t.name).arg(i).arg(fault);
         }
     return r;
 }

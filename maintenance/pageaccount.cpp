@@ -527,6 +527,7 @@ IndexPageAccount Walker::readIndexPage(const TableAccount &t, quint32 number,
         if (!out.leaf && !tree.contains(be32(entry.full, at + 4)))
             throw doubt(QStringLiteral("has a child page %1 outside its index")
                             .arg(be32(entry.full, at + 4)));
+        entry.row = rowPage << 8 | quint32(row);
         out.entries.append(entry);
         last = bit;
     }

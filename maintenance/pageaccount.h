@@ -56,6 +56,7 @@ struct IndexEntry
 {
     QByteArray full;  // key, row pointer (3 bytes big-endian + row), child (4 bytes big-endian)
     int position = 0; // where its stored bytes start in the page
+    quint32 row = 0;  // the row it points at: page << 8 | row number
 };
 
 struct IndexPageAccount

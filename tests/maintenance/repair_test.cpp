@@ -115,6 +115,29 @@ TEST(Repair, UndamagedFilesStayByteForByteAndDamageIsReportedOrMended)
     }
     const QString lvalFailure = failureOf([&] { engine.RepairDatabase(broken); });
     EXPECT_TRUE(lvalFailure.contains(u"long value")) << lvalFailure.toStdString();
+
+    // An index that disagrees with its rows: an entry pointing at the row
+    // the entry before it names, so that the count still matches.
+    const IndexPageAccount *leaf = nullptr;
+    for (const IndexPageAccount &ip : account.indexPages)
+        if (!leaf && ip.leaf && ip.entries.size() > 2 &&
+            ip.entries[0].row >> 8 == ip.entries[1].row >> 8)
+            leaf = &ip;
+    ASSERT_NE(leaf, nullptr);
+    const IndexEntry &second = leaf->entries[1];
+    const qsizetype rowByte =
+        qsizetype(leaf->page) * 4096 + second.position + second.full.size() - leaf->prefix - 1;
+    const QString twice = damagedCopy(dir, QStringLiteral("twice.mdb"), [&](QByteArray &b) {
+        b[rowByte] = char(leaf->entries[0].row & 0xFF);
+    });
+    const QByteArray twiceBytes = readAll(twice);
+    const QString indexFailure = failureOf([&] { engine.RepairDatabase(twice); });
+    EXPECT_TRUE(indexFailure.startsWith(u"3049 ")) << indexFailure.toStdString();
+    EXPECT_TRUE(indexFailure.contains(QStringLiteral("lists row %1 of page %2 twice")
+                                          .arg(leaf->entries[0].row & 0xFF)
+                                          .arg(leaf->entries[0].row >> 8)))
+        << indexFailure.toStdString();
+    EXPECT_EQ(readAll(twice), twiceBytes) << "not repaired: nothing written";
 }
 
 TEST(InUse, TheOpenTargetALockedLockFileAndALockedFileAreRefused)
