@@ -138,6 +138,49 @@ TEST(Repair, UndamagedFilesStayByteForByteAndDamageIsReportedOrMended)
                                           .arg(leaf->entries[0].row >> 8)))
         << indexFailure.toStdString();
     EXPECT_EQ(readAll(twice), twiceBytes) << "not repaired: nothing written";
+
+    // A catalog row whose offset points past its page, and a table's page
+    // map that claims a data page of another table: reported, not repaired.
+    quint32 catalogPage = 0;
+    for (quint32 p = 3; p < account.pageCount() && !catalogPage; ++p)
+        if (account.roles[p] == PageRole::Data && account.owners.value(p) == 2)
+            catalogPage = p;
+    ASSERT_NE(catalogPage, 0u);
+    const QString catalog = damagedCopy(dir, QStringLiteral("catalog.mdb"), [&](QByteArray &b) {
+        put16(b, qsizetype(catalogPage) * 4096 + 14 + 2 * 1, 0x0FFF);
+    });
+    const QString catalogFailure = failureOf([&] { engine.RepairDatabase(catalog); });
+    EXPECT_TRUE(catalogFailure.contains(
+        QStringLiteral("table 'MSysObjects': row 1 of page %1 lies outside its page")
+            .arg(catalogPage)))
+        << catalogFailure.toStdString();
+
+    const UsageMap *owned = nullptr;
+    quint32 claimed = 0;
+    for (const UsageMap &m : account.maps) {
+        if (owned || m.global || m.type != 0 || m.tablePage == 0)
+            continue;
+        const quint32 first = le32(account.pages[m.page], m.start + 1);
+        for (quint32 p = first; p < first + quint32(m.end - m.start - 5) * 8 && !claimed; ++p)
+            if (p < account.pageCount() && account.roles[p] == PageRole::Data &&
+                account.owners.value(p) != m.tablePage && !m.listed.contains(p)) {
+                owned = &m;
+                claimed = p;
+            }
+    }
+    ASSERT_NE(owned, nullptr);
+    const quint32 mapFirst = le32(account.pages[owned->page], owned->start + 1);
+    const qsizetype mapByte =
+        qsizetype(owned->page) * 4096 + owned->start + 5 + (claimed - mapFirst) / 8;
+    const QString usage = damagedCopy(dir, QStringLiteral("usage.mdb"), [&](QByteArray &b) {
+        b[mapByte] = char(uchar(b[mapByte]) | (1 << ((claimed - mapFirst) % 8)));
+    });
+    const QByteArray usageBytes = readAll(usage);
+    const QString usageFailure = failureOf([&] { engine.RepairDatabase(usage); });
+    EXPECT_TRUE(usageFailure.startsWith(u"3049 ")) << usageFailure.toStdString();
+    EXPECT_TRUE(usageFailure.contains(QStringLiteral("page %1").arg(claimed)))
+        << usageFailure.toStdString();
+    EXPECT_EQ(readAll(usage), usageBytes);
 }
 
 TEST(InUse, TheOpenTargetALockedLockFileAndALockedFileAreRefused)
