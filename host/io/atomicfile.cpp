@@ -127,7 +127,9 @@ void AtomicFile::releaseHandle()
 
 bool AtomicFile::commit()
 {
-    if (m_tempPath.isEmpty() || m_committed) {
+    if (m_committed)
+        return fail(EBADF, QStringLiteral("the file is in place already"));
+    if (m_tempPath.isEmpty()) {
         if (m_error.isEmpty())
             fail(EBADF, QStringLiteral("the file was not opened"));
         return false;
