@@ -10,6 +10,25 @@ namespace {
 // markers in damaged bytes must not recurse the stack away.
 constexpr int maxDepth = 32;
 
+// What a read is for, put into words only when it fails: formatting a
+// message for every record cost more than parsing the record.
+struct Purpose
+{
+    const char *text; // with %1 (and %2) for the numbers
+    qint64 a = 0, b = 0;
+    int width = 0, base = 10;
+
+    QString words() const
+    {
+        const QString s = QString::fromLatin1(text);
+        if (s.contains(QLatin1String("%2")))
+            return s.arg(a).arg(b);
+        if (s.contains(QLatin1String("%1")))
+            return s.arg(a, width, base, QLatin1Char('0'));
+        return s;
+    }
+};
+
 class StreamReader
 {
 public:
@@ -22,10 +41,11 @@ public:
     DesignStream read()
     {
         DesignStream stream;
-        stream.version = u16(QStringLiteral("the header"));
-        stream.versionRequired = u16(QStringLiteral("the header"));
+        const Purpose header{"the header"};
+        stream.version = u16(header);
+        stream.versionRequired = u16(header);
         m_version = stream.version;
-        if (u32(QStringLiteral("the header")) != 0)
+        if (u32(header) != 0)
             fail(4, QStringLiteral("the header's reserved word is not zero"));
         if (m_version < 17 || m_version > 0xFF)
             fail(0, QStringLiteral("version %1 is not a design stream this build reads")
@@ -54,27 +74,27 @@ private:
                                                     .arg(what));
     }
 
-    void need(qsizetype size, const QString &what) const
+    void need(qsizetype size, const Purpose &what) const
     {
         if (size < 0 || size > m_bytes.size() - m_at)
             fail(m_at, QStringLiteral("%1 needs %2 bytes, %3 are left")
-                           .arg(what)
+                           .arg(what.words())
                            .arg(size)
                            .arg(m_bytes.size() - m_at));
     }
 
-    template <typename T> T take(const QString &what)
+    template <typename T> T take(const Purpose &what)
     {
         need(qsizetype(sizeof(T)), what);
         const T value = qFromLittleEndian<T>(m_bytes.data() + m_at);
         m_at += qsizetype(sizeof(T));
         return value;
     }
-    quint8 u8(const QString &what) { return take<quint8>(what); }
-    quint16 u16(const QString &what) { return take<quint16>(what); }
-    quint32 u32(const QString &what) { return take<quint32>(what); }
+    quint8 u8(const Purpose &what) { return take<quint8>(what); }
+    quint16 u16(const Purpose &what) { return take<quint16>(what); }
+    quint32 u32(const Purpose &what) { return take<quint32>(what); }
 
-    QByteArray bytes(qsizetype size, const QString &what)
+    QByteArray bytes(qsizetype size, const Purpose &what)
     {
         need(size, what);
         QByteArray out(m_bytes.data() + m_at, size);
@@ -83,11 +103,11 @@ private:
     }
 
     // The next marker or tag without consuming it.
-    quint32 peek(const QString &what) const
+    quint32 peek(const Purpose &what) const
     {
         const qsizetype size = wide() ? 4 : 1;
         if (size > m_bytes.size() - m_at)
-            fail(m_at, QStringLiteral("%1 is cut off").arg(what));
+            fail(m_at, QStringLiteral("%1 is cut off").arg(what.words()));
         return wide() ? qFromLittleEndian<quint32>(m_bytes.data() + m_at) : quint8(m_bytes[m_at]);
     }
 
@@ -97,9 +117,8 @@ private:
             fail(m_at, QStringLiteral("objects are nested more than %1 deep").arg(maxDepth));
         DesignNode node;
         node.offset = m_at;
-        node.type = u16(QStringLiteral("an object's type"));
-        const QString where =
-            QStringLiteral("the object of type %1 starting at %2").arg(node.type).arg(node.offset);
+        node.type = u16({"an object's type"});
+        const Purpose where{"the object of type %1 starting at %2", node.type, node.offset};
         for (;;) {
             const quint32 tag = peek(where);
             if (tag >= 0xFD && tag <= 0xFF) {
@@ -107,7 +126,7 @@ private:
                 if (tag == 0xFE) {
                     node.children.append(object(depth + 1));
                 } else if (tag == 0xFF) {
-                    const quint16 count = u16(QStringLiteral("a child count"));
+                    const quint16 count = u16({"a child count"});
                     for (quint16 i = 0; i < count; ++i)
                         node.children.append(object(depth + 1));
                 }
@@ -121,9 +140,8 @@ private:
     {
         DesignRecord record;
         record.offset = m_at;
-        record.tag = u8(QStringLiteral("a tag"));
-        const QString what =
-            QStringLiteral("the value of tag 0x%1").arg(record.tag, 2, 16, QLatin1Char('0'));
+        record.tag = u8({"a tag"});
+        const Purpose what{"the value of tag 0x%1", record.tag, 0, 2, 16};
         if (record.tag < 0x30) {
             record.kind = DesignRecord::Kind::Flag;
         } else if (record.tag < 0x60) {
@@ -152,7 +170,7 @@ private:
     {
         DesignRecord record;
         record.offset = m_at;
-        const QString what = QStringLiteral("the record at %1").arg(m_at);
+        const Purpose what{"the record at %1", m_at};
         record.tag = u32(what);
         record.globalId = u16(what);
         record.dataType = u32(what);
