@@ -1,9 +1,13 @@
 // Every readable Jet file of the corpus, compacted in a temporary folder and
 // read back: by our reader and libmdb (the engine's own verification), by
-// mdbtools' command-line tools, and by the page account again.
+// mdbtools' command-line tools, by the module and design readers, and by
+// the page account again.
 
+#include "host/design/storeddesignsource.h"
 #include "host/jet/jetsource.h"
+#include "host/jet/vbasource.h"
 #include "host/vb/errors.h"
+#include "host/vb/vb.h"
 #include "maintenance/integritycheck.h"
 #include "maintenance/maintenanceengine.h"
 #include "maintenance/pageaccount.h"
@@ -52,6 +56,42 @@ QString mdbtoolsView(const QString &path)
     return out;
 }
 
+// What the module and design listings read: every module's source, and
+// every stored form and report with each property of it and its controls.
+QString modulesAndDesigns(const QString &path)
+{
+    QString out;
+    try {
+        for (const ModuleText &m : JetModuleSource(path).modules())
+            out += m.name + u'\n' + m.source + m.error + u'\n';
+    } catch (const HostError &e) {
+        out += e.description() + u'\n';
+    }
+    auto properties = [&out](const Properties &list) {
+        for (int i = 0; i < list.Count(); ++i) {
+            const Value v = list.item(i).Value();
+            out += list.item(i).Name() + u'=' +
+                   (v.type() == Value::Type::Binary ? QString::fromLatin1(v.asBinary().toHex())
+                                                    : vb::textOrEmpty(v)) +
+                   u'\n';
+        }
+    };
+    try {
+        StoredDesignSource designs(path);
+        for (const bool report : {false, true})
+            for (const QString &name : report ? designs.reportNames() : designs.formNames()) {
+                const AccessObject object = report ? designs.report(name) : designs.form(name);
+                out += name + u'\n';
+                properties(object.Properties());
+                for (const Control &control : object.controls)
+                    properties(control.Properties());
+            }
+    } catch (const HostError &e) {
+        out += e.description() + u'\n';
+    }
+    return out;
+}
+
 } // namespace
 
 TEST(CompactionCorpus, EveryReadableFileCompactsToACopyThatReadsTheSame)
@@ -94,6 +134,10 @@ TEST(CompactionCorpus, EveryReadableFileCompactsToACopyThatReadsTheSame)
         EXPECT_EQ(again.readAll(), sourceBytes);
         // mdbtools' own tools read the copy as the source.
         EXPECT_EQ(mdbtoolsView(copy), mdbtoolsView(source));
+        // So do the module and design readers.
+        EXPECT_EQ(modulesAndDesigns(copy).replace(QFileInfo(copy).fileName(),
+                                                  QFileInfo(source).fileName()),
+                  modulesAndDesigns(source));
         // The copy accounts for itself with no problem, and has no dead page left.
         const PageAccount account = PageAccount::read(copy);
         EXPECT_TRUE(account.problems.isEmpty()) << account.problems.join(u'\n').toStdString();
