@@ -7,8 +7,9 @@
 //   mdb-export -- the whole table as CSV
 // for Table0001 of the generated benchmark database (100,000 rows of 20
 // fields) and for a table of 1,000,000 rows of 20 fields (its usage maps
-// are reference maps) generated into a temporary folder. Each export runs in a process of its own, so
-// each peak memory figure is that export's alone.
+// are reference maps) generated into a temporary folder. Each export runs
+// in a process of its own, so each peak memory figure is that export's
+// alone.
 // Usage: export_bench [--no-million] [database table]
 
 #include "bench/benchfiles.h"
