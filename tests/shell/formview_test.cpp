@@ -176,6 +176,18 @@ void wireSample(MainState &state)
     state.exportServices.runSql = runSqlText;
 }
 
+// The sample written afresh into dir and opened as the target of state,
+// wired as above (set state.targetView first to see it in a window).
+Application &openSample(MainState &state, const QTemporaryDir &dir)
+{
+    const QString sample = writeSample(dir);
+    EXPECT_FALSE(sample.isEmpty());
+    wireSample(state);
+    Application &target = state.newTargetInstance();
+    target.OpenCurrentDatabase(sample);
+    return target;
+}
+
 int px(int twips)
 {
     return qRound(twips * 96 / 1440.0);
@@ -357,14 +369,10 @@ TEST(FormRenderer, SubformsShowTheirLinkedRecordsAndStopAtADepth)
 TEST(FormView, TheSampleFormsOpenInTheTargetWindow)
 {
     QTemporaryDir dir;
-    const QString sample = writeSample(dir);
-    ASSERT_FALSE(sample.isEmpty());
     MainState state;
-    wireSample(state);
     AccessWindow window;
     state.targetView = &window;
-    Application &target = state.newTargetInstance();
-    target.OpenCurrentDatabase(sample);
+    Application &target = openSample(state, dir);
     const QList<Document> forms = target.CurrentDb().Containers(u"Forms").Documents;
     ASSERT_EQ(forms.size(), 5);
 
@@ -430,16 +438,11 @@ TEST(DesignFont, WindowsFontsMapToFacesOfTheSameKind)
 
 TEST(FormView, EveryCorpusExportedFormAndTheSampleReportsRender)
 {
-    QTemporaryDir dir;
-    const QString sample = writeSample(dir);
-    ASSERT_FALSE(sample.isEmpty());
-
     // The sample's reports: the preview shows the detail once per record.
     {
+        QTemporaryDir dir;
         MainState state;
-        wireSample(state);
-        Application &target = state.newTargetInstance();
-        target.OpenCurrentDatabase(sample);
+        Application &target = openSample(state, dir);
         for (const Document &report : target.CurrentDb().Containers(u"Reports").Documents) {
             target.OpenReport(report.Name, AcView::Preview);
             auto data = targetFormData(target);
@@ -600,12 +603,8 @@ TEST(FormRenderer, PrintedReportIsCutIntoPages)
 TEST(FormView, ExpressionsShowTheirValues)
 {
     QTemporaryDir dir;
-    const QString sample = writeSample(dir);
-    ASSERT_FALSE(sample.isEmpty());
     MainState state;
-    wireSample(state);
-    Application &target = state.newTargetInstance();
-    target.OpenCurrentDatabase(sample);
+    Application &target = openSample(state, dir);
     auto data = targetFormData(target);
     const Form &lines = data->design(QStringLiteral("受注明細サブ"));
     const FormRenderer renderer(lines, *data, FormViewMode::Normal, 0, 96,
