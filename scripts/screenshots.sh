@@ -4,7 +4,8 @@
 # that the path label shows how it shortens one); then the previews of its
 # first form's and first report's control listings, a capture of its order
 # form taken through the capture command, the about box, and (when the
-# corpus is beside the checkout) a corpus form as the form view draws it.
+# corpus is beside the checkout) a corpus form as the form view draws it
+# from the design stored in the file (no export folder beside it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -22,7 +23,7 @@ folder="$work/home/user/ドキュメント/販売管理システム/データベ
 mkdir -p "$folder"
 cp build/release/samples/hanbai.mdb "$folder/販売管理.mdb"
 cp -r build/release/samples/hanbai.src "$folder/販売管理.src"
-corpus=(../shared/corpus/jet4/Strings.mdb ../shared/corpus/exports/jet4-Strings CP1251 PlaceHolders)
+corpus=(../shared/corpus/jet4/Northwind.mdb "$work/no-exports" "" "Main Switchboard")
 [ -f "${corpus[0]}" ] || corpus=()
 xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" \
     build/release/quillmark-screenshots docs/screenshots "$folder/販売管理.mdb" "${corpus[@]}"
