@@ -45,6 +45,7 @@ class StreamWriter
 public:
     explicit StreamWriter(quint16 version)
         : m_wide(version >= 20)
+        , m_unicode(version >= 19)
     {
         u16(version);
         u16(version);
@@ -86,11 +87,12 @@ public:
         m_out += v;
         return *this;
     }
-    // A UTF-16 string record; an empty text writes nothing, as Access
-    // leaves out a property that has its default.
+    // A string record, UTF-16 from version 19 and Latin-1 (as CP1252 holds
+    // it) below; an empty text writes nothing, as Access leaves out a
+    // property that has its default.
     StreamWriter &text(quint8 tag, const QString &v)
     {
-        return v.isEmpty() ? *this : bytes(tag, utf16(v));
+        return v.isEmpty() ? *this : bytes(tag, m_unicode ? utf16(v) : v.toLatin1());
     }
 
     // Wide records.
@@ -110,6 +112,7 @@ public:
 
 private:
     bool m_wide;
+    bool m_unicode;
     QByteArray m_out;
 
     StreamWriter &marker(quint8 m) { return m_wide ? u32(m) : u8(m); }
@@ -214,11 +217,11 @@ inline void control(StreamWriter &w, const Control &c)
 } // namespace detail
 
 // The design as Access 2000 stores it: version 19, compact records, UTF-16
-// strings; the form or report object, a Detail section named "Detail",
-// the controls in it.
-inline QByteArray designStream(const Design &d)
+// strings (or as Access 97 does: version 17, ANSI strings); the form or
+// report object, a Detail section named "Detail", the controls in it.
+inline QByteArray designStream(const Design &d, quint16 version = 19)
 {
-    StreamWriter w(19);
+    StreamWriter w(version);
     w.begin(d.report ? 151 : 150)
         .text(0xDC, d.recordSource)
         .text(0xDD, d.caption)

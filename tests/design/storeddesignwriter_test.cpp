@@ -35,8 +35,10 @@ JetWriterDocument designDocument(const QString &name, JetWriterDocument::Kind ki
 }
 
 // Two forms (one with code), one form without a design, a report, a module.
+// Jet 3 files get Access 97's version-17 streams with ANSI strings.
 JetWriterDatabase designDatabase(int version, bool withCode)
 {
+    const quint16 stream = version == 3 ? 17 : 19;
     JetWriterDatabase db;
     db.version = version;
     JetWriterTable orders;
@@ -49,15 +51,17 @@ JetWriterDatabase designDatabase(int version, bool withCode)
     db.tables = {orders};
     using Kind = JetWriterDocument::Kind;
     db.documents = {
-        designDocument(u"Orders"_s, Kind::Form,
-                       craft::designStream(craft::gridDesign(5, u"o"_s, false, u"Orders"_s))),
-        designDocument(u"Entry Ütf"_s, Kind::Form,
-                       craft::designStream(craft::gridDesign(3, u"e"_s, false, u"Orders"_s)),
-                       withCode ? u"Private Sub Form_Open(Cancel As Integer)\nEnd Sub"_s
-                                : QString()),
+        designDocument(
+            u"Orders"_s, Kind::Form,
+            craft::designStream(craft::gridDesign(5, u"o"_s, false, u"Aufträge"_s), stream)),
+        designDocument(
+            u"Entry Ütf"_s, Kind::Form,
+            craft::designStream(craft::gridDesign(3, u"e"_s, false, u"Aufträge"_s), stream),
+            withCode ? u"Private Sub Form_Open(Cancel As Integer)\nEnd Sub"_s : QString()),
         designDocument(u"NoDesign"_s, Kind::Form, {}),
-        designDocument(u"Sales"_s, Kind::Report,
-                       craft::designStream(craft::gridDesign(4, u"s"_s, true, u"Orders"_s))),
+        designDocument(
+            u"Sales"_s, Kind::Report,
+            craft::designStream(craft::gridDesign(4, u"s"_s, true, u"Aufträge"_s), stream)),
     };
     if (withCode)
         db.documents.append(
@@ -90,7 +94,7 @@ TEST(StoredDesignWriter, WrittenDesignsReadBackInBothFormats)
             EXPECT_EQ(source.reportNames(), QStringList{u"Sales"_s});
 
             const Form orders = source.form(u"Orders"_s);
-            EXPECT_EQ(orders.property(u"RecordSource").asText(), u"Orders"_s);
+            EXPECT_EQ(orders.property(u"RecordSource").asText(), u"Aufträge"_s);
             ASSERT_EQ(orders.ControlCount(), 5);
             EXPECT_EQ(orders.Controls(0).Name(), u"oField0"_s);
             EXPECT_EQ(orders.Controls(0).property(u"ControlSource").asText(), u"Field0"_s);
