@@ -1,6 +1,7 @@
 #include "host/design/designbytes.h"
 
 #include "host/jet/jetsource.h"
+#include "host/jet/systemtables.h"
 #include "host/jet/vbaformat.h"
 #include "host/vb/errors.h"
 
@@ -24,17 +25,6 @@ const QString directoryName = QStringLiteral("\x03"
                     QStringLiteral("The design storage %1 is damaged: %2").arg(storage, what));
 }
 
-std::optional<JetTableReader> systemTable(JetSource &source, const QString &name)
-{
-    try {
-        return source.readTable(name);
-    } catch (const HostError &e) {
-        if (e.number() == Err::ObjectNotFound)
-            return std::nullopt;
-        throw;
-    }
-}
-
 int column(const JetTableReader &table, const QString &storage, const char *name)
 {
     const QStringList names = table.fieldNames();
@@ -42,23 +32,6 @@ int column(const JetTableReader &table, const QString &storage, const char *name
         if (names[i].compare(QLatin1String(name), Qt::CaseInsensitive) == 0)
             return int(i);
     damaged(storage, QStringLiteral("it lacks its column %1").arg(QLatin1String(name)));
-}
-
-qint64 number(const Value &v)
-{
-    switch (v.type()) {
-    case Value::Type::Integer:
-        return v.asInteger();
-    case Value::Type::Long:
-        return v.asLong();
-    default:
-        return -1;
-    }
-}
-
-QByteArray bytesOf(const Value &v)
-{
-    return v.type() == Value::Type::Binary ? v.asBinary() : QByteArray();
 }
 
 QString textOf(const Value &v)
@@ -82,11 +55,13 @@ StoredDesignList readAccessStorage(JetTableReader &table)
     QList<Node> nodes;
     QHash<qint64, QList<qsizetype>> childrenOf;
     while (table.next()) {
-        Node node{
-            number(table.value(id)), number(table.value(parent)), textOf(table.value(name)), {}};
+        Node node{integerOf(table.value(id)),
+                  integerOf(table.value(parent)),
+                  textOf(table.value(name)),
+                  {}};
         if (node.name == directoryName || node.name == QLatin1String("Blob") ||
             node.name == QLatin1String("BlobDelta"))
-            node.bytes = bytesOf(table.value(lv));
+            node.bytes = binaryOf(table.value(lv));
         if (node.id != node.parent)
             childrenOf[node.parent].append(nodes.size());
         nodes.append(std::move(node));
@@ -135,39 +110,11 @@ StoredDesignList readAccessObjects(JetTableReader &table)
 {
     const QString storage = QStringLiteral("MSysAccessObjects");
     const int id = column(table, storage, "ID"), data = column(table, storage, "Data");
-    QHash<qint64, QByteArray> chunks;
-    qint64 highest = 0;
-    qsizetype chunkSize = 0;
-    while (table.next()) {
-        const qint64 n = number(table.value(id));
-        if (n < 0 || n > 1000000 || chunks.contains(n))
-            continue;
-        chunks.insert(n, bytesOf(table.value(data)));
-        if (n > 0) {
-            highest = qMax(highest, n);
-            chunkSize = qMax(chunkSize, chunks[n].size());
-        }
-    }
     StoredDesignList list;
     list.storage = storage;
-    if (chunks.isEmpty() || chunkSize == 0)
+    const QByteArray file = assembleAccessObjects(table, id, data);
+    if (file.isEmpty())
         return list;
-    // Rows are placed by ID, gaps zero-filled; the declared length can fall
-    // short of the rows' extent, which then wins (as for the VBA project).
-    qint64 total = highest * chunkSize;
-    const QByteArray header = chunks.value(0);
-    if (header.size() >= 8)
-        total = qMax<qint64>(total, qFromLittleEndian<quint32>(header.constData() + 4));
-    total = qMin<qint64>(total, (highest + 4) * chunkSize);
-    QByteArray file(qsizetype(total), '\0');
-    for (auto it = chunks.cbegin(); it != chunks.cend(); ++it) {
-        if (it.key() == 0)
-            continue;
-        const qint64 at = (it.key() - 1) * chunkSize;
-        const qint64 n = qMin<qint64>(it.value().size(), total - at);
-        if (n > 0)
-            memcpy(file.data() + at, it.value().constData(), size_t(n));
-    }
     const CompoundFile cfb(file);
     for (const bool isReport : {false, true}) {
         const QString folder = isReport ? QStringLiteral("Reports") : QStringLiteral("Forms");
@@ -200,19 +147,19 @@ StoredDesignList readAccess97(JetSource &source)
               extra = column(objects, list.storage, "LvExtra");
     QList<StoredDesignBytes> found;
     while (objects.next()) {
-        const qint64 t = number(objects.value(type));
+        const qint64 t = integerOf(objects.value(type));
         if (t != FormObjectType && t != ReportObjectType)
             continue;
         found.append({textOf(objects.value(name)),
                       t == ReportObjectType,
-                      bytesOf(objects.value(extra)),
+                      binaryOf(objects.value(extra)),
                       {}});
     }
     bool needModules = false;
     for (const StoredDesignBytes &object : found)
         needModules = needModules || object.blob.isEmpty();
     if (needModules) {
-        if (auto modules = systemTable(source, QStringLiteral("MSysModules2"))) {
+        if (auto modules = readSystemTable(source, QStringLiteral("MSysModules2"))) {
             const QString storage = QStringLiteral("MSysModules2");
             const int mName = column(*modules, storage, "Name"),
                       mType = column(*modules, storage, "Type"),
@@ -221,13 +168,13 @@ StoredDesignList readAccess97(JetSource &source)
             // A stale row may remain beside the current one: the highest Version wins.
             QHash<QString, std::pair<qint64, QByteArray>> rows;
             while (modules->next()) {
-                const qint64 t = number(modules->value(mType));
+                const qint64 t = integerOf(modules->value(mType));
                 if (t != FormModuleType && t != ReportModuleType)
                     continue;
                 const QString key = textOf(modules->value(mName));
-                const qint64 version = number(modules->value(mVersion));
+                const qint64 version = integerOf(modules->value(mVersion));
                 if (!rows.contains(key) || rows[key].first < version)
-                    rows.insert(key, {version, bytesOf(modules->value(mForm))});
+                    rows.insert(key, {version, binaryOf(modules->value(mForm))});
             }
             for (StoredDesignBytes &object : found)
                 if (object.blob.isEmpty())
@@ -263,11 +210,11 @@ QList<std::pair<QString, quint32>> parseDesignDirectory(const QByteArray &bytes)
 
 StoredDesignList readStoredDesigns(JetSource &source, bool jet3)
 {
-    if (auto storage = systemTable(source, QStringLiteral("MSysAccessStorage")))
+    if (auto storage = readSystemTable(source, QStringLiteral("MSysAccessStorage")))
         return readAccessStorage(*storage);
     if (jet3)
         return readAccess97(source);
-    if (auto objects = systemTable(source, QStringLiteral("MSysAccessObjects")))
+    if (auto objects = readSystemTable(source, QStringLiteral("MSysAccessObjects")))
         return readAccessObjects(*objects);
     return {};
 }

@@ -2,27 +2,15 @@
 
 #include "host/jet/jetfile.h"
 #include "host/jet/jetsource.h"
+#include "host/jet/systemtables.h"
 #include "host/jet/vbaformat.h"
 #include "host/vb/errors.h"
 
 #include <QHash>
-#include <QtEndian>
 #include <functional>
 #include <optional>
 
 namespace {
-
-// The rows of a system table, or nothing when the file lacks it.
-std::optional<JetTableReader> systemTable(JetSource &source, const QString &name)
-{
-    try {
-        return source.readTable(name);
-    } catch (const HostError &e) {
-        if (e.number() == Err::ObjectNotFound)
-            return std::nullopt;
-        throw;
-    }
-}
 
 int column(const JetTableReader &table, const char *name)
 {
@@ -36,23 +24,6 @@ int column(const JetTableReader &table, const char *name)
             QStringLiteral("The VBA storage lacks its column %1.").arg(QLatin1String(name)));
     }
     return i;
-}
-
-qint64 number(const Value &v)
-{
-    switch (v.type()) {
-    case Value::Type::Integer:
-        return v.asInteger();
-    case Value::Type::Long:
-        return v.asLong();
-    default:
-        return -1;
-    }
-}
-
-QByteArray bytesOf(const Value &v)
-{
-    return v.type() == Value::Type::Binary ? v.asBinary() : QByteArray();
 }
 
 using StreamFinder = std::function<QByteArray(const VbaDirModule &)>;
@@ -128,7 +99,7 @@ void JetModuleSource::read()
         }
     };
 
-    if (auto table = systemTable(*m_source, QStringLiteral("MSysAccessStorage"))) {
+    if (auto table = readSystemTable(*m_source, QStringLiteral("MSysAccessStorage"))) {
         m_storage = QStringLiteral("MSysAccessStorage");
         const int id = column(*table, "Id"), parent = column(*table, "ParentId"),
                   name = column(*table, "Name"), type = column(*table, "Type");
@@ -139,8 +110,8 @@ void JetModuleSource::read()
         };
         QList<Node> nodes;
         while (table->next())
-            nodes.append({number(table->value(id)), number(table->value(parent)),
-                          number(table->value(type)),
+            nodes.append({integerOf(table->value(id)), integerOf(table->value(parent)),
+                          integerOf(table->value(type)),
                           table->value(name).isNull() ? QString() : table->value(name).asText()});
         const auto child = [&](qint64 of, const QString &n) -> const Node * {
             for (const Node &node : nodes)
@@ -175,9 +146,9 @@ void JetModuleSource::read()
         auto again = m_source->readTable(QStringLiteral("MSysAccessStorage"));
         const int lv = column(again, "Lv");
         while (again.next()) {
-            const qint64 rowId = number(again.value(id));
+            const qint64 rowId = integerOf(again.value(id));
             if (wanted.contains(rowId))
-                values.insert(rowId, bytesOf(again.value(lv)));
+                values.insert(rowId, binaryOf(again.value(lv)));
         }
         build(values.value(dirNode->id),
               projectNode ? std::optional<QByteArray>(values.value(projectNode->id)) : std::nullopt,
@@ -197,43 +168,15 @@ void JetModuleSource::read()
     }
 
     std::optional<JetTableReader> objects =
-        systemTable(*m_source, QStringLiteral("MSysAccessObjects"));
-    std::optional<JetTableReader> modules2 = systemTable(*m_source, QStringLiteral("MSysModules2"));
+        readSystemTable(*m_source, QStringLiteral("MSysAccessObjects"));
+    std::optional<JetTableReader> modules2 =
+        readSystemTable(*m_source, QStringLiteral("MSysModules2"));
     if (objects && !modules2) {
         m_storage = QStringLiteral("MSysAccessObjects");
         const int id = column(*objects, "ID"), data = column(*objects, "Data");
-        QHash<qint64, QByteArray> chunks;
-        qint64 highest = 0;
-        qsizetype chunkSize = 0;
-        while (objects->next()) {
-            const qint64 n = number(objects->value(id));
-            if (n < 0 || n > 1000000 || chunks.contains(n))
-                continue;
-            chunks.insert(n, bytesOf(objects->value(data)));
-            if (n > 0) {
-                highest = qMax(highest, n);
-                chunkSize = qMax(chunkSize, chunks[n].size());
-            }
-        }
-        if (chunks.isEmpty() || chunkSize == 0)
+        const QByteArray file = assembleAccessObjects(*objects, id, data);
+        if (file.isEmpty())
             return;
-        // Rows are placed by ID, gaps filled with zero bytes. The length the
-        // header row declares can fall short of sectors the rows do hold
-        // (jet4/codelib.mdb, jet4/isv.mdb), so the rows' extent wins then.
-        qint64 total = highest * chunkSize;
-        const QByteArray header = chunks.value(0);
-        if (header.size() >= 8)
-            total = qMax<qint64>(total, qFromLittleEndian<quint32>(header.constData() + 4));
-        total = qMin<qint64>(total, (highest + 4) * chunkSize);
-        QByteArray file(qsizetype(total), '\0');
-        for (auto it = chunks.cbegin(); it != chunks.cend(); ++it) {
-            if (it.key() == 0)
-                continue;
-            const qint64 at = (it.key() - 1) * chunkSize;
-            const qint64 n = qMin<qint64>(it.value().size(), total - at);
-            if (n > 0)
-                memcpy(file.data() + at, it.value().constData(), size_t(n));
-        }
         const CompoundFile cfb(file);
         const QStringList project{QStringLiteral("VBA"), QStringLiteral("VBAProject")};
         if (!cfb.hasEntry(project))
@@ -268,16 +211,16 @@ void JetModuleSource::read()
         while (modules2->next()) {
             const Value n = modules2->value(name);
             const QString rowName = n.isNull() ? QString() : n.asText();
-            const qint64 rowType = number(modules2->value(type));
+            const qint64 rowType = integerOf(modules2->value(type));
             if (rowType == 2 && rowName == QLatin1String("MSysDb")) {
                 // A stale project row may remain: the highest Version wins.
-                const qint64 v = number(modules2->value(version));
+                const qint64 v = integerOf(modules2->value(version));
                 if (v > projectVersion) {
                     projectVersion = v;
-                    projectBlob = bytesOf(modules2->value(module));
+                    projectBlob = binaryOf(modules2->value(module));
                 }
             } else if (rowType != 0) {
-                rows.insert(rowName, Row{rowType, bytesOf(modules2->value(module))});
+                rows.insert(rowName, Row{rowType, binaryOf(modules2->value(module))});
             }
         }
         if (projectVersion < 0)
