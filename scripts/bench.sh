@@ -8,7 +8,8 @@ cd "$(dirname "$0")/.."
 scripts/build.sh release
 cmake --build build/release --target bench_databases
 cd build/release
-for bench in rows_bench jet_bench fields_bench modules_bench report_bench designs_bench forms_bench; do
+for bench in rows_bench jet_bench fields_bench modules_bench report_bench designs_bench \
+    stored_designs_bench forms_bench; do
     echo "== $bench"
     "./$bench"
 done
