@@ -2,8 +2,7 @@
 # Installs what is needed, checks the formatting, builds with AddressSanitizer and
 # UndefinedBehaviorSanitizer, checks the Jet reader against an independent
 # reader (mdb-reader), fuzzes the readers, the writer and the query engine for
-# a minute, then
-# runs every test suite.
+# a minute, then runs every test suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
