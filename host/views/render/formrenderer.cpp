@@ -272,10 +272,11 @@ void FormRenderer::evaluateExpressions(const QString &source, int first, int cou
     QString where;
     if (filter.active()) {
         const Value &v = filter.value;
-        const QString literal = v.isNumeric() ? vb::textOrEmpty(v)
-                                : v.type() == Value::Type::Text
-                                    ? u'"' + QString(v.asText()).replace(u'"', QStringLiteral("\"\"")) + u'"'
-                                    : QString();
+        const QString literal =
+            v.isNumeric() ? vb::textOrEmpty(v)
+            : v.type() == Value::Type::Text
+                ? u'"' + QString(v.asText()).replace(u'"', QStringLiteral("\"\"")) + u'"'
+                : QString();
         where = literal.isEmpty() ? QString()
                                   : QStringLiteral(" WHERE [%1] = %2").arg(filter.field, literal);
     }
