@@ -1,7 +1,7 @@
 // Every readable Jet file of the corpus, compacted in a temporary folder and
 // read back: by our reader and libmdb (the engine's own verification), by
-// mdbtools' command-line tools, by the module and design readers, and by
-// the page account again.
+// mdbtools' command-line tools, by mdb-reader (when it is installed), by the
+// module and design readers, and by the page account again.
 
 #include "host/design/storeddesignsource.h"
 #include "host/jet/jetsource.h"
@@ -16,6 +16,10 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -54,6 +58,35 @@ QString mdbtoolsView(const QString &path)
         out += runTool(QStringLiteral("mdb-export"),
                        {QStringLiteral("-b"), QStringLiteral("hex"), path, table});
     return out;
+}
+
+// What the npm package mdb-reader, a reader written independently of ours
+// and of libmdb, sees: every table with its columns and row count, system
+// tables included, and every row of the user tables. Null when node or
+// mdb-reader is not here ($QUILLMARK_MDB_READER, as
+// scripts/check-mdb-reader.sh sets it).
+QString mdbReaderView(const QString &path)
+{
+    const QString node = QStandardPaths::findExecutable(QStringLiteral("node"));
+    const QString prefix = qEnvironmentVariable("QUILLMARK_MDB_READER");
+    if (node.isEmpty() || prefix.isEmpty())
+        return QString();
+    const QString scripts = QStringLiteral(QUILLMARK_SOURCE_DIR "/tests/jet/mdbreader/");
+    // A file or table it cannot read must fail the same way for both.
+    auto run = [&](const QStringList &args) {
+        QProcess p;
+        p.start(node, args);
+        p.waitForFinished(300000);
+        return QString::fromUtf8(p.readAllStandardOutput()) +
+               QStringLiteral("\nexit %1\n").arg(p.exitCode());
+    };
+    const QString described = run({scripts + QStringLiteral("compare.js"), prefix, path});
+    const QJsonObject tables = QJsonDocument::fromJson(described.section(u'\n', 0, 0).toUtf8())
+                                   .object()
+                                   .value(path)
+                                   .toObject();
+    return QString::fromUtf8(QJsonDocument(tables).toJson()) +
+           run({scripts + QStringLiteral("rows.js"), prefix, QStringLiteral("-"), path});
 }
 
 // What the module and design listings read: every module's source, and
@@ -100,7 +133,7 @@ TEST(CompactionCorpus, EveryReadableFileCompactsToACopyThatReadsTheSame)
         GTEST_SKIP() << "no corpus";
     QTemporaryDir dir;
     JetMaintenanceEngine engine;
-    int compacted = 0, tried = 0;
+    int compacted = 0, tried = 0, readByMdbReader = 0;
     qint64 before = 0, after = 0;
     for (const QString &path : jetCorpusFiles()) {
         if (!readable(path))
@@ -134,6 +167,11 @@ TEST(CompactionCorpus, EveryReadableFileCompactsToACopyThatReadsTheSame)
         EXPECT_EQ(again.readAll(), sourceBytes);
         // mdbtools' own tools read the copy as the source.
         EXPECT_EQ(mdbtoolsView(copy), mdbtoolsView(source));
+        // So does mdb-reader, where it is here.
+        if (const QString theirs = mdbReaderView(copy); !theirs.isNull()) {
+            EXPECT_EQ(theirs, mdbReaderView(source));
+            ++readByMdbReader;
+        }
         // So do the module and design readers.
         EXPECT_EQ(modulesAndDesigns(copy).replace(QFileInfo(copy).fileName(),
                                                   QFileInfo(source).fileName()),
@@ -145,8 +183,8 @@ TEST(CompactionCorpus, EveryReadableFileCompactsToACopyThatReadsTheSame)
         EXPECT_EQ(checkIntegrity(PageAccount::read(source)).damage, QStringList());
         EXPECT_EQ(checkIntegrity(account).damage, QStringList());
     }
-    std::printf("compacted %d files: %lld -> %lld bytes\n", compacted, (long long)before,
-                (long long)after);
+    std::printf("compacted %d files: %lld -> %lld bytes; %d also compared through mdb-reader\n",
+                compacted, (long long)before, (long long)after, readByMdbReader);
     EXPECT_GT(compacted, 40);
     EXPECT_LT(after, before);
 }
