@@ -41,43 +41,11 @@ QString sectionKeyword(int type)
     return QString();
 }
 
-// The export's control keywords by type code; the codes come from the
-// export's own table so the two cannot disagree.
+// The export's control keyword of a stored type code (a graph frame is an
+// unbound object frame).
 QString controlKeyword(int type)
 {
-    static const QHash<int, QString> keywords = [] {
-        QHash<int, QString> h;
-        for (const char *k : {"Label",
-                              "Rectangle",
-                              "Line",
-                              "Image",
-                              "CommandButton",
-                              "OptionButton",
-                              "CheckBox",
-                              "OptionGroup",
-                              "BoundObjectFrame",
-                              "TextBox",
-                              "ListBox",
-                              "ComboBox",
-                              "Subform",
-                              "UnboundObjectFrame",
-                              "PageBreak",
-                              "CustomControl",
-                              "ToggleButton",
-                              "Tab",
-                              "Page",
-                              "Attachment",
-                              "EmptyCell",
-                              "WebBrowser",
-                              "NavigationControl",
-                              "NavigationButton",
-                              "Chart"}) {
-            const QString keyword = QString::fromLatin1(k);
-            h.insert(controlTypeOfKeyword(keyword), keyword);
-        }
-        return h;
-    }();
-    return keywords.value(type == GraphFrameType ? ControlTypeCode::ObjectFrame : type);
+    return controlKeywordOfType(type == GraphFrameType ? ControlTypeCode::ObjectFrame : type);
 }
 
 // Properties whose compact value is raw bytes rather than a string.

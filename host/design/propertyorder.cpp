@@ -952,7 +952,10 @@ QList<int> controlTypeCodes()
     return codes;
 }
 
-int controlTypeOfKeyword(QStringView keyword)
+namespace {
+
+// The export's control keywords with their ControlType codes.
+const QHash<QString, int> &keywordCodes()
 {
     using namespace ControlTypeCode;
     static const QHash<QString, int> codes{
@@ -982,7 +985,19 @@ int controlTypeOfKeyword(QStringView keyword)
         {QStringLiteral("NavigationButton"), NavigationButton},
         {QStringLiteral("Chart"), Chart},
     };
-    return codes.value(keyword.toString(), 0);
+    return codes;
+}
+
+} // namespace
+
+int controlTypeOfKeyword(QStringView keyword)
+{
+    return keywordCodes().value(keyword.toString(), 0);
+}
+
+QString controlKeywordOfType(int controlType)
+{
+    return keywordCodes().key(controlType);
 }
 
 bool canBeOptionGroupMember(int controlType)

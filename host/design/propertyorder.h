@@ -39,6 +39,8 @@ QList<int> controlTypeCodes();
 // The ControlType of an export block keyword ("TextBox" 109, "Tab" 123,
 // "UnboundObjectFrame" 114); 0 when the keyword names no control.
 int controlTypeOfKeyword(QStringView keyword);
+// Its inverse: the keyword of a control type code; empty for an unknown one.
+QString controlKeywordOfType(int controlType);
 
 // Whether a control of this type becomes an option-group member when placed
 // inside an option group.
