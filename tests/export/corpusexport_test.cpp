@@ -20,17 +20,6 @@
 
 namespace {
 
-QStringList corpusFiles()
-{
-    QStringList files;
-    for (const char *folder : {"jet3", "jet4", "ace"}) {
-        const QDir dir(corpusFile(QString::fromLatin1(folder)));
-        for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
-            files.append(dir.filePath(name));
-    }
-    return files;
-}
-
 // The code page mdb-export must read a Jet 3 file's text in, as ours does.
 QString jet3Charset(const QString &path)
 {
@@ -95,7 +84,7 @@ TEST(CorpusExport, EveryUserTableGivesTheRowsMdbExportGives)
         GTEST_SKIP() << "no corpus";
     QTemporaryDir dir;
     int tables = 0;
-    for (const QString &path : corpusFiles()) {
+    for (const QString &path : corpusDatabases()) {
         Application access(JetSource::opener());
         try {
             access.OpenCurrentDatabase(path);

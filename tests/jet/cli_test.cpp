@@ -1,8 +1,7 @@
 // quillmark-cli run as a user runs it: damaged copies of real databases
 // made here, reports left from earlier runs, planted links, wrong words.
 
-#include "host/jet/write/jetwriter.h"
-#include "host/jet/write/jetwriterdesc.h"
+#include "support/samplefile.h"
 #include "support/testsupport.h"
 
 #include <QDir>
@@ -33,18 +32,6 @@ CliRun runCli(const QStringList &args)
     cli.waitForFinished(300000);
     return {cli.exitStatus() == QProcess::NormalExit ? cli.exitCode() : -1,
             QString::fromUtf8(cli.readAllStandardError())};
-}
-
-// The bundled sample, written afresh (a Jet 3 file with 2,048-byte pages).
-QString writeSample(const QTemporaryDir &dir)
-{
-    QFile json(QStringLiteral(QUILLMARK_SOURCE_DIR "/samples/hanbai.json"));
-    if (!json.open(QIODevice::ReadOnly))
-        return QString();
-    const QString path = dir.filePath(QStringLiteral("hanbai.mdb"));
-    writeJetDatabase(
-        parseJetDescription(json.readAll(), QStringLiteral(QUILLMARK_SOURCE_DIR "/samples")), path);
-    return path;
 }
 
 QByteArray bytesOf(const QString &path)

@@ -37,17 +37,6 @@ QList<CatalogEntry> catalogOf(const QString &path)
     return entries;
 }
 
-QStringList corpusDatabases()
-{
-    QStringList files;
-    for (const char *folder : {"jet3", "jet4", "ace"}) {
-        const QDir dir(corpusFile(QString::fromLatin1(folder)));
-        for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
-            files.append(dir.filePath(name));
-    }
-    return files;
-}
-
 bool readable(const QString &path)
 {
     try {

@@ -25,8 +25,6 @@ struct CatalogEntry
 
 // MSysObjects as mdbtools reads it.
 QList<CatalogEntry> catalogOf(const QString &path);
-// Every file of the corpus's jet3/, jet4/ and ace/ folders, by name.
-QStringList corpusDatabases();
 // Whether the Jet reader opens the file.
 bool readable(const QString &path);
 

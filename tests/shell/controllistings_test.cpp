@@ -3,8 +3,6 @@
 // the store and the preview buttons, as a user clicks through them.
 
 #include "app/wiring.h"
-#include "host/jet/write/jetwriter.h"
-#include "host/jet/write/jetwriterdesc.h"
 #include "host/reports/reportoutput.h"
 #include "host/reports/storereports.h"
 #include "host/store/store.h"
@@ -14,6 +12,7 @@
 #include "shell/scriptedui.h"
 #include "shell/targetselection.h"
 #include "shell/widgetui.h"
+#include "support/samplefile.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -44,12 +43,8 @@ int rowsOf(const QString &store, const QString &table)
 TEST(ControlListingsInTheWindow, SampleFormsAndReportsAreDocumented)
 {
     QTemporaryDir dir;
-    QFile json(QStringLiteral(QUILLMARK_SOURCE_DIR "/samples/hanbai.json"));
-    ASSERT_TRUE(json.open(QIODevice::ReadOnly));
-    const QString sample = dir.filePath(QStringLiteral("hanbai.mdb"));
-    writeJetDatabase(
-        parseJetDescription(json.readAll(), QStringLiteral(QUILLMARK_SOURCE_DIR "/samples")),
-        sample);
+    const QString sample = writeSample(dir);
+    ASSERT_FALSE(sample.isEmpty());
 
     MainState state;
     state.storePath = dir.filePath(QStringLiteral("Analize.mdb"));

@@ -3,8 +3,6 @@
 // target window showing a form in its normal and design views.
 
 #include "app/wiring.h"
-#include "host/jet/write/jetwriter.h"
-#include "host/jet/write/jetwriterdesc.h"
 #include "host/objects/application.h"
 #include "host/query/queryengine.h"
 #include "host/vb/errors.h"
@@ -14,10 +12,11 @@
 #include "host/views/render/accesscolor.h"
 #include "host/views/render/designfont.h"
 #include "host/views/render/formrenderer.h"
+#include "support/samplefile.h"
+#include "support/testsupport.h"
 
 #include <QBuffer>
 #include <QDir>
-#include <QDirIterator>
 #include <QPainter>
 #include <QStatusBar>
 #include <QTabWidget>
@@ -151,18 +150,6 @@ QByteArray dibOfFourColours()
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "BMP");
     return buffer.data().mid(14);
-}
-
-// The bundled sample written afresh; empty when its description is missing.
-QString writeSample(const QTemporaryDir &dir)
-{
-    QFile json(QStringLiteral(QUILLMARK_SOURCE_DIR "/samples/hanbai.json"));
-    if (!json.open(QIODevice::ReadOnly))
-        return QString();
-    const QString path = dir.filePath(QStringLiteral("hanbai.mdb"));
-    writeJetDatabase(
-        parseJetDescription(json.readAll(), QStringLiteral(QUILLMARK_SOURCE_DIR "/samples")), path);
-    return path;
 }
 
 // The Jet reader, the sample's design exports and the query engine.
@@ -488,16 +475,12 @@ TEST(FormView, EveryCorpusExportedFormAndTheSampleReportsRender)
 // cannot read (a linked table, a missing query) goes to its problems.
 TEST(FormView, EveryCorpusFormAndReportRendersFromTheFile)
 {
-    const QString corpus = QStringLiteral(QUILLMARK_CORPUS_DIR);
-    if (!QFileInfo::exists(corpus))
-        GTEST_SKIP() << "the corpus is not here: " << qPrintable(corpus);
+    if (corpusDir().isEmpty())
+        GTEST_SKIP() << "corpus absent";
     QTemporaryDir none;
     int rendered = 0;
     QStringList failures;
-    QDirIterator it(corpus, {QStringLiteral("*.mdb"), QStringLiteral("*.accdb")}, QDir::Files,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
+    for (const QString &path : corpusDatabases()) {
         MainState state;
         wireJetHost(state, JetOptions());
         wireDesigns(state, DesignOptions{[&none] { return none.path(); }, QString()});

@@ -19,6 +19,17 @@ QString corpusFile(const QString &relativePath)
     return dir.isEmpty() ? QString() : dir + QLatin1Char('/') + relativePath;
 }
 
+QStringList corpusDatabases()
+{
+    QStringList files;
+    for (const char *folder : {"jet3", "jet4", "ace"}) {
+        const QDir dir(corpusFile(QString::fromLatin1(folder)));
+        for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
+            files.append(dir.filePath(name));
+    }
+    return files;
+}
+
 QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes)
 {
     const QString path = dir.filePath(name);

@@ -18,6 +18,9 @@ inline void PrintTo(const QString &s, std::ostream *os)
 // (corpus tests then GTEST_SKIP()).
 QString corpusDir();
 QString corpusFile(const QString &relativePath);
+// Every file of the corpus's jet3/, jet4/ and ace/ folders, by name (empty
+// without the corpus).
+QStringList corpusDatabases();
 
 // Writes bytes to a new file in dir and returns its path.
 QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArray &bytes);
