@@ -500,8 +500,11 @@ void FormRenderer::paint(QPainter &painter) const
     painter.restore();
 }
 
-QList<QList<FormRenderer::Band>> FormRenderer::pages(int pageHeight) const
+const QList<QList<FormRenderer::Band>> &FormRenderer::pages(int pageHeight) const
 {
+    // Printing asks for each page in turn: the cut is made once per height.
+    if (m_pagedHeight == pageHeight)
+        return m_pages;
     const Band *header = nullptr;
     const Band *footer = nullptr;
     for (const Band &band : m_bands) {
@@ -513,7 +516,9 @@ QList<QList<FormRenderer::Band>> FormRenderer::pages(int pageHeight) const
     }
     const int top = header ? header->height : 0;
     const int bottom = std::max(top + 1, pageHeight - (footer ? footer->height : 0));
-    QList<QList<Band>> pages;
+    QList<QList<Band>> &pages = m_pages;
+    pages.clear();
+    m_pagedHeight = pageHeight;
     QList<Band> page;
     int y = top;
     auto finish = [&] {
@@ -544,7 +549,7 @@ int FormRenderer::pageCount(int pageHeight) const
 
 void FormRenderer::paintPage(QPainter &painter, int page, int pageHeight) const
 {
-    const QList<QList<Band>> all = pages(pageHeight);
+    const QList<QList<Band>> &all = pages(pageHeight);
     if (page < 0 || page >= all.size())
         return;
     painter.save();

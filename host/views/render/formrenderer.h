@@ -73,6 +73,8 @@ private:
     QStringList m_problems;
     int m_width = 0;
     bool m_datasheet = false;
+    mutable int m_pagedHeight = -1; // what m_pages was cut for
+    mutable QList<QList<Band>> m_pages;
 
     int px(double twips) const;
     void layOutBands();
@@ -82,7 +84,7 @@ private:
     void evaluateExpressions(const QString &source, int first, int count,
                              const RecordFilter &filter);
     static QString expressionKey(int control);
-    QList<QList<Band>> pages(int pageHeight) const;
+    const QList<QList<Band>> &pages(int pageHeight) const;
     void readLists();
     void readSubforms();
     bool shown(int control) const;
