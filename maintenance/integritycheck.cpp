@@ -1,6 +1,7 @@
 #include "maintenance/integritycheck.h"
 
 #include "host/jet/bytes.h"
+#include "maintenance/indexkeycheck.h"
 #include "maintenance/pageaccount.h"
 #include "maintenance/pagecipher.h"
 
@@ -78,6 +79,9 @@ IntegrityReport checkIntegrity(const PageAccount &a)
             if (const QString fault = firstFault.value({t.tdef, i}); !fault.isEmpty())
                 r.damage << QStringLiteral("table '%1': index %2 %3").arg(t.name).arg(i).arg(fault);
         }
+    const IndexKeyFindings keys = checkIndexKeys(a);
+    r.checked << keys.checked;
+    r.damage << keys.damage;
     return r;
 }
 

@@ -3,7 +3,8 @@
 // The integrity check of a Jet 3 / Jet 4 file: header, catalog, table
 // definitions, page ownership, usage maps, long-value chains, overflow rows
 // and index pages (through the page account), the free-page map against the
-// pages in use, and every index's entries against its table's rows.
+// pages in use, and every index's entries against its table's rows: their
+// count, order and rows, and (indexkeycheck) the key each entry holds.
 //
 // Repaired with certainty: a free-page map that marks pages in use as free
 // (their bits are cleared; nothing else changes). Everything else found is

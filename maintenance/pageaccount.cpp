@@ -597,6 +597,7 @@ PageAccount PageAccount::read(const QString &path)
     a.jet3 = file->header().isJet3();
     a.pageSize = file->header().pageSize;
     a.databaseKey = file->header().databaseKey;
+    a.codePage = file->header().codePage;
     QFile raw(path);
     if (!raw.open(QIODevice::ReadOnly))
         throw HostError(

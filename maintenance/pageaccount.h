@@ -92,6 +92,7 @@ public:
     bool jet3 = false;
     int version = 0;
     quint32 databaseKey = 0;
+    quint16 codePage = 0;    // the header's: Jet 3 text
     QList<QByteArray> pages; // decrypted, page 0 as stored
     QVector<PageRole> roles;
     QVector<quint32> owners; // the table (its TDEF page) a page belongs to

@@ -465,6 +465,11 @@ JetTableDefinition parseTableDefinition(const QByteArray &tdef, const JetFile &f
         // A complex column keeps its ComplexID where numbers keep precision.
         if (!jet3 && col.type == 0x12)
             col.complexId = qFromLittleEndian<quint32>(c + 11);
+        if (col.type == MDB_TEXT) {
+            col.sortOrder = qFromLittleEndian<quint16>(c + (jet3 ? 9 : 11));
+            col.sortVersion = jet3 ? 0 : uchar(c[14]);
+            col.codePage = jet3 ? qFromLittleEndian<quint16>(c + 11) : 0;
+        }
         def.columns.append(col);
         pos += colEntry;
     }
@@ -511,12 +516,56 @@ JetTableDefinition parseTableDefinition(const QByteArray &tdef, const JetFile &f
             index.columnNumbers = real.columns;
             index.descending = real.descending;
             index.flags = real.flags;
+            index.realIndex = realOf[i];
         }
     }
     std::stable_sort(
         def.columns.begin(), def.columns.end(),
         [](const JetColumnDef &a, const JetColumnDef &b) { return a.number < b.number; });
     return def;
+}
+
+int storedNumberSize(int type)
+{
+    switch (type) {
+    case MDB_BYTE:
+        return 1;
+    case MDB_INT:
+        return 2;
+    case MDB_LONGINT:
+    case MDB_COMPLEX:
+    case MDB_FLOAT:
+        return 4;
+    case MDB_MONEY:
+    case MDB_DOUBLE:
+    case MDB_DATETIME:
+    case 0x13: // large number
+        return 8;
+    }
+    return 0;
+}
+
+Value storedNumber(int type, const char *data)
+{
+    switch (type) {
+    case MDB_BYTE:
+        return Value::integer(qint16(uchar(*data)));
+    case MDB_INT:
+        return Value::integer(qFromLittleEndian<qint16>(data));
+    case MDB_LONGINT:
+    case MDB_COMPLEX:
+        return Value::longInt(qFromLittleEndian<qint32>(data));
+    case MDB_MONEY:
+        return Value::currency(qFromLittleEndian<qint64>(data));
+    case MDB_FLOAT:
+        return Value::single(qFromLittleEndian<float>(data));
+    case MDB_DOUBLE:
+        return Value::dbl(qFromLittleEndian<double>(data));
+    case MDB_DATETIME:
+        return Value::date(qFromLittleEndian<double>(data));
+    default: // large number
+        return Value::dbl(double(qFromLittleEndian<qint64>(data)));
+    }
 }
 
 bool crackRow(const QByteArray &row, bool jet3, const JetTableDefinition &def,
@@ -888,22 +937,9 @@ Value JetTable::value(int column) const
             m_file->raiseDamaged(QStringLiteral("a value of '%1' is cut short").arg(col.name));
         return b.constData();
     };
+    if (const int size = storedNumberSize(col.type))
+        return storedNumber(col.type, fixed(size));
     switch (col.type) {
-    case MDB_BYTE:
-        return Value::integer(qint16(uchar(*fixed(1))));
-    case MDB_INT:
-        return Value::integer(qFromLittleEndian<qint16>(fixed(2)));
-    case MDB_LONGINT:
-    case MDB_COMPLEX:
-        return Value::longInt(qFromLittleEndian<qint32>(fixed(4)));
-    case MDB_MONEY:
-        return Value::currency(qFromLittleEndian<qint64>(fixed(8)));
-    case MDB_FLOAT:
-        return Value::single(qFromLittleEndian<float>(fixed(4)));
-    case MDB_DOUBLE:
-        return Value::dbl(qFromLittleEndian<double>(fixed(8)));
-    case MDB_DATETIME:
-        return Value::date(qFromLittleEndian<double>(fixed(8)));
     case MDB_TEXT:
     case MDB_MEMO:
         return Value(text(column));
@@ -923,8 +959,6 @@ Value JetTable::value(int column) const
     case MDB_NUMERIC:
         // From the exact digits, so that the Double is the nearest one.
         return Value::dbl(decimalText(fixed(17), col.scale).toDouble());
-    case 0x13: // large number
-        return Value::dbl(double(qFromLittleEndian<qint64>(fixed(8))));
     default:
         return Value::binary(b);
     }

@@ -109,6 +109,9 @@ struct JetColumnDef
     quint32 complexId = 0; // complex columns (0x12): their MSysComplexColumns.ComplexID
     int fixedOffset = 0;   // fixed columns: where the value lies after the column count
     int varIndex = 0;      // variable columns: the entry in a row's offset table
+    int sortOrder = 0;     // Text: the LCID of its collation (0x0409 General)
+    int sortVersion = 0;   // Text, Jet 4: the collation's version (0 up to Access 2007)
+    quint16 codePage = 0;  // Text, Jet 3: the code page it is stored in (0: the file's)
     bool fixed() const { return flags & 0x01; }
 };
 
@@ -119,6 +122,7 @@ struct JetIndexDef
     int flags = 0;            // 0x01 unique, 0x02 ignore nulls, 0x08 required
     QList<int> columnNumbers; // key order
     QList<bool> descending;
+    int realIndex = -1; // the real index (the tree) it uses
 };
 
 // A table definition read from its TDEF pages (without libmdb, whose index
@@ -134,6 +138,12 @@ struct JetTableDefinition
 // Parses the bytes of a TDEF (its pages joined, each continuation page
 // without its 8-byte header). Raises 3049 through file when inconsistent.
 JetTableDefinition parseTableDefinition(const QByteArray &tdef, const JetFile &file);
+
+// The stored size of a Byte, Integer, Long, Currency, Single, Double,
+// Date/Time or large-number value; 0 for other types.
+int storedNumberSize(int type);
+// Such a value from its storedNumberSize(type) little-endian bytes.
+Value storedNumber(int type, const char *data);
 
 // Where a column's value lies in a row: `start` and `size` into the row's
 // bytes. A Yes/No column keeps its value in `null` (set means No).

@@ -12,8 +12,9 @@
 // is refused rather than guessed (jet4Covered, NUL); the test-side index
 // walker checks the same rules against every Text key of the corpus.
 
-#include "host/jet/write/jetwriterpages.h"
+#include "host/jet/write/jetindextext.h"
 
+#include <QList>
 #include <QtEndian>
 
 namespace jetw {
@@ -162,13 +163,13 @@ int jet3Index(char16_t c, bool windows1252)
 // Jet 3: the sort bytes, then 00 when no character is accented, else a
 // string of 4-bit codes framed by 0s: for each accented character a 2 per
 // accentable letter since the previous accented one, then its accent code.
-QByteArray jet3Text(const QString &s, qsizetype *bad)
+QByteArray jet3Text(const QString &s, bool windows1252, qsizetype *bad)
 {
     QByteArray out;
     QList<quint8> nibbles;
     int letters = 0;
     for (qsizetype i = 0; i < s.size(); ++i) {
-        const int index = jet3Index(s[i].unicode(), fmt().codePage == 1252);
+        const int index = jet3Index(s[i].unicode(), windows1252);
         if (index < 0) {
             *bad = i;
             return {};
@@ -253,26 +254,28 @@ QByteArray jet4Text(const QString &s, qsizetype *bad)
 
 } // namespace
 
-bool textIndexKey(const QString &text, bool descending, QByteArray &key, qsizetype *bad)
+bool textIndexKey(const QString &text, bool descending, bool jet3, quint16 codePage,
+                  QByteArray &key, qsizetype *bad)
 {
     // Keys hold the first 255 characters, trailing spaces left out.
     QString s = text.left(255);
     while (s.endsWith(u' '))
         s.chop(1);
     qsizetype unsupported = -1;
-    QByteArray bytes = fmt().jet3 ? jet3Text(s, &unsupported) : jet4Text(s, &unsupported);
+    QByteArray bytes =
+        jet3 ? jet3Text(s, codePage == 1252, &unsupported) : jet4Text(s, &unsupported);
     if (unsupported >= 0) {
         *bad = unsupported;
         return false;
     }
     // Descending keys invert the value; Jet 4 frames it with a 00 inside
     // the inversion and another after it.
-    if (descending && !fmt().jet3)
+    if (descending && !jet3)
         bytes.append('\0');
     if (descending)
         for (char &b : bytes)
             b = char(~b);
-    if (!fmt().jet3)
+    if (!jet3)
         bytes.append('\0');
     key += bytes;
     return true;

@@ -1,7 +1,8 @@
 // Index parts of the Jet writer: the layout of an index description, the
-// key bytes of a row, and the index tree (leaf pages chained by previous
+// key bytes of a row (jetindexkey.h), and the index tree (leaf pages chained by previous
 // and next, node pages above them whose last child is the tail page).
 
+#include "host/jet/write/jetindexkey.h"
 #include "host/jet/write/jetwriterpages.h"
 
 #include <QtEndian>
@@ -12,67 +13,16 @@ namespace jetw {
 
 namespace {
 
-constexpr quint8 ascendingStart = 0x7F, descendingStart = 0x80;
-constexpr quint8 ascendingNull = 0x00, descendingNull = 0xFF;
-
-bool keyable(int type)
+// A column as the key encoder sees it, in the sort order and code page of
+// the database being built.
+JetKeyColumn keyColumn(const ColumnLayout &c, bool descending)
 {
-    switch (type) {
-    case JetType::Boolean:
-    case JetType::Byte:
-    case JetType::Integer:
-    case JetType::Long:
-    case JetType::Currency:
-    case JetType::Single:
-    case JetType::Double:
-    case JetType::DateTime:
-    case JetType::Text:
-        return true;
-    }
-    return false;
-}
-
-// A fixed-size value big-endian, changed so that its bytes sort as the
-// values do: integers get their sign bit flipped; floating-point values
-// (dates are doubles) too when positive, all bits inverted when negative.
-QByteArray sortableBytes(int type, const Value &v)
-{
-    QByteArray bytes;
-    const auto bigEndian = [&bytes](auto value) {
-        bytes.resize(sizeof value);
-        qToBigEndian(value, bytes.data());
-    };
-    switch (type) {
-    case JetType::Byte:
-        return QByteArray(1, char(quint8(v.asInteger())));
-    case JetType::Integer:
-        bigEndian(qint16(v.asInteger()));
-        break;
-    case JetType::Long:
-        bigEndian(v.asLong());
-        break;
-    case JetType::Currency:
-        bigEndian(v.asCurrencyUnits());
-        break;
-    case JetType::Single:
-        bigEndian(v.asSingle());
-        break;
-    case JetType::Double:
-        bigEndian(v.asDouble());
-        break;
-    default: // DateTime
-        bigEndian(v.asOleDate());
-        break;
-    }
-    const bool floating =
-        type == JetType::Single || type == JetType::Double || type == JetType::DateTime;
-    if (floating && (quint8(bytes[0]) & 0x80)) {
-        for (char &b : bytes)
-            b = char(~b);
-    } else {
-        bytes[0] = char(bytes[0] ^ 0x80);
-    }
-    return bytes;
+    JetKeyColumn key;
+    key.type = c.def.type;
+    key.descending = descending;
+    key.sortOrder = fmt().sortOrder;
+    key.codePage = fmt().codePage;
+    return key;
 }
 
 // Index page geometry: the entry-start mask and the first entry's offset.
@@ -186,16 +136,9 @@ IndexLayout layoutIndex(const TableLayout &t, const JetWriterIndex &def, bool pr
             fail(QStringLiteral("%1: no column %2").arg(where, name));
         if (ix.columns.contains(column->number))
             fail(QStringLiteral("%1: column %2 is named twice").arg(where, name));
-        if (!keyable(column->def.type))
-            fail(QStringLiteral("%1: column %2 is a memo, OLE, binary, GUID or Decimal column, "
-                                "which cannot be indexed here")
-                     .arg(where, name));
-        // Text keys follow the sort order's collation; only General's is known.
-        if (column->def.type == JetType::Text && fmt().sortOrder != 0x0409)
-            fail(QStringLiteral("%1: text column %2 cannot be keyed under sort order 0x%3, only "
-                                "under General (0x0409)")
-                     .arg(where, name)
-                     .arg(fmt().sortOrder, 4, 16, QLatin1Char('0')));
+        const JetKeyColumn key = keyColumn(*column, def.descending.value(k, false));
+        if (const QString why = jetKeyColumnUncovered(key); !why.isEmpty())
+            fail(QStringLiteral("%1: column %2: %3").arg(where, name, why));
         ix.columns.append(column->number);
         ix.descending.append(def.descending.value(k, false));
     }
@@ -211,39 +154,17 @@ IndexLayout layoutIndex(const TableLayout &t, const JetWriterIndex &def, bool pr
 
 QByteArray indexKey(const TableLayout &t, const IndexLayout &ix, const QList<Value> &row)
 {
-    QByteArray key;
+    QList<JetKeyColumn> columns;
+    QList<Value> values;
     for (qsizetype k = 0; k < ix.columns.size(); ++k) {
         const ColumnLayout &c = t.columns[ix.columns[k]];
-        const Value &v = row[c.number];
-        const bool descending = ix.descending[k];
-        if (c.def.type == JetType::Boolean) { // never NULL: yes sorts first
-            const bool yes = !v.isNull() && v.asBoolean();
-            key.append(char(descending ? descendingStart : ascendingStart));
-            key.append(char(yes != descending ? 0x00 : 0xFF));
-            continue;
-        }
-        if (v.isNull()) {
-            key.append(char(descending ? descendingNull : ascendingNull));
-            continue;
-        }
-        if (c.def.type == JetType::Text) {
-            key.append(char(descending ? descendingStart : ascendingStart));
-            qsizetype bad = -1;
-            if (!textIndexKey(v.asText(), descending, key, &bad))
-                fail(QStringLiteral("table %1, index %2: the text key \"%3\" holds %4 (U+%5), "
-                                    "which the General sort order's tables here do not cover")
-                         .arg(t.name, ix.name, v.asText(), v.asText().mid(bad, 1))
-                         .arg(v.asText()[bad].unicode(), 4, 16, QLatin1Char('0')));
-            continue;
-        }
-        QByteArray bytes = sortableBytes(c.def.type, v);
-        if (descending)
-            for (char &b : bytes)
-                b = char(~b);
-        key.append(char(descending ? descendingStart : ascendingStart));
-        key += bytes;
+        columns.append(keyColumn(c, ix.descending[k]));
+        values.append(row[c.number]);
     }
-    return key;
+    const JetIndexKey key = jetIndexKey(fmt().jet3, columns, values);
+    if (!key.certain)
+        fail(QStringLiteral("table %1, index %2: %3").arg(t.name, ix.name, key.uncertainty));
+    return key.bytes;
 }
 
 QList<quint32> writeIndex(PageFile &file, const TableLayout &t, IndexLayout &ix,
