@@ -165,8 +165,12 @@ IndexKeyFindings checkIndexKeys(const PageAccount &a)
     for (const TableAccount &t : a.tables)
         for (int i = 0; i < t.indexFlags.size(); ++i) {
             const auto plan = plans.constFind({t.tdef, i});
-            uncovered += plan == plans.cend() ? !planFor(a, t, i).uncovered.isEmpty()
-                                              : !plan->uncovered.isEmpty();
+            const QString why = plan == plans.cend() ? planFor(a, t, i).uncovered : plan->uncovered;
+            if (!why.isEmpty()) {
+                ++uncovered;
+                out.skippedIndexes
+                    << QStringLiteral("table '%1': index %2: %3").arg(t.name).arg(i).arg(why);
+            }
             const IndexFindings f = findings.value({t.tdef, i});
             if (f.mismatches == 1)
                 out.damage << f.first;

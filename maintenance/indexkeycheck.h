@@ -14,8 +14,9 @@ class PageAccount;
 
 struct IndexKeyFindings
 {
-    QStringList damage; // one per index: the first row whose key differs, and how many do
-    QString checked;    // how many indexes and keys were compared and skipped
+    QStringList damage;         // one per index: the first row whose key differs, and how many do
+    QString checked;            // how many indexes and keys were compared and skipped
+    QStringList skippedIndexes; // "table 'X': index N: why its keys are not compared"
 };
 
 IndexKeyFindings checkIndexKeys(const PageAccount &account);
