@@ -14,6 +14,8 @@ namespace {
 const char usage[] =
     "usage: quillmark-mkdb DESCRIPTION.json OUTPUT.mdb\n"
     "       quillmark-mkdb --generate tables=N,fields=N,rows=N,bigrows=N,queries=N OUTPUT.mdb\n"
+    "                      (also modules=N, procedures=N, and deleted=P: P percent of\n"
+    "                      the rows written as deleted rows, as if deleted in Access)\n"
     "Writes a new Jet 4 (Access 2000 format) database, or Jet 3 (Access 97) when\n"
     "the description says \"version\": 3. The description format is shown by\n"
     "samples/sample.json and samples/hanbai.json; CSV paths in it are relative to\n"

@@ -200,6 +200,55 @@ TEST(JetWriterIndex, GeneratedBigTableGetsAPrimaryKeyTree)
     }
 }
 
+// Deleted rows are written as Access leaves them: bytes in place among the
+// live rows with the offset's deleted flag, in neither the index nor the
+// row count; every reader skips them.
+TEST(JetWriterIndex, DeletedRowsStayOnThePagesOutOfIndexAndCount)
+{
+    const JetGeneratorSize size = parseGeneratorSize(
+        QStringLiteral("tables=2,fields=4,rows=10,bigrows=1000,queries=0,deleted=50"));
+    for (int version : {3, 4}) {
+        SCOPED_TRACE(version);
+        QTemporaryDir dir;
+        JetWriterDatabase db = generateJetDatabase(size);
+        db.version = version;
+        const QString path = writeDatabase(dir, db);
+        const quint32 tdef = tableDefinitionPage(path, QStringLiteral("Table0001"));
+
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        const int pageSize = version == 3 ? 2048 : 4096, countAt = version == 3 ? 8 : 12;
+        int flagged = 0, stored = 0;
+        for (qsizetype at = 0; at + pageSize <= bytes.size(); at += pageSize) {
+            const char *page = bytes.constData() + at;
+            if (page[0] != 0x01 || qFromLittleEndian<quint32>(page + 4) != tdef)
+                continue;
+            const int rows = qFromLittleEndian<quint16>(page + countAt);
+            stored += rows;
+            for (int r = 0; r < rows; ++r)
+                flagged += (qFromLittleEndian<quint16>(page + countAt + 2 + 2 * r) & 0x8000) != 0;
+        }
+        EXPECT_EQ(stored, 1000);
+        EXPECT_EQ(flagged, 500);
+
+        const auto source = JetSource::open(path);
+        const QList<QList<Value>> rows = readAll(*source, QStringLiteral("Table0001"));
+        ASSERT_EQ(rows.size(), 500);
+        for (qsizetype r = 0; r < rows.size(); ++r) {
+            ASSERT_EQ(rows[r][0].asLong(), 2 * r + 1);
+            ASSERT_EQ(rows[r][1].asText(), QStringLiteral("Text %1-1").arg(2 * r));
+        }
+        const auto file = JetFile::open(path, JetOptions());
+        const IndexWalk walk = walkIndexes(*file, tdef).value(0);
+        EXPECT_TRUE(walk.faults.isEmpty()) << walk.faults.mid(0, 5).join(u"; ").toStdString();
+        EXPECT_EQ(walk.entries, 500);
+        EXPECT_EQ(
+            runTool(QStringLiteral("mdb-count"), {path, QStringLiteral("Table0001")}).trimmed(),
+            QStringLiteral("500"));
+    }
+}
+
 TEST(JetWriterIndex, WalkerNoticesDamagedTrees)
 {
     QTemporaryDir dir;

@@ -74,6 +74,10 @@ struct JetWriterTable
     QStringList primaryKey; // column names
     QList<JetWriterIndex> indexes;
     QList<QList<Value>> rows; // one Value per column; Null/Empty = NULL
+    // Rows written as Access leaves a deleted row until the file is
+    // compacted: its bytes in place among the live rows, its offset flagged
+    // deleted, in no index and no row count. Long values must fit inline.
+    QList<QList<Value>> deletedRows;
     QList<JetWriterProperty> properties;
 };
 

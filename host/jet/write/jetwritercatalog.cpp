@@ -322,8 +322,25 @@ void writeTable(PageFile &file, TableLayout &t, RowPager &maps)
         if (c.isLong())
             longPagers.append(RowPager::forLongValues(file)); // never shared between columns
     QList<quint32> pointers;
-    for (const QList<Value> &row : t.rows)
-        pointers.append(data.add(packRow(t, row, longPagers)));
+    // Deleted rows lie spread evenly among the live ones, as deletions leave them.
+    qsizetype deleted = 0;
+    const auto writeDeleted = [&](qsizetype upTo) {
+        for (; deleted < upTo; ++deleted) {
+            const QList<Value> &row = t.deletedRows[deleted];
+            for (const ColumnLayout &c : t.columns)
+                if (c.isLong() && !row[c.number].isNull() &&
+                    (row[c.number].isText() ? row[c.number].asText().size() * 2
+                                            : row[c.number].asBinary().size()) > inlineLongLimit)
+                    fail(QStringLiteral("table %1: a deleted row's long value must fit inline")
+                             .arg(t.name));
+            data.markDeleted(data.add(packRow(t, row, longPagers)));
+        }
+    };
+    for (qsizetype r = 0; r < t.rows.size(); ++r) {
+        writeDeleted(t.rows.isEmpty() ? 0 : r * t.deletedRows.size() / t.rows.size());
+        pointers.append(data.add(packRow(t, t.rows[r], longPagers)));
+    }
+    writeDeleted(t.deletedRows.size());
 
     for (IndexLayout &ix : t.indexes)
         ix.map = maps.add(usageMapRow(writeIndex(file, t, ix, pointers)));
@@ -372,7 +389,10 @@ QByteArray buildJetDatabase(const JetWriterDatabase &db)
     for (const JetWriterTable &src : db.tables) {
         checkName(src.name, QStringLiteral("table"), names);
         TableLayout t = layoutTable(src.name, src.columns, false);
-        normaliseRows(t, src.rows);
+        // Deleted rows used their AutoNumbers too.
+        normaliseRows(t, src.rows + src.deletedRows);
+        t.deletedRows = t.rows.mid(src.rows.size());
+        t.rows.resize(src.rows.size());
         if (!src.primaryKey.isEmpty()) {
             JetWriterIndex key;
             key.name = QStringLiteral("PrimaryKey"); // the name Access gives it

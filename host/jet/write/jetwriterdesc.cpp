@@ -436,16 +436,19 @@ JetGeneratorSize parseGeneratorSize(const QString &text)
                     : key == u"queries"    ? &size.queries
                     : key == u"modules"    ? &size.modules
                     : key == u"procedures" ? &size.procedures
+                    : key == u"deleted"    ? &size.deletedPercent
                                            : nullptr;
         if (!slot || !ok || value < 0)
             bad(QStringLiteral(
                     "--generate: \"%1\" is not one of tables=, fields=, rows=, bigrows=, queries=, "
-                    "modules=, procedures=")
+                    "modules=, procedures=, deleted=")
                     .arg(part));
         *slot = value;
     }
     if (size.tables < 1 || size.fields < 2 || size.fields > 255)
         bad(QStringLiteral("--generate: at least one table and 2 to 255 fields"));
+    if (size.deletedPercent > 100)
+        bad(QStringLiteral("--generate: deleted= is a percentage of the rows"));
     return size;
 }
 
@@ -476,7 +479,7 @@ JetWriterDatabase generateJetDatabase(const JetGeneratorSize &size)
         }
         const int rows = t == 0 ? size.bigRows : size.rows;
         for (int r = 0; r < rows; ++r) {
-            QList<Value> row{Value()};
+            QList<Value> row{Value::longInt(r + 1)}; // numbered as inserted, deleted or not
             for (int f = 1; f < size.fields; ++f) {
                 switch (cycle[(f - 1) % 8]) {
                 case JetType::Text:
@@ -506,7 +509,10 @@ JetWriterDatabase generateJetDatabase(const JetGeneratorSize &size)
                     break;
                 }
             }
-            table.rows.append(row);
+            // Every row past the next multiple of the percentage is deleted.
+            const bool deleted =
+                (qint64(r) + 1) * size.deletedPercent / 100 > qint64(r) * size.deletedPercent / 100;
+            (deleted ? table.deletedRows : table.rows).append(row);
         }
         db.tables.append(table);
     }

@@ -32,7 +32,9 @@ struct JetGeneratorSize
 {
     int tables = 10, fields = 10, rows = 10, bigRows = 1000, queries = 10;
     int modules = 0, procedures = 40;
+    int deletedPercent = 0; // of each table's rows, written as deleted rows
 };
-// Reads "tables=1000,fields=20,queries=2000,rows=5,bigrows=100000,modules=500,procedures=40".
+// Reads "tables=1000,fields=20,queries=2000,rows=5,bigrows=100000,modules=500,procedures=40,
+// deleted=50".
 JetGeneratorSize parseGeneratorSize(const QString &text);
 JetWriterDatabase generateJetDatabase(const JetGeneratorSize &size);

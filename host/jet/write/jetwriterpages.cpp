@@ -184,6 +184,13 @@ quint32 RowPager::add(const QByteArray &given)
     return dataPointer(m_pages.last(), rows);
 }
 
+void RowPager::markDeleted(quint32 pointer)
+{
+    QByteArray &page = (*m_file)[pointer >> 8];
+    const int at = fmt().dataPageHeader + 2 * int(pointer & 0xFF);
+    put16(page, at, quint16(qFromLittleEndian<quint16>(page.constData() + at) | 0x8000));
+}
+
 namespace {
 
 // The RC4 key stream that masks the header.

@@ -81,6 +81,8 @@ public:
     static RowPager forLongValues(PageFile &file);
 
     quint32 add(const QByteArray &row); // returns the row's data pointer
+    // Flags a row this pager added as deleted; its bytes stay.
+    void markDeleted(quint32 pointer);
     const QList<quint32> &pages() const { return m_pages; }
 
 private:
@@ -132,6 +134,7 @@ struct TableLayout
     quint32 tdefPage = 0;
     QList<ColumnLayout> columns;
     QList<QList<Value>> rows;
+    QList<QList<Value>> deletedRows; // see JetWriterTable
     qint32 nextAutoNumber = 1;
     qint32 lastAutoNumber = 0; // the TDEF holds the highest value used
     quint32 ownedMap = 0, freeMap = 0;
