@@ -1,8 +1,9 @@
-// Compaction with its verification of the generated benchmark database (or
-// the file given), against the time our reader takes to read every row of
-// every table of the same file once.
+// Compaction with its verification of the generated benchmark database and
+// of its copy with half the rows deleted (or of the files given), against
+// the time our reader takes to read every row of every table of the same
+// file once.
 //
-//     compact_bench [DB]
+//     compact_bench [DB...]
 
 #include "bench/benchfiles.h"
 #include "host/jet/jetfile.h"
@@ -15,6 +16,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
 
@@ -43,50 +45,66 @@ qint64 readEveryRow(const QString &path)
     return values;
 }
 
+int benchCompaction(const QString &path)
+{
+    QElapsedTimer timer;
+    timer.start();
+    const qint64 values = readEveryRow(path);
+    const double readMs = timer.nsecsElapsed() / 1e6;
+
+    QTemporaryDir dir;
+    const QString copy = dir.filePath(QStringLiteral("copy.mdb"));
+    timer.restart();
+    const PageAccount account = PageAccount::read(path);
+    const double accountMs = timer.nsecsElapsed() / 1e6;
+    timer.restart();
+    const CompactionFigures f = writeCompactedCopy(account, copy);
+    const double writeMs = timer.nsecsElapsed() / 1e6;
+    timer.restart();
+    const QString difference = differenceBetween(path, copy);
+    const double verifyMs = timer.nsecsElapsed() / 1e6;
+    if (!difference.isEmpty()) {
+        std::fprintf(stderr, "the copy differs: %s\n", qPrintable(difference));
+        return 1;
+    }
+    const double total = accountMs + writeMs + verifyMs;
+    std::printf("%s\n", qPrintable(path));
+    std::printf("  size: %lld -> %lld bytes (%u -> %u pages, %u dropped)\n",
+                (long long)f.bytesBefore, (long long)f.bytesAfter, f.pagesBefore, f.pagesAfter,
+                f.pagesDropped);
+    std::printf("  one full read:  %9.1f ms (%lld values)\n", readMs, (long long)values);
+    std::printf("  page account:   %9.1f ms\n", accountMs);
+    std::printf("  copy written:   %9.1f ms\n", writeMs);
+    std::printf("  verification:   %9.1f ms\n", verifyMs);
+    std::printf("  compaction + verification: %.1f ms = %.2f x one full read (aim: 3)\n", total,
+                total / readMs);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const QString path = argc > 1 ? QString::fromLocal8Bit(argv[1]) : generatedBenchDatabase();
-    if (path.isEmpty())
-        return 1;
-    try {
-        QElapsedTimer timer;
-        timer.start();
-        const qint64 values = readEveryRow(path);
-        const double readMs = timer.nsecsElapsed() / 1e6;
-
-        QTemporaryDir dir;
-        const QString copy = dir.filePath(QStringLiteral("copy.mdb"));
-        timer.restart();
-        const PageAccount account = PageAccount::read(path);
-        const double accountMs = timer.nsecsElapsed() / 1e6;
-        timer.restart();
-        const CompactionFigures f = writeCompactedCopy(account, copy);
-        const double writeMs = timer.nsecsElapsed() / 1e6;
-        timer.restart();
-        const QString difference = differenceBetween(path, copy);
-        const double verifyMs = timer.nsecsElapsed() / 1e6;
-        if (!difference.isEmpty()) {
-            std::fprintf(stderr, "the copy differs: %s\n", qPrintable(difference));
+    QStringList paths;
+    for (int i = 1; i < argc; ++i)
+        paths << QString::fromLocal8Bit(argv[i]);
+    if (paths.isEmpty()) {
+        const QString generated = generatedBenchDatabase();
+        if (generated.isEmpty())
             return 1;
-        }
-        const double total = accountMs + writeMs + verifyMs;
-        std::printf("%s\n", qPrintable(path));
-        std::printf("  size: %lld -> %lld bytes (%u -> %u pages, %u dropped)\n",
-                    (long long)f.bytesBefore, (long long)f.bytesAfter, f.pagesBefore, f.pagesAfter,
-                    f.pagesDropped);
-        std::printf("  one full read:  %9.1f ms (%lld values)\n", readMs, (long long)values);
-        std::printf("  page account:   %9.1f ms\n", accountMs);
-        std::printf("  copy written:   %9.1f ms\n", writeMs);
-        std::printf("  verification:   %9.1f ms\n", verifyMs);
-        std::printf("  compaction + verification: %.1f ms = %.2f x one full read (aim: 3)\n", total,
-                    total / readMs);
-        std::printf("  peak memory: %.0f MB\n", peakMemoryMB());
+        paths << generated;
+        if (QFileInfo::exists(QStringLiteral(QUILLMARK_BENCH_HALF_DELETED)))
+            paths << QStringLiteral(QUILLMARK_BENCH_HALF_DELETED);
+    }
+    int status = 0;
+    try {
+        for (const QString &path : paths)
+            status |= benchCompaction(path);
     } catch (const HostError &e) {
         std::fprintf(stderr, "%d: %s\n", e.code(), qPrintable(e.description()));
         return 1;
     }
-    return 0;
+    std::printf("peak memory: %.0f MB\n", peakMemoryMB());
+    return status;
 }

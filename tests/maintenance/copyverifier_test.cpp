@@ -101,6 +101,36 @@ TEST(CopyVerifier, FindsAndNamesEveryKindOfChangedValueAndNothingElse)
     }
 }
 
+// Rows deleted but still on their pages (as Access leaves them until a
+// compaction) must stay deleted in a copy. Debian's libmdb reads such rows
+// as live, so our reader is the side that notices one coming back.
+TEST(CopyVerifier, ADeletedRowComingBackIsADifference)
+{
+    QTemporaryDir dir;
+    for (const int version : {3, 4}) {
+        SCOPED_TRACE(version);
+        JetWriterDatabase withDeleted = pricesDatabase(version);
+        Rows &rows = withDeleted.tables[0].rows;
+        for (int row = rowCount - 1; row >= 0; row -= 3)
+            withDeleted.tables[0].deletedRows.append(rows.takeAt(row));
+        const QString source = dir.filePath(QStringLiteral("deleted%1.mdb").arg(version));
+        const QString same = dir.filePath(QStringLiteral("same%1.mdb").arg(version));
+        const QString revived = dir.filePath(QStringLiteral("revived%1.mdb").arg(version));
+        for (JetWriterTable &t : withDeleted.tables)
+            for (QList<Value> &row : t.deletedRows)
+                row[4] = row[5] = Value::null(); // long values of deleted rows stay inline
+        writeJetDatabase(withDeleted, source);
+        writeJetDatabase(withDeleted, same);
+        JetWriterDatabase all = withDeleted;
+        all.tables[0].rows += all.tables[0].deletedRows;
+        all.tables[0].deletedRows.clear();
+        writeJetDatabase(all, revived);
+        EXPECT_EQ(differenceBetween(source, same), QString());
+        EXPECT_EQ(differenceBetween(source, revived),
+                  QStringLiteral("table 'Prices' has another record count"));
+    }
+}
+
 // libmdb's side on its own: our reader sees these differences first.
 TEST(CopyVerifier, LibmdbAloneFindsEveryKindOfChangedValue)
 {
