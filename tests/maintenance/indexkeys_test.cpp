@@ -206,7 +206,7 @@ TEST(IndexKeys, TheEncoderIsNotCertainOfWhatItDoesNotCover)
         {"a newer General", false, text(0x0409, 1), Value(QStringLiteral("abc")), "version 1"},
         {"Jet 3 text outside ASCII in code page 932", true, text(0x0409, 0, 932),
          Value(QStringLiteral("café")), "U+00e9"},
-        {"Jet 3 NUL", true, text(), Value(QStringLiteral("a\u0000b")), "U+0000"},
+        {"Jet 4 NUL", false, text(), Value(QStringLiteral("a\u0000b")), "U+0000"},
         {"a memo", false,
          [] {
              JetKeyColumn c;
