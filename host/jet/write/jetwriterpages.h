@@ -153,13 +153,8 @@ QByteArray tableDefinition(const TableLayout &t);
 
 // Checks an index description against the table's columns.
 IndexLayout layoutIndex(const TableLayout &t, const JetWriterIndex &def, bool primary);
-// The key bytes of a row, all key columns in order.
+// The key bytes of a row, all key columns in order (jetindexkey.h).
 QByteArray indexKey(const TableLayout &t, const IndexLayout &ix, const QList<Value> &row);
-// Appends the key bytes of a Text value under the General sort order
-// (jetindextext.cpp), without the leading flag byte. Returns false, leaving
-// `key` as it was, when the collation tables do not cover the character at
-// *bad.
-bool textIndexKey(const QString &text, bool descending, QByteArray &key, qsizetype *bad);
 // Writes the index tree of the rows, whose data pointers are given; sets the
 // root and key count and returns the tree's pages.
 QList<quint32> writeIndex(PageFile &file, const TableLayout &t, IndexLayout &ix,
