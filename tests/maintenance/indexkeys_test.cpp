@@ -95,16 +95,6 @@ KeyCell keyCell(const PageAccount &a, const QString &table, int type)
     return {};
 }
 
-QString failureOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const HostError &e) {
-        return QString::number(e.code()) + u' ' + e.description();
-    }
-    return QString();
-}
-
 } // namespace
 
 // One character of a Text key (Jet 4 and Jet 3) and one bit of a Long key

@@ -35,16 +35,6 @@ QString damagedCopy(const QTemporaryDir &dir, const QString &name,
     return writeFile(dir, name, bytes);
 }
 
-QString failureOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const HostError &e) {
-        return QString::number(e.code()) + u' ' + e.description();
-    }
-    return QString();
-}
-
 } // namespace
 
 TEST(Repair, UndamagedFilesStayByteForByteAndDamageIsReportedOrMended)

@@ -49,6 +49,16 @@ int errorOf(const std::function<void()> &f)
     return 0;
 }
 
+QString failureOf(const std::function<void()> &f)
+{
+    try {
+        f();
+    } catch (const HostError &e) {
+        return QString::number(e.code()) + u' ' + e.description();
+    }
+    return QString();
+}
+
 QString runTool(const QString &program, const QStringList &args, const QString &jet3Charset)
 {
     QProcess p;

@@ -27,6 +27,8 @@ QString writeFile(const QTemporaryDir &dir, const QString &name, const QByteArra
 
 // The number of the HostError f raises; 0 when it raises none.
 int errorOf(const std::function<void()> &f);
+// "number description" of the HostError f raises; empty when it raises none.
+QString failureOf(const std::function<void()> &f);
 
 // Runs a command-line tool (two minutes at most) and returns its standard
 // output; a run that fails adds a test failure. `jet3Charset` sets
