@@ -57,14 +57,16 @@ KeyPlan planFor(const PageAccount &a, const TableAccount &t, int realIndex)
 }
 
 // The bytes of the row a data pointer names, an overflow row followed to
-// where the row lies; false when there is no such row.
+// where the row lies; false when there is no such row. The place an
+// overflow row points at is flagged deleted, so that flag counts only where
+// the pointer itself leads.
 bool rowBytes(const PageAccount &a, quint32 pointer, QByteArray &out)
 {
     quint32 page = pointer >> 8;
     int row = int(pointer & 0xFF);
     for (int hops = 0; hops < 8; ++hops) {
         int start, end, flags = 0;
-        if (!a.rowBounds(page, row, start, end, &flags) || (flags & 0x8000))
+        if (!a.rowBounds(page, row, start, end, &flags) || (hops == 0 && (flags & 0x8000)))
             return false;
         if (!(flags & 0x4000)) {
             out = a.pages[page].mid(start, end - start);
