@@ -26,6 +26,7 @@
 #include <QPainter>
 #include <QPicture>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <cstdio>

@@ -8,14 +8,15 @@
 
 #include "host/vb/value.h"
 
-#include <QHash>
-#include <QSqlDatabase>
-#include <QSqlQuery>
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <map>
+#include <memory>
 
 class Store;
+struct sqlite3_stmt;
 
 class Recordset
 {
@@ -53,7 +54,7 @@ private:
     int columnIndex(const QString &field) const;
     QVariant toStored(const Column &column, const Value &value) const;
     static Value toValue(ColumnType type, const QVariant &stored);
-    QSqlQuery &insertFor(const QByteArray &columns);
+    sqlite3_stmt *insertFor(const QByteArray &columns);
 
     Store &m_store;
     QString m_table;
@@ -62,6 +63,11 @@ private:
     // The row being added: the columns assigned, in the order of their first
     // assignment (one byte each: the column's position), and their values.
     QByteArray m_assignedOrder;
-    QList<QVariant> m_pending;              // by column position
-    QHash<QByteArray, QSqlQuery> m_inserts; // one prepared statement per set of fields
+    QList<QVariant> m_pending; // by column position
+    struct Finalize
+    {
+        void operator()(sqlite3_stmt *statement) const;
+    };
+    // One prepared statement per set of fields.
+    std::map<QByteArray, std::unique_ptr<sqlite3_stmt, Finalize>> m_inserts;
 };

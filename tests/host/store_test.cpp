@@ -266,3 +266,43 @@ TEST(Store, OlderLayoutsAreRebuiltAndOthersRefused)
                QStringLiteral("CREATE TABLE T_Object (objectName TEXT); PRAGMA user_version = 9;"));
     EXPECT_EQ(errorOf([&] { Store::open(newer); }), 31003);
 }
+
+TEST(Store, ValuesKeepTheirKindInTheFile)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Analize.mdb"));
+    {
+        auto store = Store::open(path);
+        Recordset &db = store->OpenRecordset(QStringLiteral("T_DataBase"), 2);
+        db.AddNew();
+        db.setField(QStringLiteral("DbNo"), Value::integer(-3));
+        db.setField(QStringLiteral("DbName"), QStringLiteral("販売管理　ﾃｽﾄ.mdb"));
+        db.setField(QStringLiteral("FileSize"), Value::dbl(1.5e9));
+        db.Update(1, false);
+        Recordset &objects = store->OpenRecordset(QStringLiteral("T_Object"), 2);
+        for (const Value &description :
+             {Value::longInt(70000), Value::binary(QByteArray("\0\x01\xff", 3)),
+              Value(QStringLiteral("説明")), Value::null(), Value(QString())}) {
+            objects.AddNew();
+            objects.setField(QStringLiteral("Description"), description);
+            objects.Update(1, false);
+        }
+        store->commit();
+    }
+    const auto db = rowsOf(path, QStringLiteral("SELECT typeof(DbNo), DbNo, DbName, "
+                                                "typeof(FileSize), FileSize FROM T_DataBase"));
+    ASSERT_EQ(db.size(), 1);
+    EXPECT_EQ(db[0],
+              (QVariantList{QStringLiteral("integer"), -3, QStringLiteral("販売管理　ﾃｽﾄ.mdb"),
+                            QStringLiteral("real"), 1.5e9}));
+    const auto objects = rowsOf(
+        path,
+        QStringLiteral("SELECT typeof(Description), Description FROM T_Object ORDER BY rowid"));
+    ASSERT_EQ(objects.size(), 5);
+    EXPECT_EQ(objects[0], (QVariantList{QStringLiteral("integer"), 70000}));
+    EXPECT_EQ(objects[1][0], QStringLiteral("blob"));
+    EXPECT_EQ(objects[1][1].toByteArray(), QByteArray("\0\x01\xff", 3));
+    EXPECT_EQ(objects[2], (QVariantList{QStringLiteral("text"), QStringLiteral("説明")}));
+    EXPECT_EQ(objects[3][0], QStringLiteral("null"));
+    EXPECT_EQ(objects[4][0], QStringLiteral("text")) << "an empty text is not Null";
+}

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSqlQuery>
 #include <gtest/gtest.h>
 
 namespace {

@@ -12,6 +12,7 @@
 #include "host/vb/errors.h"
 
 #include <QFile>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
