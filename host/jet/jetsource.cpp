@@ -307,6 +307,9 @@ TableDetail JetCatalog::tableDetail(const CatalogRow &row)
     const JetTableDefinition &def = t.definition();
     d.RecordCount = row.type == OdbcTable ? -1 : def.rowCount;
     const bool jet3 = file->header().isJet3();
+    // Kept as long as the database is open: no growth slack.
+    d.fields.reserve(def.columns.size());
+    d.indexes.reserve(def.indexes.size());
     for (const JetColumnDef &col : def.columns) {
         Field f;
         f.Name = col.name;
