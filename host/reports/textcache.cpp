@@ -121,8 +121,10 @@ const ShapedText &TextCache::shape(const QString &text)
             m_uncached = shapeWithLayout(text);
         return m_uncached;
     }
-    if (m_entries.size() >= MaxEntries)
+    if (m_entries.size() >= MaxEntries) {
         m_entries.clear();
+        m_entries.reserve(MaxEntries); // not rehashed again as it refills
+    }
     ShapedText &entry = m_entries[text];
     if (entry.height == 0 && !shapeDirectly(text, entry)) // new: every shaped line has a height
         entry = shapeWithLayout(text);
