@@ -14,16 +14,16 @@
 #include "host/design/exportfolder.h"
 #include "host/design/storeddesignsource.h"
 #include "host/jet/jetfile.h"
-#include "host/reports/reportoutput.h"
+#include "host/reports/backgroundreportoutput.h"
 #include "host/reports/storereports.h"
 #include "host/vb/errors.h"
 #include "modules/modulescan.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <chrono>
 #include <optional>
 
 const char *const documentUsage =
@@ -51,7 +51,8 @@ const char *const documentUsage =
     "          Analize.mdb and reports), --jobs N at a time (default 1), then one\n"
     "          summary line; the exit status is the worst of theirs.\n"
     "          --quiet prints only errors, warnings and the summary; --verbose adds\n"
-    "          each listing's time and page count.\n"
+    "          each listing's time and page count. Each report is written while\n"
+    "          the next listing runs; a listing's time ends when its report is.\n"
     "\n"
     "Examples:\n"
     "  quillmark-cli document 販売管理.mdb --listing all --out out\n"
@@ -249,9 +250,9 @@ int runDocument(const QStringList &words)
     wireTarget(state, args);
     registerStoreReports();
 
-    FileReportOutput output(outDir.absoluteFilePath(), format == QLatin1String("html")
-                                                           ? FileReportOutput::Format::Html
-                                                           : FileReportOutput::Format::Pdf);
+    BackgroundReportOutput output(outDir.absoluteFilePath(), format == QLatin1String("html")
+                                                                 ? FileReportOutput::Format::Html
+                                                                 : FileReportOutput::Format::Pdf);
     state.reportOutput = &output;
 
     ConsoleUi ui;
@@ -278,34 +279,74 @@ int runDocument(const QStringList &words)
     }
     reportSkippedDamage(ui);
 
+    // Each report is written while the next listing runs, where the store
+    // lets it read its snapshot beside the writer; else each is waited for.
+    bool overlap = false;
+    try {
+        overlap = state.openStore().allowReadersWhileWriting();
+    } catch (const HostError &) {
+        // The first listing reports why the store cannot be used.
+    }
+
+    using Clock = std::chrono::steady_clock;
+    struct Written
+    {
+        QString label;
+        Clock::time_point started;
+        bool listingFailed = false; // its report is not to be kept
+    };
+    QList<Written> writing; // listings whose report is being written, in order
     QStringList succeeded;
     QStringList failed;
+    const auto collectReports = [&](bool wait) {
+        for (const BackgroundReportOutput::Outcome &outcome : output.takeFinished(wait)) {
+            const Written run = writing.takeFirst();
+            if (run.listingFailed) {
+                QFile::remove(outcome.path);
+                continue;
+            }
+            if (outcome.error) {
+                ui.describeError(outcome.reportName, *outcome.error);
+                // A report left from an earlier run would not match the store.
+                QFile::remove(outcome.path);
+                failed << run.label;
+                continue;
+            }
+            succeeded << run.label;
+            if (verbose)
+                printErr(
+                    QStringLiteral("%1: %2 s%3")
+                        .arg(run.label)
+                        .arg(std::chrono::duration<double>(outcome.finished - run.started).count(),
+                             0, 'f', 3)
+                        .arg(outcome.pageCount > 0
+                                 ? QStringLiteral(", %1 page(s)").arg(outcome.pageCount)
+                                 : QString()));
+            if (!ui.quiet)
+                printOut(outcome.path);
+        }
+    };
     for (const ListingRun &run : listings) {
         ui.failed = false;
         const QString report = QString::fromLatin1(run.listing->report);
         output.setNameSuffix(run.listing->container ? QLatin1Char('_') + run.object : QString());
         if (run.listing->container)
             chooseObject(ui, run);
-        QElapsedTimer clock;
-        clock.start();
+        const Clock::time_point started = Clock::now();
+        const int launched = output.launched();
         run.listing->command(state, ui);
+        if (output.launched() > launched)
+            writing << Written{run.label(), started, ui.failed};
         if (ui.failed) {
-            // A report left from an earlier run would not match the store.
+            collectReports(true);
             QFile::remove(output.pathFor(report));
             failed << run.label();
-        } else {
+        } else if (output.launched() == launched) {
             succeeded << run.label();
-            if (verbose)
-                printErr(QStringLiteral("%1: %2 s%3")
-                             .arg(run.label())
-                             .arg(clock.elapsed() / 1000.0, 0, 'f', 3)
-                             .arg(output.lastPageCount() > 0
-                                      ? QStringLiteral(", %1 page(s)").arg(output.lastPageCount())
-                                      : QString()));
-            if (!ui.quiet)
-                printOut(output.lastPath());
         }
+        collectReports(!overlap);
     }
+    collectReports(true);
     const auto names = [](const QStringList &list) {
         return list.isEmpty() ? QStringLiteral("none") : list.join(QLatin1String(", "));
     };

@@ -3,12 +3,8 @@
 #include "host/command/command.h"
 #include "host/reports/reportoutput.h"
 #include "host/reports/reportregistry.h"
+#include "host/store/storereadconnection.h"
 #include "host/vb/errors.h"
-
-#include <QAtomicInt>
-#include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlError>
 
 namespace {
 
@@ -22,42 +18,6 @@ const PreviewButton previewButtons[] = {
     {Listing::Source, 1, "R_ProcList", "Form Moduleを実行して下さい"},
     {Listing::Source, 2, "R_ProcList", "Report Moduleを実行して下さい"},
     {Listing::Source, 3, "R_ProcList", "VBA Moduleを実行して下さい"},
-};
-
-QAtomicInt reportConnectionSerial;
-
-// A report instance's own read-only connection on the store, closed when the
-// report has been handed to its output.
-class ReportConnection
-{
-public:
-    explicit ReportConnection(const QString &storePath)
-        : m_name(QStringLiteral("quillmark-report-%1")
-                     .arg(reportConnectionSerial.fetchAndAddRelaxed(1)))
-    {
-        if (!QFileInfo::exists(storePath))
-            throw HostError(
-                Err::DaoFileNotFound,
-                QStringLiteral("The documentation store %1 does not exist").arg(storePath));
-        m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        m_db.setDatabaseName(storePath);
-        m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=3000"));
-        if (!m_db.open())
-            throw HostError(Err::StoreUnusable,
-                            QStringLiteral("The documentation store %1 cannot be opened: %2")
-                                .arg(storePath, m_db.lastError().text()));
-    }
-    ~ReportConnection()
-    {
-        m_db.close();
-        m_db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_name);
-    }
-    QSqlDatabase &db() { return m_db; }
-
-private:
-    QString m_name;
-    QSqlDatabase m_db;
 };
 
 } // namespace
@@ -115,7 +75,7 @@ void launchReport(MainState &state, const QString &reportName)
     state.commitStore(); // the report instance reads through its own connection
     std::unique_ptr<StoreReport> report = createReport(reportName);
     ++state.reportLaunches;
-    ReportConnection connection(state.storePath);
+    StoreReadConnection connection(state.storePath);
     if (state.reportOutput)
         state.reportOutput->show(reportName, *report, connection.db());
 }

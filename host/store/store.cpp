@@ -63,6 +63,11 @@ Store::~Store()
         // Nothing more can be saved while closing; the error was the command's to report.
     }
     m_recordsets.clear();
+    if (m_readersWhileWriting) {
+        // Fails quietly while another connection still reads; the log is then
+        // folded in by the last one to close.
+        QSqlQuery(m_db).exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
+    }
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connectionName);
@@ -181,6 +186,17 @@ void Store::commit()
     m_inTransaction = false;
     if (!m_db.commit())
         raise(QStringLiteral("commit"), m_db.lastError().text());
+}
+
+bool Store::allowReadersWhileWriting()
+{
+    if (m_readersWhileWriting)
+        return true;
+    QSqlQuery query(m_db);
+    m_readersWhileWriting =
+        query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) && query.next() &&
+        query.value(0).toString().compare(QLatin1String("wal"), Qt::CaseInsensitive) == 0;
+    return m_readersWhileWriting;
 }
 
 QList<Recordset::Column> Store::columnsOf(const QString &table)

@@ -37,6 +37,13 @@ public:
     // Commits the open transaction, if any. Raises 31003 when the commit fails.
     void commit();
 
+    // Lets connections of this process read a snapshot of the store while
+    // this one writes (SQLite's write-ahead log), until the store is closed,
+    // which puts the file back as it was: one file, no log beside it. False
+    // where the file system cannot hold the log; nothing is changed then.
+    // Only between commands: not inside an open transaction.
+    bool allowReadersWhileWriting();
+
     // Called by recordsets before each write.
     void beginWrite();
     QSqlDatabase &connection() { return m_db; }
@@ -51,5 +58,6 @@ private:
     QString m_connectionName;
     QSqlDatabase m_db;
     bool m_inTransaction = false;
+    bool m_readersWhileWriting = false;
     std::map<QString, std::unique_ptr<Recordset>> m_recordsets;
 };

@@ -4,6 +4,7 @@
 
 #include "host/store/store.h"
 #include "host/store/storedates.h"
+#include "host/store/storereadconnection.h"
 #include "host/vb/errors.h"
 #include "support/testsupport.h"
 
@@ -305,4 +306,41 @@ TEST(Store, ValuesKeepTheirKindInTheFile)
     EXPECT_EQ(objects[2], (QVariantList{QStringLiteral("text"), QStringLiteral("説明")}));
     EXPECT_EQ(objects[3][0], QStringLiteral("null"));
     EXPECT_EQ(objects[4][0], QStringLiteral("text")) << "an empty text is not Null";
+}
+
+TEST(Store, ReadersSeeTheirSnapshotWhileTheStoreIsWritten)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("Analize.mdb"));
+    const auto objectCount = [](StoreReadConnection &reader) {
+        QSqlQuery q(reader.db());
+        return q.exec(QStringLiteral("SELECT count(*) FROM T_Object")) && q.next()
+                   ? q.value(0).toInt()
+                   : -1;
+    };
+    {
+        auto store = Store::open(path);
+        ASSERT_TRUE(store->allowReadersWhileWriting());
+        Recordset &objects = store->OpenRecordset(QStringLiteral("T_Object"), 2);
+        for (int i = 1; i <= 3; ++i)
+            addObject(objects, i, QStringLiteral("T_%1").arg(i));
+        store->commit();
+
+        StoreReadConnection reader(path);
+        reader.holdSnapshot();
+        store->Execute(QStringLiteral("delete * from T_Object;"));
+        addObject(objects, 9, QStringLiteral("T_9"));
+        EXPECT_NO_THROW(store->commit()) << "the reader does not hold the writer up";
+        EXPECT_EQ(objectCount(reader), 3) << "the snapshot, not the commit after it";
+        StoreReadConnection later(path);
+        EXPECT_EQ(objectCount(later), 1);
+    }
+    // Closed, the store is one file again, as before.
+    EXPECT_FALSE(QFile::exists(path + QStringLiteral("-wal")));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray header = file.read(20);
+    EXPECT_EQ(header.at(18), 1) << "rollback journal again";
+    EXPECT_EQ(rowsOf(path, QStringLiteral("SELECT objectNo FROM T_Object")),
+              (QList<QVariantList>{{9}}));
 }

@@ -232,9 +232,11 @@ TEST(PdfPageTarget, TheSampleReportsReadBackAsQtsPdf)
     ASSERT_EQ(documented.exitCode, 0);
     registerStoreReports();
     auto store = Store::open(storePath);
-    int compared = 0;
-    for (const QString &name : reportNames()) {
-        SCOPED_TRACE(name.toStdString());
+    // The store's reports by name: other suites register test reports too.
+    for (const char *storeReport :
+         {"R_Object", "R_Table", "R_Query", "R_Form", "R_Report", "R_Module", "R_ProcList"}) {
+        const QString name = QString::fromLatin1(storeReport);
+        SCOPED_TRACE(storeReport);
         const std::unique_ptr<StoreReport> report = createReport(name);
         const ReportHeader reportTitle = reportHeader(*report, store->connection());
         auto body = [&](ReportWriter &out) { report->write(store->connection(), out); };
@@ -249,9 +251,7 @@ TEST(PdfPageTarget, TheSampleReportsReadBackAsQtsPdf)
         EXPECT_EQ(pageCount(ownPath), own.laidOut);
         EXPECT_EQ(pageText(ownPath), pageText(qtPath));
         expectSameFirstPage(ownPath, qtPath, dir.filePath(name));
-        ++compared;
     }
-    EXPECT_GE(compared, 7);
 }
 
 TEST(PdfPageTarget, ASmallerFileThatNamesItsFontsOnce)
