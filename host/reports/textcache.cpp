@@ -121,7 +121,7 @@ const ShapedText &TextCache::shape(const QString &text)
             m_uncached = shapeWithLayout(text);
         return m_uncached;
     }
-    if (m_entries.size() >= MaxEntries) {
+    if (qsizetype(m_entries.size()) >= MaxEntries) {
         m_entries.clear();
         m_entries.reserve(MaxEntries); // not rehashed again as it refills
     }
