@@ -99,11 +99,14 @@ public:
         m_out->beginObject(page);
         m_out->write(dictionary);
         m_out->endObject();
+        const qsizetype written = m_content.size();
         m_compressing.emplace_back(
             content, std::async(std::launch::async, [data = std::move(m_content)] {
                 return qCompress(data, 1).mid(4); // qCompress prefixes the length
             }));
+        // Pages of a report are alike: room for the next one saves growing it.
         m_content = QByteArray();
+        m_content.reserve(written + written / 8);
         while (m_compressing.size() > 2 * size_t(m_workers))
             writeOldest();
     }
