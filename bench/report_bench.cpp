@@ -58,20 +58,14 @@ static int benchStoreReports(const QString &storePath, const QString &folder)
         const ReportHeader header = reportHeader(*report, store);
         QElapsedTimer timer;
         timer.start();
-        const QString pdfPath = folder + QLatin1Char('/') + name + QStringLiteral(".pdf");
-        int pages = 0;
-        {
-            PdfPageTarget target(pdfPath, header.title);
-            PagedReportWriter writer(target);
-            writeReport(*report, store, writer, header);
-            pages = writer.pageCount();
-        }
+        // As the command line writes them: FileReportOutput, the store read
+        // beside the layout.
+        FileReportOutput pdf(folder, FileReportOutput::Format::Pdf);
+        pdf.show(name, *report, store);
+        const QString pdfPath = pdf.lastPath();
+        const int pages = pdf.lastPageCount();
         const qint64 pdfMs = std::max<qint64>(timer.restart(), 1);
-        const QString htmlPath = folder + QLatin1Char('/') + name + QStringLiteral(".html");
-        {
-            HtmlReportWriter writer(htmlPath);
-            writeReport(*report, store, writer, header);
-        }
+        FileReportOutput(folder, FileReportOutput::Format::Html).show(name, *report, store);
         const qint64 htmlMs = std::max<qint64>(timer.elapsed(), 1);
         std::printf("%s: PDF %lld ms, %d pages, %.0f pages/s, %lld bytes; HTML %lld ms "
                     "(%.0f pages/s at the PDF's page count); PDF/HTML %.2fx\n",

@@ -1,5 +1,6 @@
 #include "host/reports/reportoutput.h"
 
+#include "host/reports/handoverreportwriter.h"
 #include "host/reports/htmlreportwriter.h"
 #include "host/reports/pagedreportwriter.h"
 #include "host/reports/pagetarget.h"
@@ -10,6 +11,43 @@
 #include <QSqlQuery>
 
 ReportOutput::~ReportOutput() = default;
+
+namespace {
+
+// A PDF file as one writer: its page target and the layout on it.
+class PdfReportFile : public ReportWriter
+{
+public:
+    PdfReportFile(const QString &path, const QString &title, int &pageCount)
+        : m_target(path, title)
+        , m_layout(m_target)
+        , m_pageCount(pageCount)
+    {
+    }
+    void begin(const ReportHeader &header) override { m_layout.begin(header); }
+    void group(const QString &title, const ReportFacts &facts) override
+    {
+        m_layout.group(title, facts);
+    }
+    void columns(const QList<ReportColumn> &columns) override { m_layout.columns(columns); }
+    void row(const QStringList &cells) override { m_layout.row(cells); }
+    void textBlock(const QString &text, bool monospace) override
+    {
+        m_layout.textBlock(text, monospace);
+    }
+    void end() override
+    {
+        m_layout.end();
+        m_pageCount = m_layout.pageCount();
+    }
+
+private:
+    PdfPageTarget m_target;
+    PagedReportWriter m_layout;
+    int &m_pageCount;
+};
+
+} // namespace
 
 ReportHeader reportHeader(const StoreReport &report, QSqlDatabase &store)
 {
@@ -59,15 +97,14 @@ void FileReportOutput::show(const QString &reportName, const StoreReport &report
             Err::PathFileAccess,
             QStringLiteral("Path/File access error: %1 (cannot create the folder)").arg(path));
     const ReportHeader header = reportHeader(report, store);
-    if (m_format == Format::Pdf) {
-        PdfPageTarget target(path, header.title);
-        PagedReportWriter writer(target);
-        writeReport(report, store, writer, header);
-        m_lastPageCount = writer.pageCount();
-    } else {
-        HtmlReportWriter writer(path);
-        writeReport(report, store, writer, header);
-        m_lastPageCount = 0;
-    }
+    // The store is read here while the file is written on a second core.
+    int pageCount = 0;
+    HandoverReportWriter writer([&]() -> std::unique_ptr<ReportWriter> {
+        if (m_format == Format::Pdf)
+            return std::make_unique<PdfReportFile>(path, header.title, pageCount);
+        return std::make_unique<HtmlReportWriter>(path);
+    });
+    writeReport(report, store, writer, header);
+    m_lastPageCount = pageCount;
     m_lastPath = path;
 }
