@@ -97,14 +97,18 @@ void FileReportOutput::show(const QString &reportName, const StoreReport &report
             Err::PathFileAccess,
             QStringLiteral("Path/File access error: %1 (cannot create the folder)").arg(path));
     const ReportHeader header = reportHeader(report, store);
-    // The store is read here while the file is written on a second core.
-    int pageCount = 0;
-    HandoverReportWriter writer([&]() -> std::unique_ptr<ReportWriter> {
-        if (m_format == Format::Pdf)
-            return std::make_unique<PdfReportFile>(path, header.title, pageCount);
-        return std::make_unique<HtmlReportWriter>(path);
-    });
-    writeReport(report, store, writer, header);
-    m_lastPageCount = pageCount;
+    if (m_format == Format::Pdf) {
+        // The store is read here while the pages are laid out on a second
+        // core; HTML costs too little to gain from that.
+        int pageCount = 0;
+        HandoverReportWriter writer(
+            [&] { return std::make_unique<PdfReportFile>(path, header.title, pageCount); });
+        writeReport(report, store, writer, header);
+        m_lastPageCount = pageCount;
+    } else {
+        HtmlReportWriter writer(path);
+        writeReport(report, store, writer, header);
+        m_lastPageCount = 0;
+    }
     m_lastPath = path;
 }
