@@ -13,3 +13,14 @@ for bench in rows_bench jet_bench fields_bench modules_bench report_bench design
     echo "== $bench"
     "./$bench"
 done
+# The store reports of large.mdb as the main job writes them, then the PDF
+# document structure by our writer and by libqpdf (built where libqpdf-dev is).
+echo "== report_bench --store"
+mkdir -p bench/doc
+./quillmark-cli document bench/large.mdb --listing all --format html --out bench/doc \
+    --store bench/doc/Analize.mdb --quiet
+./report_bench --store bench/doc/Analize.mdb bench/doc
+if [ -x ./pdf_structure_bench ]; then
+    echo "== pdf_structure_bench"
+    ./pdf_structure_bench bench/doc/R_ProcList.pdf
+fi
