@@ -64,8 +64,8 @@ Store::~Store()
     }
     m_recordsets.clear();
     if (m_readersWhileWriting) {
-        // Fails quietly while another connection still reads; the log is then
-        // folded in by the last one to close.
+        // Fails quietly while another connection still reads; the file then
+        // stays in log mode, which SQLite opens as well.
         QSqlQuery(m_db).exec(QStringLiteral("PRAGMA journal_mode=DELETE"));
     }
     m_db.close();
