@@ -200,6 +200,23 @@ TEST(CommandLine, FailedListingsRemoveTheirOldReports)
     EXPECT_TRUE(QFile::exists(out.filePath(QStringLiteral("R_Query.pdf"))));
     EXPECT_FALSE(QFile::exists(out.filePath(QStringLiteral("R_Module.pdf"))));
     EXPECT_FALSE(QFile::exists(out.filePath(QStringLiteral("R_ProcList.pdf"))));
+
+    // A report that cannot be written, while the listings after it run: its
+    // listing fails, in its place in the summary, and the others are written.
+    QTemporaryDir blocked;
+    ASSERT_TRUE(QDir(blocked.path()).mkdir(QStringLiteral("R_Table.pdf")));
+    run = runCli(documentAll(sample, blocked));
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.lastLine(), QStringLiteral("document: succeeded: objects, queries, ") +
+                                  sampleFormsAndReports +
+                                  QStringLiteral(", modules, module-source; failed: tables"))
+        << run.errors.toStdString();
+    EXPECT_TRUE(run.errors.contains(QStringLiteral("R_Table: error 75")))
+        << run.errors.toStdString();
+    for (const char *report : {"R_Object", "R_Query", "R_Module", "R_ProcList"})
+        EXPECT_TRUE(
+            QFile::exists(blocked.filePath(QString::fromUtf8(report) + QLatin1String(".pdf"))))
+            << report;
 }
 
 TEST(CommandLine, ReportsReplaceLinksAndLeaveNoTemporaryFiles)
