@@ -29,9 +29,7 @@ void trapped(Ui &ui, const QString &place, bool inUseMessage, const std::functio
     } catch (const HostError &error) {
         show(error);
     } catch (const std::exception &error) {
-        show(HostError(
-            Err::Unexpected,
-            QStringLiteral("Unexpected failure: %1").arg(QString::fromLocal8Bit(error.what()))));
+        show(HostError::unexpected(error));
     }
 }
 

@@ -51,8 +51,6 @@ bool runCommand(MainState &state, Ui &ui, const QString &place, const std::funct
     } catch (const HostError &error) {
         return trap(error);
     } catch (const std::exception &error) {
-        return trap(HostError(
-            Err::Unexpected,
-            QStringLiteral("Unexpected failure: %1").arg(QString::fromLocal8Bit(error.what()))));
+        return trap(HostError::unexpected(error));
     }
 }

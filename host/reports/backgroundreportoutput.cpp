@@ -61,9 +61,7 @@ void BackgroundReportOutput::show(const QString &reportName, const StoreReport &
         } catch (const HostError &error) {
             outcome.error = error;
         } catch (const std::exception &error) {
-            outcome.error = HostError(
-                Err::Unexpected,
-                QStringLiteral("Unexpected failure: %1").arg(QString::fromLocal8Bit(error.what())));
+            outcome.error = HostError::unexpected(error);
         }
         connection.reset();
         outcome.finished = std::chrono::steady_clock::now();

@@ -31,3 +31,10 @@ HostError HostError::invalidCall(QStringView function)
     return HostError(Err::InvalidProcedureCall,
                      QStringLiteral("Invalid procedure call or argument: %1").arg(function));
 }
+
+HostError HostError::unexpected(const std::exception &error)
+{
+    return HostError(
+        Err::Unexpected,
+        QStringLiteral("Unexpected failure: %1").arg(QString::fromLocal8Bit(error.what())));
+}

@@ -66,6 +66,8 @@ public:
     static HostError propertyNotFound(QStringView owner, QStringView property);
     static HostError overflow(QStringView what);
     static HostError invalidCall(QStringView function);
+    // 31009 for a failure that is no HostError (std::bad_alloc, ...).
+    static HostError unexpected(const std::exception &error);
 
     Err number() const { return m_number; }
     int code() const { return int(m_number); }
