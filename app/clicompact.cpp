@@ -62,14 +62,15 @@ int runCompact(const QStringList &words)
     }
     const CompactionFigures &f = engine.lastCompaction();
     printOut(QStringLiteral("%1: %2 bytes (%3 pages) -> %4 bytes (%5 pages); %6 pages freed, %7 "
-                            "kept in place; verified")
+                            "kept in place, %8 deleted rows dropped; verified")
                  .arg(inPlace ? db : destination)
                  .arg(f.bytesBefore)
                  .arg(f.pagesBefore)
                  .arg(f.bytesAfter)
                  .arg(f.pagesAfter)
                  .arg(f.pagesBefore - f.pagesAfter)
-                 .arg(f.pagesKeptInPlace));
+                 .arg(f.pagesKeptInPlace)
+                 .arg(f.deletedRowsDropped));
     return 0;
 }
 

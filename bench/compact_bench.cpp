@@ -61,7 +61,7 @@ int benchCompaction(const QString &path)
     const CompactionFigures f = writeCompactedCopy(account, copy);
     const double writeMs = timer.nsecsElapsed() / 1e6;
     timer.restart();
-    const QString difference = differenceBetween(path, copy);
+    const QString difference = compactedCopyDifference(account, copy);
     const double verifyMs = timer.nsecsElapsed() / 1e6;
     if (!difference.isEmpty()) {
         std::fprintf(stderr, "the copy differs: %s\n", qPrintable(difference));
@@ -69,9 +69,10 @@ int benchCompaction(const QString &path)
     }
     const double total = accountMs + writeMs + verifyMs;
     std::printf("%s\n", qPrintable(path));
-    std::printf("  size: %lld -> %lld bytes (%u -> %u pages, %u dropped)\n",
+    std::printf("  size: %lld -> %lld bytes (%u -> %u pages, %u dropped; %lld deleted rows "
+                "dropped)\n",
                 (long long)f.bytesBefore, (long long)f.bytesAfter, f.pagesBefore, f.pagesAfter,
-                f.pagesDropped);
+                f.pagesDropped, (long long)f.deletedRowsDropped);
     std::printf("  one full read:  %9.1f ms (%lld values)\n", readMs, (long long)values);
     std::printf("  page account:   %9.1f ms\n", accountMs);
     std::printf("  copy written:   %9.1f ms\n", writeMs);

@@ -3,6 +3,7 @@
 #include "host/jet/bytes.h"
 #include "host/vb/errors.h"
 #include "maintenance/pagecipher.h"
+#include "maintenance/rowpacker.h"
 
 #include <QFile>
 #include <QSet>
@@ -228,13 +229,15 @@ private:
 
 } // namespace
 
-QList<QByteArray> compactedPages(const PageAccount &account, CompactionFigures *figures)
+QList<QByteArray> compactedPages(const PageAccount &source, CompactionFigures *figures)
 {
-    if (account.version >= 2)
-        refuse(account, QStringLiteral("it is an ACE (.accdb) file, whose pages this compaction "
-                                       "does not know with certainty"));
-    if (!account.problems.isEmpty())
-        refuse(account, account.problems.first());
+    if (source.version >= 2)
+        refuse(source, QStringLiteral("it is an ACE (.accdb) file, whose pages this compaction "
+                                      "does not know with certainty"));
+    if (!source.problems.isEmpty())
+        refuse(source, source.problems.first());
+    PageAccount account = source;
+    const RowPackingFigures packing = packRows(account);
     QSet<quint32> pinned{0, 1, 2};
     for (const TableAccount &t : account.tables)
         for (quint32 p : t.definitionPages)
@@ -259,6 +262,7 @@ QList<QByteArray> compactedPages(const PageAccount &account, CompactionFigures *
             for (quint32 p = 0; p < account.pageCount(); ++p)
                 figures->pagesDropped += to[p] == Dropped;
             figures->pagesKeptInPlace = quint32(pinned.size() - fixed);
+            figures->deletedRowsDropped = packing.deletedRowsDropped;
             figures->bytesBefore = qint64(account.pageCount()) * account.pageSize;
             figures->bytesAfter = qint64(pages.size()) * account.pageSize;
         }

@@ -1,14 +1,15 @@
 #pragma once
 
-// Page-level compaction of a Jet 3 / Jet 4 file. Pages 0-2 and every table
-// definition page keep their numbers (a table's id is its definition page,
+// Compaction of a Jet 3 / Jet 4 file. The rows of each table are packed
+// first (rowpacker.h), which releases the pages deleted rows took up. Pages
+// 0-2 and every table definition page keep their numbers (a table's id is its definition page,
 // stored in places nobody can rewrite with certainty); every other live page
 // moves down, in its old order, into the lowest free number, and every
 // reference the page account recorded is rewritten. Free, released and dead
 // pages are dropped. A reference that cannot be rewritten with certainty (an
 // index page whose shared prefix would break, a map whose bitmap would no
 // longer reach its pages) keeps the pages it names where they are.
-// The rows, long values and Access's own bytes stay exactly as they were.
+// The rows' bytes, long values and Access's own bytes stay exactly as they were.
 
 #include "maintenance/pageaccount.h"
 
@@ -20,6 +21,7 @@ struct CompactionFigures
     quint32 pagesAfter = 0;
     quint32 pagesDropped = 0;     // free, released or dead pages left out
     quint32 pagesKeptInPlace = 0; // pages other than 0-2 and definitions that could not move
+    qint64 deletedRowsDropped = 0;
     qint64 bytesBefore = 0;
     qint64 bytesAfter = 0;
 };

@@ -4,7 +4,9 @@
 #include "host/jet/jetsource.h"
 #include "host/jet/mdb.h"
 #include "host/vb/errors.h"
+#include "maintenance/indexcomparison.h"
 #include "maintenance/libmdbcomparison.h"
+#include "maintenance/pageaccount.h"
 
 #include <QByteArray>
 #include <future>
@@ -231,4 +233,18 @@ QString differenceBetween(const QString &source, const QString &copy)
         return readingFailed(e);
     }
     return QString();
+}
+
+QString compactedCopyDifference(const PageAccount &source, const QString &copy)
+{
+    std::future<QString> indexes = std::async(std::launch::async, [&] {
+        try {
+            return indexDifference(source, PageAccount::read(copy));
+        } catch (const HostError &e) {
+            return readingFailed(e);
+        }
+    });
+    const QString difference = differenceBetween(source.path, copy);
+    const QString ofIndexes = indexes.get();
+    return difference.isEmpty() ? ofIndexes : difference;
 }

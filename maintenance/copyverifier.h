@@ -14,3 +14,9 @@
 
 // The first difference found, empty when the copy reads as the source.
 QString differenceBetween(const QString &source, const QString &copy);
+
+class PageAccount;
+
+// differenceBetween, and beside it the copy's index entries against the
+// source's (indexcomparison.h), the copy's pages accounted for anew.
+QString compactedCopyDifference(const PageAccount &source, const QString &copy);

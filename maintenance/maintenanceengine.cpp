@@ -22,7 +22,7 @@ void JetMaintenanceEngine::CompactDatabase(const QString &source, const QString 
                         QStringLiteral("Database already exists: '%1'.").arg(destination));
     const PageAccount account = PageAccount::read(source);
     const CompactionFigures figures = writeCompactedCopy(account, destination);
-    const QString difference = differenceBetween(source, destination);
+    const QString difference = compactedCopyDifference(account, destination);
     if (!difference.isEmpty()) {
         QFile::remove(destination);
         throw HostError(Err::DamagedDatabase,

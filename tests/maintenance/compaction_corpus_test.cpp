@@ -156,9 +156,11 @@ TEST(CompactionCorpus, EveryReadableFileCompactsToACopyThatReadsTheSame)
         const CompactionFigures &f = engine.lastCompaction();
         before += f.bytesBefore;
         after += f.bytesAfter;
-        std::printf("%-40s %8lld -> %8lld bytes, %u pages dropped, %u kept in place\n",
+        std::printf("%-40s %8lld -> %8lld bytes, %u pages dropped, %u kept in place, %lld "
+                    "deleted rows dropped\n",
                     qPrintable(QFileInfo(path).fileName()), (long long)f.bytesBefore,
-                    (long long)f.bytesAfter, f.pagesDropped, f.pagesKeptInPlace);
+                    (long long)f.bytesAfter, f.pagesDropped, f.pagesKeptInPlace,
+                    (long long)f.deletedRowsDropped);
         EXPECT_EQ(QFileInfo(copy).size(), f.bytesAfter);
         EXPECT_LE(f.bytesAfter, f.bytesBefore);
         // The source is never written.

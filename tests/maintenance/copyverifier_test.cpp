@@ -102,8 +102,8 @@ TEST(CopyVerifier, FindsAndNamesEveryKindOfChangedValueAndNothingElse)
 }
 
 // Rows deleted but still on their pages (as Access leaves them until a
-// compaction) must stay deleted in a copy. Debian's libmdb reads such rows
-// as live, so our reader is the side that notices one coming back.
+// compaction) must stay deleted in a copy; our reader is the side that
+// notices one coming back first.
 TEST(CopyVerifier, ADeletedRowComingBackIsADifference)
 {
     QTemporaryDir dir;

@@ -188,7 +188,9 @@ void RowPager::markDeleted(quint32 pointer)
 {
     QByteArray &page = (*m_file)[pointer >> 8];
     const int at = fmt().dataPageHeader + 2 * int(pointer & 0xFF);
-    put16(page, at, quint16(qFromLittleEndian<quint16>(page.constData() + at) | 0x8000));
+    // Access flags a deleted row 0xC000; 0x8000 alone marks the target of an
+    // overflow row.
+    put16(page, at, quint16(qFromLittleEndian<quint16>(page.constData() + at) | 0xC000));
 }
 
 namespace {
