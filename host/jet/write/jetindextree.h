@@ -3,8 +3,8 @@
 // The pages of an index tree as Access lays them out: leaf pages filled in
 // key order and chained by previous and next, node pages above them whose
 // entries are each child's greatest entry and page, the last child being
-// the node's tail page. The Jet writer builds its indexes with it; repair
-// rebuilds a damaged index from the rows with it.
+// the node's tail page. It needs only sorted keys and page numbers, not the
+// writer's file, so that an index can be rebuilt from rows elsewhere.
 
 #include <QByteArray>
 #include <QList>
