@@ -31,14 +31,23 @@ QHash<quint32, qint64> rowPlaces(const PageAccount &a, const TableAccount &t)
     return places;
 }
 
+// Each table's index pages, in page order.
+QHash<quint32, QList<const IndexPageAccount *>> indexPagesByTable(const PageAccount &a)
+{
+    QHash<quint32, QList<const IndexPageAccount *>> out;
+    for (const IndexPageAccount &ip : a.indexPages)
+        out[ip.tablePage].append(&ip);
+    return out;
+}
+
 // Per index and level (leaf or not), its entries in page order.
-QHash<QPair<int, bool>, QList<Entry>> entriesOf(const PageAccount &a, const TableAccount &t)
+QHash<QPair<int, bool>, QList<Entry>> entriesOf(const PageAccount &a, const TableAccount &t,
+                                                const QList<const IndexPageAccount *> &pages)
 {
     const QHash<quint32, qint64> places = rowPlaces(a, t);
     QHash<QPair<int, bool>, QList<Entry>> out;
-    for (const IndexPageAccount &ip : a.indexPages) {
-        if (ip.tablePage != t.tdef)
-            continue;
+    for (const IndexPageAccount *page : pages) {
+        const IndexPageAccount &ip = *page;
         QList<Entry> &list = out[{ip.index, ip.leaf}];
         for (const IndexEntry &e : ip.entries)
             list.append({e.full.left(e.full.size() - (ip.leaf ? 4 : 8)), places.value(e.row, -1)});
@@ -54,11 +63,13 @@ QString indexDifference(const PageAccount &source, const PageAccount &copy)
         return QStringLiteral("the copy's pages do not add up: %1").arg(copy.problems.first());
     if (copy.tables.size() != source.tables.size())
         return QStringLiteral("the copy has another number of tables");
+    const auto sourcePages = indexPagesByTable(source), copyPages = indexPagesByTable(copy);
     for (qsizetype i = 0; i < source.tables.size(); ++i) {
         const TableAccount &t = source.tables[i];
         if (copy.tables[i].tdef != t.tdef)
             return QStringLiteral("the copy lists another table in the place of '%1'").arg(t.name);
-        auto mine = entriesOf(source, t), theirs = entriesOf(copy, copy.tables[i]);
+        auto mine = entriesOf(source, t, sourcePages.value(t.tdef)),
+             theirs = entriesOf(copy, copy.tables[i], copyPages.value(t.tdef));
         if (mine.size() != theirs.size())
             return QStringLiteral("table '%1' has another number of indexes").arg(t.name);
         for (auto it = mine.begin(); it != mine.end(); ++it) {

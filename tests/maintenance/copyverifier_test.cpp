@@ -6,6 +6,7 @@
 #include "host/jet/write/jetwriter.h"
 #include "maintenance/copyverifier.h"
 #include "maintenance/libmdbcomparison.h"
+#include "query/writerbuilders.h"
 
 #include <QTemporaryDir>
 #include <functional>
@@ -26,16 +27,12 @@ JetWriterDatabase pricesDatabase(int version)
 {
     JetWriterTable t;
     t.name = QStringLiteral("Prices");
-    const auto column = [](const char *name, int type) {
-        JetWriterColumn c;
-        c.name = QString::fromLatin1(name);
-        c.type = type;
-        c.size = type == JetType::Text ? 50 : 0;
-        return c;
-    };
-    t.columns = {column("Id", JetType::Long),      column("Price", JetType::Currency),
-                 column("Paid", JetType::Boolean), column("Name", JetType::Text),
-                 column("Note", JetType::Memo),    column("Picture", JetType::Ole)};
+    t.columns = {column(QStringLiteral("Id"), JetType::Long),
+                 column(QStringLiteral("Price"), JetType::Currency),
+                 column(QStringLiteral("Paid"), JetType::Boolean),
+                 column(QStringLiteral("Name"), JetType::Text, 50),
+                 column(QStringLiteral("Note"), JetType::Memo),
+                 column(QStringLiteral("Picture"), JetType::Ole)};
     t.primaryKey = {QStringLiteral("Id")};
     for (int row = 1; row <= rowCount; ++row)
         t.rows.append({Value::longInt(row), Value::currency(row * 12345),

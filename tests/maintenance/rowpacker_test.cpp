@@ -9,6 +9,7 @@
 #include "maintenance/integritycheck.h"
 #include "maintenance/maintenanceengine.h"
 #include "maintenance/pageaccount.h"
+#include "query/writerbuilders.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -19,17 +20,12 @@ namespace {
 
 JetWriterDatabase ordersWithDeletions(int version, int live, int deleted)
 {
-    const auto column = [](const char *name, int type) {
-        JetWriterColumn c;
-        c.name = QString::fromLatin1(name);
-        c.type = type;
-        c.size = type == JetType::Text ? 50 : 0;
-        return c;
-    };
     JetWriterTable t;
     t.name = QStringLiteral("Orders");
-    t.columns = {column("Id", JetType::Long), column("Code", JetType::Long),
-                 column("Name", JetType::Text), column("Note", JetType::Memo)};
+    t.columns = {column(QStringLiteral("Id"), JetType::Long),
+                 column(QStringLiteral("Code"), JetType::Long),
+                 column(QStringLiteral("Name"), JetType::Text, 50),
+                 column(QStringLiteral("Note"), JetType::Memo)};
     t.primaryKey = {QStringLiteral("Id")};
     JetWriterIndex byCode;
     byCode.name = QStringLiteral("ByCode");
